@@ -1,0 +1,160 @@
+#include "AtomicFile.h"
+
+#include <cstdio>
+#include <random>
+#include <system_error>
+
+#include "platform/FileSync.h"
+
+namespace common {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class StdioOutputFile final : public IOutputFile {
+public:
+    explicit StdioOutputFile(std::FILE* f) : m_file(f) {}
+    ~StdioOutputFile() override
+    {
+        if (m_file)
+            std::fclose(m_file);
+    }
+    bool Write(const void* data, std::size_t size) override
+    {
+        return size == 0 || std::fwrite(data, 1, size, m_file) == size;
+    }
+    bool Sync() override { return std::fflush(m_file) == 0 && platform::SyncToDisk(m_file); }
+    bool Close() override
+    {
+        std::FILE* f = m_file;
+        m_file = nullptr;
+        return std::fclose(f) == 0;
+    }
+
+private:
+    std::FILE* m_file;
+};
+
+class RealFs final : public IFileSystem {
+public:
+    std::unique_ptr<IOutputFile> CreateTempBeside(const fs::path& target, fs::path& tempPath) override
+    {
+        std::random_device rd;
+        std::mt19937_64 gen(rd());
+        const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            char suffix[24];
+            std::snprintf(suffix, sizeof suffix, ".%012llx.tmp",
+                          static_cast<unsigned long long>(gen() & 0xFFFFFFFFFFFFull));
+            fs::path candidate = dir / fs::path("." + PathToUtf8(target.filename()) + suffix);
+            // "x": fail rather than reuse a file that happens to exist.
+            std::FILE* f = platform::OpenExclusive(candidate);
+            if (f) {
+                tempPath = candidate;
+                return std::make_unique<StdioOutputFile>(f);
+            }
+            std::error_code ec;
+            if (!fs::exists(candidate, ec))
+                return nullptr; // not a name clash: the folder is not writable or gone
+        }
+        return nullptr;
+    }
+    bool Replace(const fs::path& from, const fs::path& to) override
+    {
+        return platform::ReplaceFile(from, to);
+    }
+    bool Remove(const fs::path& path) override
+    {
+        std::error_code ec;
+        return fs::remove(path, ec);
+    }
+};
+
+} // namespace
+
+IFileSystem& RealFileSystem()
+{
+    static RealFs fsys;
+    return fsys;
+}
+
+bool WriteFileAtomically(const fs::path& target, std::span<const std::uint8_t> data, IFileSystem& fsys,
+                         std::string* error)
+{
+    auto fail = [&](const char* what) {
+        if (error)
+            *error = what;
+        return false;
+    };
+    fs::path temp;
+    std::unique_ptr<IOutputFile> out = fsys.CreateTempBeside(target, temp);
+    if (!out)
+        return fail("cannot create a temporary file beside the target");
+
+    // Keep the permissions of the file being replaced, so a save does not quietly change who
+    // may read or write it.
+    std::error_code ec;
+    auto st = fs::status(target, ec);
+    bool keepPerms = !ec && fs::is_regular_file(st);
+
+    bool ok = out->Write(data.data(), data.size());
+    const char* what = ok ? nullptr : "write failed";
+    if (ok && !(ok = out->Sync()))
+        what = "flush failed";
+    bool closed = out->Close();
+    out.reset();
+    if (ok && !(ok = closed))
+        what = "close failed";
+    if (ok && keepPerms)
+        fs::permissions(temp, st.permissions(), ec); // best effort
+    if (ok && !(ok = fsys.Replace(temp, target)))
+        what = "rename over the target failed";
+    if (!ok) {
+        fsys.Remove(temp);
+        return fail(what);
+    }
+    return true;
+}
+
+ReadStatus ReadWholeFile(const fs::path& path, std::vector<std::uint8_t>& out, std::uint64_t maxSize)
+{
+    out.clear();
+    std::FILE* f = platform::OpenForReading(path);
+    if (!f)
+        return ReadStatus::CannotOpen;
+    struct Closer {
+        std::FILE* f;
+        ~Closer() { std::fclose(f); }
+    } closer{f};
+
+    std::int64_t size = platform::FileSize(f);
+    if (size < 0)
+        return ReadStatus::ReadFailed;
+    if (static_cast<std::uint64_t>(size) > maxSize)
+        return ReadStatus::TooLarge;
+    out.resize(static_cast<std::size_t>(size));
+    if (size > 0 && std::fread(out.data(), 1, out.size(), f) != out.size()) {
+        out.clear();
+        return ReadStatus::ReadFailed;
+    }
+    // A file that grew while we read it is not the file we measured either.
+    if (std::fgetc(f) != EOF || std::ferror(f)) {
+        out.clear();
+        return ReadStatus::ReadFailed;
+    }
+    return ReadStatus::Ok;
+}
+
+fs::path PathFromUtf8(const std::string& utf8)
+{
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string PathToUtf8(const fs::path& path)
+{
+    std::u8string s = path.u8string();
+    return std::string(s.begin(), s.end());
+}
+
+} // namespace common

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "common/AtomicFile.h"
+
+namespace fs = std::filesystem;
+using common::IFileSystem;
+using common::IOutputFile;
+
+namespace {
+
+class TempDir {
+public:
+    TempDir()
+    {
+        m_path = fs::temp_directory_path() /
+                 ("qm_atomic_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(m_path);
+        fs::create_directories(m_path);
+    }
+    ~TempDir() { fs::remove_all(m_path); }
+    const fs::path& Path() const { return m_path; }
+
+private:
+    fs::path m_path;
+};
+
+std::vector<std::uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+
+std::string Slurp(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::size_t EntriesIn(const fs::path& dir)
+{
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+}
+
+// Wraps the real file system and fails exactly one chosen step.
+class FailingFs : public IFileSystem {
+public:
+    enum class Step { Create, Write, Sync, Close, Replace };
+    explicit FailingFs(Step s) : m_step(s) {}
+
+    std::unique_ptr<IOutputFile> CreateTempBeside(const fs::path& target, fs::path& tempPath) override
+    {
+        if (m_step == Step::Create)
+            return nullptr;
+        auto inner = common::RealFileSystem().CreateTempBeside(target, tempPath);
+        return std::make_unique<File>(std::move(inner), m_step);
+    }
+    bool Replace(const fs::path& from, const fs::path& to) override
+    {
+        return m_step != Step::Replace && common::RealFileSystem().Replace(from, to);
+    }
+    bool Remove(const fs::path& p) override { return common::RealFileSystem().Remove(p); }
+
+private:
+    class File : public IOutputFile {
+    public:
+        File(std::unique_ptr<IOutputFile> in, Step s) : m_in(std::move(in)), m_step(s) {}
+        bool Write(const void* d, std::size_t n) override
+        {
+            // Part of the data reaches the disk before the failure, as with a full disk.
+            if (m_step == Step::Write) {
+                m_in->Write(d, n / 2);
+                return false;
+            }
+            return m_in->Write(d, n);
+        }
+        bool Sync() override { return m_in->Sync() && m_step != Step::Sync; }
+        bool Close() override { return m_in->Close() && m_step != Step::Close; }
+
+    private:
+        std::unique_ptr<IOutputFile> m_in;
+        Step m_step;
+    };
+    Step m_step;
+};
+
+} // namespace
+
+TEST(AtomicFile, WritesNewFileAndReplacesExistingOne)
+{
+    TempDir dir;
+    fs::path target = dir.Path() / "scene.qm4";
+    ASSERT_TRUE(common::WriteFileAtomically(target, Bytes("first")));
+    EXPECT_EQ(Slurp(target), "first");
+    ASSERT_TRUE(common::WriteFileAtomically(target, Bytes("second, longer")));
+    EXPECT_EQ(Slurp(target), "second, longer");
+    ASSERT_TRUE(common::WriteFileAtomically(target, {}));
+    EXPECT_EQ(Slurp(target), "");
+    EXPECT_EQ(EntriesIn(dir.Path()), 1u);
+}
+
+TEST(AtomicFile, AnyFailingStepKeepsOldFileAndLeavesNoTemporary)
+{
+    using Step = FailingFs::Step;
+    for (Step step : {Step::Create, Step::Write, Step::Sync, Step::Close, Step::Replace}) {
+        TempDir dir;
+        fs::path target = dir.Path() / "keep.tex";
+        ASSERT_TRUE(common::WriteFileAtomically(target, Bytes("precious")));
+        FailingFs failing(step);
+        std::string error;
+        EXPECT_FALSE(common::WriteFileAtomically(target, Bytes("replacement data"), failing, &error));
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(Slurp(target), "precious") << "step " << static_cast<int>(step);
+        EXPECT_EQ(EntriesIn(dir.Path()), 1u) << "step " << static_cast<int>(step);
+    }
+}
+
+TEST(AtomicFile, MissingFolderFailsCleanly)
+{
+    TempDir dir;
+    EXPECT_FALSE(common::WriteFileAtomically(dir.Path() / "gone" / "x.csv", Bytes("data")));
+    EXPECT_FALSE(fs::exists(dir.Path() / "gone"));
+}
+
+TEST(AtomicFile, ReadWholeFileReportsEachOutcome)
+{
+    TempDir dir;
+    std::vector<std::uint8_t> out;
+    EXPECT_EQ(common::ReadWholeFile(dir.Path() / "missing", out), common::ReadStatus::CannotOpen);
+    EXPECT_EQ(common::ReadWholeFile(dir.Path(), out), common::ReadStatus::CannotOpen);
+
+    fs::path p = dir.Path() / "data.bin";
+    ASSERT_TRUE(common::WriteFileAtomically(p, Bytes("0123456789")));
+    EXPECT_EQ(common::ReadWholeFile(p, out, 9), common::ReadStatus::TooLarge);
+    ASSERT_EQ(common::ReadWholeFile(p, out), common::ReadStatus::Ok);
+    EXPECT_EQ(std::string(out.begin(), out.end()), "0123456789");
+}
+
+TEST(AtomicFile, Utf8PathsRoundTrip)
+{
+    TempDir dir;
+    std::string name = "sc\xC3\xA8ne \xE2\x82\xAC.qm4";
+    fs::path p = dir.Path() / common::PathFromUtf8(name);
+    ASSERT_TRUE(common::WriteFileAtomically(p, Bytes("x")));
+    EXPECT_EQ(common::PathToUtf8(p.filename()), name);
+    EXPECT_TRUE(fs::exists(p));
+}
