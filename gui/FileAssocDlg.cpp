@@ -1,0 +1,9 @@
+#include "FileAssocDlg.h"
+
+namespace gui {
+
+void RunFileAssocDialog(QWidget*, AssocProgram, IGuiPrompt&)
+{
+}
+
+} // namespace gui

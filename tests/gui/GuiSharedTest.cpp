@@ -1,0 +1,68 @@
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "gui/GuiPrompt.h"
+#include "gui/Settings.h"
+
+class GuiSharedTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_settingsDir.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
+    }
+
+    void classicFiltersBecomeQtFilters()
+    {
+        QCOMPARE(gui::ToQtFilter("Morvel QM4 Files (*.qm4)|*.qm4|All Files (*.*)|*.*||"),
+                 QString("Morvel QM4 Files (*.qm4);;All Files (*.*)"));
+        // A label that does not show its pattern still gets one Qt can read.
+        QCOMPARE(gui::ToQtFilter("Targa|*.tga||"), QString("Targa (*.tga)"));
+        QCOMPARE(gui::ToQtFilter("Images (*.tga;*.tex)|*.tga;*.tex||"), QString("Images (*.tga *.tex)"));
+    }
+
+    void recentFilesKeepFourNewestFirstAndSurviveReload()
+    {
+        gui::RecentFileList list("RecentTest");
+        list.Load();
+        for (const char* f : {"/a.qm4", "/b.qm4", "/c.qm4", "/d.qm4", "/e.qm4"})
+            list.Add(f);
+        list.Add("/c.qm4");
+        QCOMPARE(list.Files(), QStringList({"/c.qm4", "/e.qm4", "/d.qm4", "/b.qm4"}));
+
+        gui::RecentFileList again("RecentTest");
+        again.Load();
+        QCOMPARE(again.Files(), list.Files());
+        QCOMPARE(again.MenuText(0), QString("&1 /c.qm4"));
+
+        QSettings s(gui::kCompanyKey, "RecentTest");
+        QCOMPARE(s.value("Recent File List/File1").toString(), QString("/c.qm4"));
+        QCOMPARE(s.value("Recent File List/File4").toString(), QString("/b.qm4"));
+        QVERIFY(!s.contains("Recent File List/File5"));
+
+        again.Remove("/e.qm4");
+        QSettings s2(gui::kCompanyKey, "RecentTest");
+        QCOMPARE(s2.value("Recent File List/File2").toString(), QString("/d.qm4"));
+        QVERIFY(!s2.contains("Recent File List/File4"));
+    }
+
+    void profileIntsFallBackToTheirDefault()
+    {
+        QCOMPARE(gui::ReadProfileInt("ProfileTest", "BkColor", 16777215), 16777215);
+        gui::WriteProfileInt("ProfileTest", "BkColor", 255);
+        QCOMPARE(gui::ReadProfileInt("ProfileTest", "BkColor", 16777215), 255);
+        QSettings(gui::kCompanyKey, "ProfileTest").setValue("Settings/Broken", "not a number");
+        QCOMPARE(gui::ReadProfileInt("ProfileTest", "Broken", 7), 7);
+    }
+
+private:
+    QTemporaryDir m_settingsDir;
+};
+
+QTEST_MAIN(GuiSharedTest)
+#include "GuiSharedTest.moc"
