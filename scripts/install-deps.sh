@@ -9,6 +9,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   imagemagick xdg-utils shared-mime-info desktop-file-utils
+  # xdg-mime/xdg-open outside a desktop session read a file's type through `mimetype`
+  libfile-mimeinfo-perl
   fonts-dejavu-core
 )
 if [ "${1:-}" = "--ci" ]; then
