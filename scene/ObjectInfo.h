@@ -1,0 +1,88 @@
+#pragma once
+// Section 6: the objects, their polygons and each object's quantized bounds tree.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+#include "common/ByteReader.h"
+#include "common/ByteWriter.h"
+#include "scene/SceneRecords.h"
+
+namespace scene {
+
+// What a node needs to compute boxes: its object's polygons and the scene's vertices.
+// Indices out of range (a leaf's polygon, a corner's vertex) are skipped.
+struct ObjectGeometry {
+    std::span<const PolygonRecord> polygons;
+    std::span<const ObjectVertex> vertices;
+};
+
+class CPolygonBoundsNode {
+public:
+    float step = 0.0f;
+    std::uint8_t qMin[3] = {0, 0, 0};
+    std::uint8_t qMax[3] = {0, 0, 0};
+    std::uint16_t childCount = 0;
+    std::uint16_t polygon = 0; // leaf: polygon of the owning object; inner node: 0xFFFF
+    std::vector<CPolygonBoundsNode> children;
+
+    bool IsLeaf() const { return childCount == 0; }
+
+    // Widens b by the exact box of every polygon below this node.
+    void ComputeExactBox(const ObjectGeometry& geo, Box& b) const;
+    // Quantizes this node against its parent's box p, then its children against its own
+    // decoded box. This is the plain recursive form; CObjectInfoList::RecomputeObjectBounds
+    // gives the same values without recomputing exact boxes at every level.
+    void Requantize(const ObjectGeometry& geo, const Box& p);
+    void Clear();
+};
+
+class CPolygonBoundsTree {
+public:
+    std::vector<CPolygonBoundsNode> roots;
+
+    void ComputeExactBox(const ObjectGeometry& geo, Box& b) const;
+    void Requantize(const ObjectGeometry& geo, const Box& p);
+    void Clear() { roots.clear(); }
+    std::size_t NodeCount() const;
+};
+
+// The quantization of one node against parent box p, given the node's exact box e. Sets
+// step, qMin and qMax, and returns the node's decoded box (what its children are quantized
+// against).
+Box QuantizeNode(CPolygonBoundsNode& node, const Box& e, const Box& p);
+
+class CObjectInfoList {
+public:
+    void Serialize(common::ByteReader& ar);
+    void Serialize(common::ByteWriter& ar) const;
+    void Clear();
+
+    int GetObjectCount() const { return static_cast<int>(m_objects.size()); }
+    bool IsValidObject(std::size_t i) const { return i < m_objects.size(); }
+    // Out of range: an empty record.
+    const ObjectRecord& GetObjectRecord(std::size_t i) const;
+    int GetPolygonCount(std::size_t i) const;
+    // Out of range: an all-zero record.
+    PolygonRecord GetPolygon(std::size_t object, std::size_t polygon) const;
+    const CPolygonBoundsTree& GetTree(std::size_t i) const { return m_trees[i]; } // unchecked
+
+    std::size_t TotalPolygonCount() const;
+    std::size_t TotalTreeNodeCount() const;
+
+    // Every object's bounds and every tree node's step, qMin and qMax from the current
+    // vertex positions.
+    void RecomputeObjectBounds(std::span<const ObjectVertex> vertices);
+
+    // Hands every object, in index order, to add.
+    void AddObjectsToTree(const std::function<void(int, const ObjectRecord&)>& add) const;
+
+private:
+    std::vector<ObjectRecord> m_objects;
+    std::vector<CPolygonBoundsTree> m_trees; // tree i belongs to object i
+};
+
+} // namespace scene

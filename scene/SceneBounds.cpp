@@ -1,0 +1,116 @@
+#include "scene/SceneBounds.h"
+
+#include <cstring>
+
+#include "common/UserError.h"
+#include "scene/ObjectInfo.h"
+#include "scene/RecordLists.h"
+#include "scene/SceneMessages.h"
+
+namespace scene {
+
+namespace {
+
+constexpr std::size_t NODE_HEAD_SIZE = 26; // box and child count; a leaf adds 2 bytes
+
+struct TooDeep {};
+
+void ReadNode(common::ByteReader& ar, CBoundsNode& node, int depth)
+{
+    if (depth > MAX_TREE_DEPTH)
+        throw TooDeep{};
+    auto head = ar.Bytes(NODE_HEAD_SIZE);
+    std::memcpy(&node.box, head.data(), sizeof(Box));
+    node.childCount = static_cast<std::uint16_t>(head[24] | (head[25] << 8));
+    if (node.childCount == 0) {
+        node.objectIndex = ar.U16();
+        return;
+    }
+    node.objectIndex = 0xFFFF;
+    if (static_cast<std::size_t>(node.childCount) * NODE_HEAD_SIZE > ar.Remaining())
+        throw common::ShortRead();
+    node.children.resize(node.childCount);
+    for (CBoundsNode& child : node.children)
+        ReadNode(ar, child, depth + 1);
+}
+
+void WriteNode(common::ByteWriter& ar, const CBoundsNode& node)
+{
+    std::uint8_t buf[NODE_HEAD_SIZE + 2];
+    std::memcpy(buf, &node.box, sizeof(Box));
+    buf[24] = static_cast<std::uint8_t>(node.childCount);
+    buf[25] = static_cast<std::uint8_t>(node.childCount >> 8);
+    if (node.childCount == 0) {
+        buf[26] = static_cast<std::uint8_t>(node.objectIndex);
+        buf[27] = static_cast<std::uint8_t>(node.objectIndex >> 8);
+        ar.Bytes(buf, NODE_HEAD_SIZE + 2);
+        return;
+    }
+    ar.Bytes(buf, NODE_HEAD_SIZE);
+    for (const CBoundsNode& child : node.children)
+        WriteNode(ar, child);
+}
+
+void Recompute(CBoundsNode& node, const CObjectInfoList& objects, Box* parent)
+{
+    node.box = BOX_EMPTY;
+    if (node.childCount != 0) {
+        for (CBoundsNode& child : node.children)
+            Recompute(child, objects, &node.box);
+    } else if (objects.IsValidObject(node.objectIndex)) {
+        MergeBox(node.box, objects.GetObjectRecord(node.objectIndex).bounds);
+    }
+    if (parent)
+        MergeBox(*parent, node.box);
+}
+
+std::size_t CountNodes(const CBoundsNode& node)
+{
+    std::size_t n = 1;
+    for (const CBoundsNode& child : node.children)
+        n += CountNodes(child);
+    return n;
+}
+
+} // namespace
+
+void CSceneBounds::Clear()
+{
+    m_root = CBoundsNode{};
+}
+
+void CSceneBounds::Serialize(common::ByteReader& ar)
+{
+    Clear();
+    try {
+        ReadNode(ar, m_root, 1);
+        if (ar.U32() != SECTION_END_MARKER) {
+            Clear();
+            throw common::UserError(BadValueMessage(Section::SceneBounds));
+        }
+    } catch (const TooDeep&) {
+        Clear();
+        throw common::UserError(BadValueMessage(Section::SceneBounds));
+    } catch (const common::ShortRead&) {
+        Clear();
+        throw common::UserError(EndOfFileMessage(Section::SceneBounds));
+    }
+}
+
+void CSceneBounds::Serialize(common::ByteWriter& ar) const
+{
+    WriteNode(ar, m_root);
+    ar.U32(SECTION_END_MARKER);
+}
+
+void CSceneBounds::RecomputeBounds(const CObjectInfoList& objects)
+{
+    Recompute(m_root, objects, nullptr);
+}
+
+std::size_t CSceneBounds::NodeCount() const
+{
+    return CountNodes(m_root);
+}
+
+} // namespace scene

@@ -1,0 +1,49 @@
+#pragma once
+// Section 7: a tree of boxes over the objects, rooted in one node that always exists.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "common/ByteReader.h"
+#include "common/ByteWriter.h"
+#include "scene/SceneRecords.h"
+
+namespace scene {
+
+class CObjectInfoList;
+
+// Trees deeper than this are refused when read, so that no walk over a hostile file can
+// exhaust the stack.
+inline constexpr int MAX_TREE_DEPTH = 1000;
+
+class CBoundsNode {
+public:
+    Box box = {{0, 0, 0}, {0, 0, 0}};
+    std::uint16_t childCount = 0;
+    std::uint16_t objectIndex = 0; // leaf: object covered; inner node: 0xFFFF
+    std::vector<CBoundsNode> children;
+
+    bool IsLeaf() const { return childCount == 0; }
+};
+
+class CSceneBounds {
+public:
+    void Serialize(common::ByteReader& ar);
+    void Serialize(common::ByteWriter& ar) const;
+    // Destroys every node below the root and resets the root.
+    void Clear();
+
+    // Every node's box becomes the union of the boxes below it; a leaf takes its object's
+    // bounds. A leaf naming a missing object keeps the empty box.
+    void RecomputeBounds(const CObjectInfoList& objects);
+
+    const CBoundsNode& Root() const { return m_root; }
+    // Number of nodes, the root included.
+    std::size_t NodeCount() const;
+
+private:
+    CBoundsNode m_root;
+};
+
+} // namespace scene
