@@ -1,0 +1,22 @@
+#pragma once
+// Every text of the CSV exchange that reaches the user, in one place.
+
+#include <string>
+
+namespace scene {
+
+inline constexpr const char* CSV_FILTER = "Comma Separated Values files (*.csv)|*.csv|All Files (*.*)|*.*||";
+inline constexpr const char* CSV_EXTENSION = ".csv";
+
+inline std::string CsvCannotWriteMessage(const std::string& path)
+{
+    return "Cannot write the file \"" + path + "\".";
+}
+
+inline std::string CsvImportSummary(int applied, int skipped)
+{
+    auto lines = [](int n) { return std::to_string(n) + (n == 1 ? " line" : " lines"); };
+    return "CSV import: " + lines(applied) + " applied, " + lines(skipped) + " skipped.";
+}
+
+} // namespace scene
