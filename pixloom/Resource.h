@@ -1,0 +1,23 @@
+#pragma once
+// Command ids of the texture tool. They keep their historic values so that anything that
+// records or scripts commands by number keeps working.
+
+namespace pixloom {
+
+constexpr int ID_FILE_NEW = 57600;
+constexpr int ID_FILE_OPEN = 57601;
+constexpr int ID_FILE_SAVE = 57603;
+constexpr int ID_FILE_SAVE_AS = 57604;
+constexpr int ID_FILE_MRU_FILE1 = 57616;
+constexpr int ID_APP_ABOUT = 57664;
+constexpr int ID_APP_EXIT = 57665;
+constexpr int ID_HEADER_SHOW = 32771;
+constexpr int ID_FILE_EXPORT = 32772;
+constexpr int ID_FILE_IMPORT = 32773;
+constexpr int ID_OPTIONS_BACKGROUND = 32774;
+constexpr int ID_OPTIONS_ASSOCIATE = 32775;
+
+// Entries of the recent-file list shown in the File menu.
+constexpr int RECENT_FILE_COUNT = 4;
+
+} // namespace pixloom
