@@ -1,0 +1,105 @@
+#include "Commands.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
+#include "common/AtomicFile.h"
+
+namespace qm4tool {
+
+int RunInfo(const std::vector<std::string>& args);
+int RunResave(const std::vector<std::string>& args);
+int RunRecompute(const std::vector<std::string>& args);
+int RunSetVertex(const std::vector<std::string>& args);
+
+namespace {
+
+const Command COMMANDS[] = {
+    {"info", "FILE", "counts of every section, polygons, bounds-tree nodes and trailing bytes", RunInfo},
+    {"resave", "IN OUT", "load and save unchanged", RunResave},
+    {"recompute", "IN OUT", "load, recompute all bounds, save", RunRecompute},
+    {"set-vertex", "IN INDEX X Y Z OUT", "move one vertex (bounds recomputed), save", RunSetVertex},
+};
+
+} // namespace
+
+std::span<const Command> AllCommands()
+{
+    return COMMANDS;
+}
+
+const Command* FindCommand(const std::string& name)
+{
+    for (const Command& c : COMMANDS)
+        if (name == c.name)
+            return &c;
+    return nullptr;
+}
+
+int UsageError(const Command& command, const std::string& why)
+{
+    if (!why.empty())
+        std::cerr << "qm4tool " << command.name << ": " << why << '\n';
+    std::cerr << "usage: qm4tool " << command.name << ' ' << command.usage << '\n';
+    return EXIT_USAGE;
+}
+
+void StderrPrompt::ShowMessage(const std::string& text, common::MessageIcon)
+{
+    std::cerr << text << '\n';
+}
+
+bool StderrPrompt::AskYesNo(const std::string& text, common::MessageIcon)
+{
+    std::cerr << text << '\n' << (m_yes ? "Yes (--yes)" : "No (use --yes to answer Yes)") << '\n';
+    return m_yes;
+}
+
+bool LoadScene(scene::CQM4EditDoc& doc, const std::string& path)
+{
+    const scene::LoadResult result = doc.OnOpenDocument(common::PathFromUtf8(path));
+    if (result.Ok())
+        return true;
+    StderrPrompt prompt;
+    result.Report(prompt);
+    return false;
+}
+
+bool SaveScene(scene::CQM4EditDoc& doc, const std::string& path)
+{
+    const scene::SaveResult result = doc.OnSaveDocument(common::PathFromUtf8(path));
+    if (result.ok)
+        return true;
+    StderrPrompt prompt;
+    result.Report(prompt);
+    return false;
+}
+
+bool ParseInt(const std::string& text, long long& out)
+{
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (first != last && *first == '+')
+        ++first;
+    auto [p, ec] = std::from_chars(first, last, out);
+    return first != last && ec == std::errc() && p == last;
+}
+
+bool ParseFloat(const std::string& text, float& out)
+{
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (first != last && *first == '+')
+        ++first;
+    // Read as a double and then narrowed, as the editor's number fields do.
+    double value = 0.0;
+    auto [p, ec] = std::from_chars(first, last, value, std::chars_format::general);
+    if (first == last || ec != std::errc() || p != last)
+        return false;
+    out = static_cast<float>(value);
+    return true;
+}
+
+} // namespace qm4tool
