@@ -1,0 +1,158 @@
+// The number text of CSV files must match the C library exactly, in any locale.
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "scene/csv/CsvNumbers.h"
+
+using namespace scene::csv;
+
+namespace {
+
+std::string Fixed6(float f)
+{
+    std::string s;
+    AppendFixed6(s, f);
+    return s;
+}
+
+// The C library's own answer. The test program runs in the C locale unless a test changes it.
+std::string Printf6(float f)
+{
+    char buf[512];
+    std::snprintf(buf, sizeof buf, "%f", static_cast<double>(f));
+    return buf;
+}
+
+float FromBits(std::uint32_t b)
+{
+    float f;
+    std::memcpy(&f, &b, sizeof f);
+    return f;
+}
+
+bool SameDouble(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b));
+}
+
+} // namespace
+
+TEST(CsvFixed6, AwkwardFloatsMatchPrintf)
+{
+    const float cases[] = {0.0f, -0.0f, 1e-7f, -1e-7f, 4e-7f, 5e-7f, 6e-7f, 1e9f, -1e9f, 1.5f, -1000.0f,
+                           0.0000004f, 0.0078125f /* a tie at the sixth decimal */, -0.0078125f,
+                           0.1234565f, 2.5e-6f, 16777216.0f, 16777217.0f, 123456.789f, FLT_MAX, -FLT_MAX,
+                           FLT_MIN, FLT_TRUE_MIN, -FLT_TRUE_MIN, 1099511627776.0f /* 2^40 */,
+                           9.2233720e18f, 3.0e38f};
+    for (float f : cases)
+        EXPECT_EQ(Fixed6(f), Printf6(f)) << "bits " << std::hexfloat << f;
+}
+
+TEST(CsvFixed6, RandomBitPatternsMatchPrintf)
+{
+    std::mt19937 rng(20261208);
+    for (int n = 0; n < 300000; ++n) {
+        const float f = FromBits(rng());
+        ASSERT_EQ(Fixed6(f), Printf6(f)) << std::hexfloat << f;
+    }
+    // Everyday coordinates: values with few decimals, where rounding at the sixth matters.
+    for (int n = 0; n < 300000; ++n) {
+        const float f = static_cast<float>(static_cast<int>(rng() % 20000001) - 10000000) / 1000.0f;
+        ASSERT_EQ(Fixed6(f), Printf6(f)) << std::hexfloat << f;
+    }
+}
+
+TEST(CsvFixed6, NonFiniteValuesMatchPrintf)
+{
+    EXPECT_EQ(Fixed6(std::numeric_limits<float>::infinity()), Printf6(std::numeric_limits<float>::infinity()));
+    EXPECT_EQ(Fixed6(-std::numeric_limits<float>::infinity()), Printf6(-std::numeric_limits<float>::infinity()));
+    EXPECT_EQ(Fixed6(std::numeric_limits<float>::quiet_NaN()), Printf6(std::numeric_limits<float>::quiet_NaN()));
+}
+
+TEST(CsvParse, FollowsAtofAndAtolRules)
+{
+    const char* cases[] = {"12abc", "  -3.5e2x", " +.5", "-.e3", "1e", "1e+", "0x1p3", "0x", "0xg", "-0x1.8p1",
+                           "inf", "-Infinity", "nanx", "1e400", "-1e400", "1e-400", "1e-320", "--5", "+-5", "",
+                           "   ", "2.9", "1,2", "\t7", "\r\n8", "4.9e-324", "2.4e-324", ".", "+", "-", "abc",
+                           "1.000000", "100", "007", "1e3", "0.5e-1", "9223372036854775807",
+                           "9223372036854775808", "-9223372036854775809", "99999999999999999999999"};
+    for (const char* s : cases) {
+        EXPECT_TRUE(SameDouble(ParseCDouble(s), std::strtod(s, nullptr))) << '"' << s << '"';
+        EXPECT_EQ(ParseCLong(s), std::strtoll(s, nullptr, 10)) << '"' << s << '"';
+    }
+}
+
+TEST(CsvParse, RoundTripsRandomDoubleText)
+{
+    std::mt19937_64 rng(7);
+    char text[64];
+    for (int n = 0; n < 200000; ++n) {
+        const std::uint64_t bits = rng();
+        double d;
+        std::memcpy(&d, &bits, sizeof d);
+        std::snprintf(text, sizeof text, n % 2 ? "%.17g" : "%.9g", d);
+        ASSERT_TRUE(SameDouble(ParseCDouble(text), std::strtod(text, nullptr))) << text;
+    }
+}
+
+TEST(CsvParse, ReportsWhetherTextHeldANumber)
+{
+    bool digits = true;
+    EXPECT_EQ(ParseCLong("Index", &digits), 0);
+    EXPECT_FALSE(digits);
+    EXPECT_EQ(ParseCLong("  -", &digits), 0);
+    EXPECT_FALSE(digits);
+    EXPECT_EQ(ParseCLong(" 2.9", &digits), 2);
+    EXPECT_TRUE(digits);
+    EXPECT_EQ(ParseCLong("0", &digits), 0);
+    EXPECT_TRUE(digits);
+
+    bool number = true;
+    ParseCDouble("x", &number);
+    EXPECT_FALSE(number);
+    ParseCDouble("-.5", &number);
+    EXPECT_TRUE(number);
+}
+
+TEST(CsvParse, OnlyTheFieldTextIsRead)
+{
+    // A field is a view into a longer line; nothing past its end may be taken.
+    const std::string line = "12,34";
+    EXPECT_EQ(ParseCLong(std::string_view(line).substr(0, 2)), 12);
+    EXPECT_EQ(ParseCDouble(std::string_view(line).substr(0, 1)), 1.0);
+}
+
+TEST(CsvNarrow, RoundsToNearestFloatAndSaturatesToInfinity)
+{
+    EXPECT_EQ(NarrowToFloat(0.1), 0.1f);
+    EXPECT_EQ(NarrowToFloat(1e39), std::numeric_limits<float>::infinity());
+    EXPECT_EQ(NarrowToFloat(-1e39), -std::numeric_limits<float>::infinity());
+    EXPECT_EQ(NarrowToFloat(static_cast<double>(FLT_MAX)), FLT_MAX);
+    // Just below the halfway point above FLT_MAX still rounds down to it.
+    EXPECT_EQ(NarrowToFloat(3.4028235e38), FLT_MAX);
+}
+
+TEST(CsvLocale, CommaLocaleChangesNothing)
+{
+    const char* names[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"};
+    const char* set = nullptr;
+    for (const char* n : names)
+        if ((set = std::setlocale(LC_ALL, n)))
+            break;
+    if (!set)
+        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    EXPECT_EQ(Fixed6(1.5f), "1.500000");
+    EXPECT_EQ(ParseCDouble("2.25"), 2.25);
+    EXPECT_EQ(ParseCDouble("2,25"), 2.0);
+    std::setlocale(LC_ALL, "C");
+}
