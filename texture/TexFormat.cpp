@@ -1,6 +1,8 @@
 #include "texture/TexFormat.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <limits>
 
 namespace texture {
 
@@ -47,9 +49,14 @@ std::uint16_t EncodeTga16(const std::uint8_t* bgra)
 
 std::int64_t ExpectedTexLength(const TexHeader& h)
 {
-    // Each factor fits in 32 bits and bpp / 8 in 29, so the product fits in 64 bits
-    // without overflow.
-    return static_cast<std::int64_t>(h.xRes) * h.yRes * (h.bpp / 8) + TEX_HEADER_SIZE;
+    // xRes * yRes always fits in 64 bits, but a hostile depth can push the product past
+    // them. Such a length matches no file, so it saturates rather than overflowing.
+    const std::int64_t pixels = static_cast<std::int64_t>(h.xRes) * h.yRes;
+    const std::int64_t bytesPerPixel = h.bpp / 8;
+    constexpr std::int64_t limit = std::numeric_limits<std::int64_t>::max() / 2;
+    if (pixels != 0 && std::abs(bytesPerPixel) > limit / std::abs(pixels))
+        return ((pixels < 0) != (bytesPerPixel < 0) ? -limit : limit) + TEX_HEADER_SIZE;
+    return pixels * bytesPerPixel + TEX_HEADER_SIZE;
 }
 
 std::string FormatFiller(const TexHeader& h)
