@@ -3,6 +3,9 @@
 #include <io.h>
 #include <sys/stat.h>
 #include <windows.h>
+// <windows.h> maps ReplaceFile to ReplaceFileA/W, which would rename ours below while
+// callers, which never see that header, still ask for ReplaceFile.
+#undef ReplaceFile
 
 namespace common::platform {
 
