@@ -13,6 +13,8 @@ int RunInfo(const std::vector<std::string>& args);
 int RunResave(const std::vector<std::string>& args);
 int RunRecompute(const std::vector<std::string>& args);
 int RunSetVertex(const std::vector<std::string>& args);
+int RunExport(const std::vector<std::string>& args);
+int RunImport(const std::vector<std::string>& args);
 
 namespace {
 
@@ -21,6 +23,14 @@ const Command COMMANDS[] = {
     {"resave", "IN OUT", "load and save unchanged", RunResave},
     {"recompute", "IN OUT", "load, recompute all bounds, save", RunRecompute},
     {"set-vertex", "IN INDEX X Y Z OUT", "move one vertex (bounds recomputed), save", RunSetVertex},
+    {"export", "IN OUT.csv [--vertices] [--object N] [--polygon P]",
+     "write polygon lines (or, with --vertices, unique vertex lines) of the scene, of object N "
+     "(0-based), or of polygon P of object N",
+     RunExport},
+    {"import", "IN IN.csv OUT [--vertices] [--object N]",
+     "read vertex positions from polygon lines (only those of object N with --object) or, with "
+     "--vertices, from vertex lines; save",
+     RunImport},
 };
 
 } // namespace

@@ -327,9 +327,9 @@ std::string BuildCsvExport(const CQM4EditDoc& doc, CsvType type, CsvScope scope,
 CsvFileResult ExportCsvFile(const CQM4EditDoc& doc, const std::filesystem::path& path, CsvType type,
                             CsvScope scope, common::IFileSystem& fs)
 {
-    const std::string text = BuildCsvExport(doc, type, scope);
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     CsvFileResult result;
+    const std::string text = BuildCsvExport(doc, type, scope, &result.skippedPolygons);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
     if (!common::WriteFileAtomically(path, std::span<const std::uint8_t>(bytes, text.size()), fs)) {
         result.ok = false;
         result.message = CsvCannotWriteMessage(common::PathToUtf8(path));

@@ -78,6 +78,7 @@ std::string BuildCsvExport(const CQM4EditDoc& doc, CsvType type, CsvScope scope,
 struct CsvFileResult {
     bool ok = true;
     std::string message; // what the user must be told when !ok
+    std::size_t skippedPolygons = 0; // export: polygons left out for a corner outside the list
 };
 
 // Writes the export atomically: a failure leaves any earlier file at path as it was.
