@@ -162,34 +162,37 @@ std::int64_t ParseCLong(std::string_view t, bool* digits)
     return acc == lowest ? std::numeric_limits<std::int64_t>::max() : -acc;
 }
 
-double ParseCDouble(std::string_view t, bool* number)
+double ParseCDouble(std::string_view t, bool* number, std::size_t* used)
 {
     bool negative;
     const std::size_t i = SkipBlanksAndSign(t, negative);
     if (number)
         *number = false;
+    if (used)
+        *used = 0;
     if (i >= t.size() || t[i] == '-' || t[i] == '+')
         return 0.0;
 
     const char* begin = t.data() + i;
     const char* end = t.data() + t.size();
+    const char* stop = begin;
     double value = 0.0;
     bool found = false;
 
     if (end - begin >= 2 && begin[0] == '0' && (begin[1] == 'x' || begin[1] == 'X')) {
         // "0x" introduces hexadecimal digits; without any after it, the "0" alone is the number.
         auto r = std::from_chars(begin + 2, end, value, std::chars_format::hex);
-        if (r.ec == std::errc()) {
-            found = true;
-        } else if (r.ec == std::errc::result_out_of_range) {
+        found = true;
+        stop = r.ptr;
+        if (r.ec == std::errc::result_out_of_range) {
             value = OutOfRangeValue(std::string_view(begin + 2, static_cast<std::size_t>(end - begin - 2)), true);
-            found = true;
-        } else {
+        } else if (r.ec != std::errc()) {
             value = 0.0;
-            found = true;
+            stop = begin + 1;
         }
     } else {
         auto r = std::from_chars(begin, end, value, std::chars_format::general);
+        stop = r.ptr;
         if (r.ec == std::errc()) {
             found = true;
         } else if (r.ec == std::errc::result_out_of_range) {
@@ -201,7 +204,28 @@ double ParseCDouble(std::string_view t, bool* number)
         return 0.0;
     if (number)
         *number = true;
+    if (used)
+        *used = static_cast<std::size_t>(stop - t.data());
     return negative ? -value : value;
+}
+
+bool ParseFloatField(std::string_view text, float& value)
+{
+    bool number = false;
+    std::size_t used = 0;
+    const double d = ParseCDouble(text, &number, &used);
+    if (!number)
+        return false;
+    for (std::size_t i = used; i < text.size(); ++i)
+        if (!IsCSpace(text[i]))
+            return false;
+    value = NarrowToFloat(d);
+    return true;
+}
+
+char* FormatGeneral6(char* out, float f)
+{
+    return std::to_chars(out, out + MAX_GENERAL6_CHARS, static_cast<double>(f), std::chars_format::general, 6).ptr;
 }
 
 float NarrowToFloat(double d)

@@ -40,8 +40,24 @@ inline void AppendInt(std::string& s, std::int64_t v)
 std::int64_t ParseCLong(std::string_view text, bool* digits = nullptr);
 
 // atof rules, including "inf", "nan" and hexadecimal "0x1.8p3" forms. Values too large for
-// a double give an infinity, values too small a zero, both with their sign.
-double ParseCDouble(std::string_view text, bool* number = nullptr);
+// a double give an infinity, values too small a zero, both with their sign. used, when
+// given, receives how many characters belong to the number (blanks and sign included).
+double ParseCDouble(std::string_view text, bool* number = nullptr, std::size_t* used = nullptr);
+
+// A number field of a dialog: blanks, a number by atof rules, blanks, nothing else.
+// False when the text holds no number or anything follows it.
+bool ParseFloatField(std::string_view text, float& value);
+
+// Writes f widened to double as "%g" with precision 6 prints it (at most six significant
+// digits, exponent form for very large or small values); out needs MAX_GENERAL6_CHARS.
+inline constexpr std::size_t MAX_GENERAL6_CHARS = 16;
+char* FormatGeneral6(char* out, float f);
+
+inline std::string General6(float f)
+{
+    char buf[MAX_GENERAL6_CHARS];
+    return std::string(buf, FormatGeneral6(buf, f));
+}
 
 // The double rounded to the nearest float, as a C cast does on IEEE machines; values beyond
 // the float range become infinities rather than undefined behaviour.

@@ -156,3 +156,34 @@ TEST(CsvLocale, CommaLocaleChangesNothing)
     EXPECT_EQ(ParseCDouble("2,25"), 2.0);
     std::setlocale(LC_ALL, "C");
 }
+
+TEST(DialogNumbers, GeneralFormatMatchesPrintfG)
+{
+    std::mt19937 rng(99);
+    char buf[64];
+    const float cases[] = {0.0f, -0.0f, 1000.0f, 1e-5f, 123456.0f, 1234567.0f, 0.0001f, 1.5f, FLT_MAX, FLT_TRUE_MIN};
+    for (float f : cases) {
+        std::snprintf(buf, sizeof buf, "%g", static_cast<double>(f));
+        EXPECT_EQ(General6(f), buf);
+    }
+    for (int n = 0; n < 200000; ++n) {
+        const float f = FromBits(rng());
+        std::snprintf(buf, sizeof buf, "%g", static_cast<double>(f));
+        ASSERT_EQ(General6(f), buf) << std::hexfloat << f;
+    }
+}
+
+TEST(DialogNumbers, FieldMustHoldOneNumberAndNothingElse)
+{
+    float v = -1.0f;
+    EXPECT_TRUE(ParseFloatField("1e3", v));
+    EXPECT_EQ(v, 1000.0f);
+    EXPECT_TRUE(ParseFloatField("  -2.5  ", v));
+    EXPECT_EQ(v, -2.5f);
+    EXPECT_TRUE(ParseFloatField("0x1p-2", v));
+    EXPECT_EQ(v, 0.25f);
+    v = 7.0f;
+    for (const char* bad : {"", "   ", "abc", "1,5", "12abc", "1e3 x", "-", ".", "0x"})
+        EXPECT_FALSE(ParseFloatField(bad, v)) << '"' << bad << '"';
+    EXPECT_EQ(v, 7.0f);
+}
