@@ -1,0 +1,94 @@
+// textool as users and scripts see it: exit codes, output, and the files it writes.
+
+#include <gtest/gtest.h>
+
+#include "ProcessUtil.h"
+#include "ScriptedPrompt.h"
+#include "TexTestUtil.h"
+#include "texture/PixloomDoc.h"
+
+using namespace textest;
+
+namespace {
+
+class Textool : public ::testing::Test {
+protected:
+    std::string P(const std::string& name) const { return Quote(common::PathToUtf8(dir / name)); }
+    int Run(const std::string& args)
+    {
+        return RunCommand(Quote(TEXTOOL_PATH) + " " + args + " >" + P("stdout.txt") + " 2>" + P("stderr.txt"));
+    }
+    std::string Out() const { return AsText(ReadFile(dir / "stdout.txt")); }
+    std::string Err() const { return AsText(ReadFile(dir / "stderr.txt")); }
+    static std::string AsText(const Bytes& b) { return std::string(b.begin(), b.end()); }
+
+    TempDir dir;
+};
+
+} // namespace
+
+TEST_F(Textool, UsageAndHelp)
+{
+    EXPECT_EQ(Run(""), 2);
+    EXPECT_NE(Err().find("usage: textool"), std::string::npos);
+    EXPECT_EQ(Run("export only-one.tex"), 2);
+    EXPECT_EQ(Run("resize a.tex"), 2);
+    EXPECT_EQ(Run("info a.tex --bogus"), 2);
+    EXPECT_EQ(Run("--help"), 0);
+    EXPECT_NE(Out().find("textool import IN.tex IN.tga OUT.tex [--yes]"), std::string::npos);
+}
+
+TEST_F(Textool, InfoPrintsTheHeaderOrTheRefusal)
+{
+    WriteFile(dir / "a.tex", PatternTex(3, 2, 24));
+    EXPECT_EQ(Run("info " + P("a.tex")), 0);
+    EXPECT_EQ(Out(), "filler: 0001 0203 0405 0607 0809 0A0B 0C0D 0E0F 1011 1213\nxRes: 3\nyRes: 2\nbpp: 24\n");
+
+    WriteFile(dir / "bad.tex", TexHeaderBytes(3, 2, 24));
+    EXPECT_EQ(Run("info " + P("bad.tex")), 1);
+    EXPECT_EQ(Err(), "Expecting file of length 50 but received file of length 32\n");
+    EXPECT_EQ(Run("info " + P("missing.tex")), 1);
+    EXPECT_NE(Err().find("missing.tex"), std::string::npos);
+}
+
+TEST_F(Textool, ExportWritesWhatTheDocumentWrites)
+{
+    const Bytes tex = PatternTex(5, 4, 16);
+    WriteFile(dir / "a.tex", tex);
+    EXPECT_EQ(Run("export " + P("a.tex") + " " + P("a.tga")), 0);
+    ScriptedPrompt prompt;
+    texture::CPixloomDoc doc;
+    ASSERT_TRUE(doc.ReadTex(tex, prompt));
+    Bytes expected;
+    doc.WriteTarga(expected);
+    EXPECT_EQ(ReadFile(dir / "a.tga"), expected);
+
+    EXPECT_EQ(Run("export " + P("a.tex") + " " + P("a.bmp")), 1);
+    EXPECT_EQ(Err(), "Unrecognized file type.  Please choose a Targa file for export.\n");
+}
+
+TEST_F(Textool, ImportAnswersTheDepthQuestionNoUnlessTold)
+{
+    WriteFile(dir / "a.tex", PatternTex(2, 2, 32, 5));
+    Bytes tga = TgaHeaderBytes({2, 2, 24});
+    for (std::uint8_t v = 0; v < 12; ++v)
+        tga.push_back(static_cast<std::uint8_t>(v * 20));
+    WriteFile(dir / "b.tga", tga);
+
+    EXPECT_EQ(Run("import " + P("a.tex") + " " + P("b.tga") + " " + P("out.tex")), 1);
+    EXPECT_NE(Err().find("Do you want me to upgrade the BPP"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.tex"));
+
+    EXPECT_EQ(Run("import --yes " + P("a.tex") + " " + P("b.tga") + " " + P("out.tex")), 0);
+    const Bytes out = ReadFile(dir / "out.tex");
+    ASSERT_EQ(out.size(), 32u + 2 * 2 * 4);
+    EXPECT_EQ(Bytes(out.begin(), out.begin() + 32), TexHeaderBytes(2, 2, 32));
+    // Bottom file row first: pixel (0,0) is the third in the file; alpha 0 from 24 bits.
+    EXPECT_EQ(Bytes(out.begin() + 32, out.begin() + 36), (Bytes{120, 140, 160, 0}));
+
+    // Same depth: no question, and the result is written at the texture's depth.
+    WriteFile(dir / "c.tex", PatternTex(2, 2, 24, 5));
+    EXPECT_EQ(Run("import " + P("c.tex") + " " + P("b.tga") + " " + P("out2.tex")), 0);
+    EXPECT_EQ(Err(), "");
+    EXPECT_EQ(ReadFile(dir / "out2.tex").size(), 32u + 2 * 2 * 3);
+}
