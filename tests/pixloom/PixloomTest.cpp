@@ -1,0 +1,557 @@
+// The texture tool driven through its menus, headless, with every dialog scripted.
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "ScriptedGuiPrompt.h"
+#include "gui/Settings.h"
+#include "pixloom/AboutDlg.h"
+#include "pixloom/MainFrame.h"
+#include "pixloom/PixloomApp.h"
+#include "pixloom/PixloomView.h"
+#include "pixloom/Resource.h"
+#include "pixloom/TexHeaderDlg.h"
+#include "texture/PixloomDoc.h"
+#include "texture/TexMessages.h"
+
+using namespace pixloom;
+
+namespace {
+
+// An asymmetric, colour-distinct pattern: a swapped channel, a mirror or an upside-down row
+// changes what is read back.
+void PatternPixel(int x, int y, std::uint8_t* bgra)
+{
+    bgra[0] = static_cast<std::uint8_t>(x * 5 + 1);
+    bgra[1] = static_cast<std::uint8_t>(y * 9 + 2);
+    bgra[2] = static_cast<std::uint8_t>(x * 3 + y * 2 + 40);
+    bgra[3] = static_cast<std::uint8_t>(x + y);
+}
+
+void PutI32(QByteArray& out, std::int32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        out.append(static_cast<char>((static_cast<std::uint32_t>(v) >> (8 * i)) & 0xFF));
+}
+
+QByteArray TexBytes(int w, int h, int bpp, const std::uint8_t* filler = nullptr)
+{
+    QByteArray out;
+    for (int i = 0; i < texture::TEX_FILLER_SIZE; ++i)
+        out.append(static_cast<char>(filler ? filler[i] : 0xA0 + i));
+    PutI32(out, w);
+    PutI32(out, h);
+    PutI32(out, bpp);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            std::uint8_t p[4];
+            PatternPixel(x, y, p);
+            out.append(reinterpret_cast<const char*>(p), bpp / 8);
+        }
+    return out;
+}
+
+// An uncompressed Targa of one colour, bottom row first.
+QByteArray TargaBytes(int w, int h, int depth, const std::uint8_t* bgra)
+{
+    QByteArray out(18, '\0');
+    out[2] = 2;
+    out[12] = static_cast<char>(w & 0xFF);
+    out[13] = static_cast<char>(w >> 8);
+    out[14] = static_cast<char>(h & 0xFF);
+    out[15] = static_cast<char>(h >> 8);
+    out[16] = static_cast<char>(depth);
+    for (int i = 0; i < w * h; ++i)
+        out.append(reinterpret_cast<const char*>(bgra), depth / 8);
+    return out;
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+void Trigger(CMainFrame* frame, int id)
+{
+    QAction* action = frame->GetAction(id);
+    QVERIFY2(action, qPrintable(QString("no command %1").arg(id)));
+    action->trigger();
+}
+
+bool Enabled(CMainFrame* frame, int id) { return frame->GetAction(id)->isEnabled(); }
+
+// Remembers whether the wait cursor was up while a question was on screen.
+class CursorWatchingPrompt : public ScriptedGuiPrompt {
+public:
+    bool AskYesNo(const std::string& text, common::MessageIcon icon) override
+    {
+        m_waitCursorDuringQuestion = QApplication::overrideCursor() != nullptr;
+        return ScriptedGuiPrompt::AskYesNo(text, icon);
+    }
+    bool m_waitCursorDuringQuestion = false;
+};
+
+QRgb ViewColor(std::uint32_t colorref) { return qRgb(colorref & 0xFF, (colorref >> 8) & 0xFF, (colorref >> 16) & 0xFF); }
+
+} // namespace
+
+class PixloomTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_settingsDir.isValid());
+        QVERIFY(m_dir.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
+    }
+
+    void init() { QSettings(gui::kCompanyKey, "Pixloom").clear(); }
+
+    void commandsFollowLoadedAndModifiedFlags()
+    {
+        const QString tex = Path("wall.tex");
+        QVERIFY(WriteAll(tex, TexBytes(16, 8, 24)));
+
+        ScriptedGuiPrompt prompt;
+        CPixloomApp app(&prompt);
+        QVERIFY(app.InitInstance({}));
+        CMainFrame* frame = app.GetMainFrame();
+        QVERIFY(frame->isVisible());
+
+        const int always[] = {ID_FILE_OPEN, ID_FILE_NEW, ID_APP_EXIT, ID_OPTIONS_BACKGROUND, ID_OPTIONS_ASSOCIATE,
+                              ID_APP_ABOUT};
+        const int needTexture[] = {ID_FILE_IMPORT, ID_FILE_EXPORT, ID_HEADER_SHOW};
+        auto expect = [&](bool loaded, bool savable) {
+            for (int id : always)
+                QVERIFY2(Enabled(frame, id), qPrintable(QString::number(id)));
+            for (int id : needTexture)
+                QCOMPARE(Enabled(frame, id), loaded);
+            QCOMPARE(Enabled(frame, ID_FILE_SAVE), savable);
+            QCOMPARE(Enabled(frame, ID_FILE_SAVE_AS), savable);
+        };
+        expect(false, false);
+        QCOMPARE(frame->windowTitle(), QString("Untitled[*] - Pixloom"));
+
+        prompt.QueueFileName(tex);
+        Trigger(frame, ID_FILE_OPEN);
+        const gui::FileDialogOptions& open = prompt.FileDialogs().back();
+        QVERIFY(prompt.LastDialogWasOpen());
+        QCOMPARE(open.filter, QString(texture::msg::TEX_FILTER));
+        QVERIFY(open.fileMustExist);
+        QVERIFY(open.defaultExt.isEmpty());
+        QVERIFY(open.initialName.isEmpty());
+        QVERIFY(app.GetDocument().IsLoaded());
+        expect(true, false);
+        QCOMPARE(frame->windowTitle(), QString("wall.tex[*] - Pixloom"));
+        QVERIFY(!frame->isWindowModified());
+        QCOMPARE(app.GetRecentFiles().Files().value(0), QDir::toNativeSeparators(tex));
+
+        // Our own export, imported straight back, is the simplest import there is.
+        const QString tga = Path("wall.tga");
+        prompt.QueueFileName(tga);
+        Trigger(frame, ID_FILE_EXPORT);
+        expect(true, false);
+        prompt.QueueFileName(tga);
+        Trigger(frame, ID_FILE_IMPORT);
+        expect(true, true);
+        QVERIFY(frame->isWindowModified());
+
+        // Replacing a modified texture asks first; Cancel keeps it, No lets it go.
+        prompt.QueueSaveChanges(gui::SaveChangesAnswer::Cancel);
+        Trigger(frame, ID_FILE_NEW);
+        QVERIFY(app.GetDocument().IsLoaded());
+        QVERIFY(prompt.All().back().text.find(QDir::toNativeSeparators(tex).toStdString()) != std::string::npos);
+        prompt.QueueSaveChanges(gui::SaveChangesAnswer::No);
+        Trigger(frame, ID_FILE_NEW);
+        QVERIFY(!app.GetDocument().IsLoaded());
+        expect(false, false);
+        QCOMPARE(frame->windowTitle(), QString("Untitled[*] - Pixloom"));
+        QVERIFY(prompt.ScriptUsedUp());
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+    }
+
+    void recentFilesAppearInTheFileMenuAndOpen()
+    {
+        const QString a = Path("a.tex"), b = Path("b.tex");
+        QVERIFY(WriteAll(a, TexBytes(4, 4, 32)));
+        QVERIFY(WriteAll(b, TexBytes(6, 2, 16)));
+        ScriptedGuiPrompt prompt;
+        CPixloomApp app(&prompt);
+        QVERIFY(app.InitInstance({a}));
+        QVERIFY(app.OpenDocumentFile(b));
+
+        QMenu* file = app.GetMainFrame()->GetFileMenu();
+        emit file->aboutToShow();
+        QAction* first = app.GetMainFrame()->GetAction(ID_FILE_MRU_FILE1);
+        QAction* second = app.GetMainFrame()->GetAction(ID_FILE_MRU_FILE1 + 1);
+        QVERIFY(first && second);
+        QCOMPARE(first->text(), "&1 " + QDir::toNativeSeparators(b));
+        QVERIFY(file->actions().contains(second));
+        second->trigger();
+        QCOMPARE(app.GetDocument().GetHeader().xRes, 4);
+
+        // An entry whose file has gone leaves the list once it fails to open.
+        QVERIFY(QFile::remove(b));
+        emit file->aboutToShow();
+        app.GetMainFrame()->GetAction(ID_FILE_MRU_FILE1 + 1)->trigger();
+        QCOMPARE(app.GetRecentFiles().Files(), QStringList{QDir::toNativeSeparators(a)});
+        QCOMPARE(prompt.All().size(), std::size_t(1));
+    }
+
+    void viewDrawsTextureTopLeftClippedOverBackground()
+    {
+        const int w = 300, h = 200;
+        const QString tex = Path("big.tex");
+        QVERIFY(WriteAll(tex, TexBytes(w, h, 32)));
+        ScriptedGuiPrompt prompt;
+        CPixloomApp app(&prompt);
+        QVERIFY(app.InitInstance({tex}));
+        CMainFrame* frame = app.GetMainFrame();
+        CPixloomView* view = frame->GetActiveView();
+        std::uint32_t bk = 0x00336699;
+        view->SetBkColor(bk);
+
+        auto check = [&](const char* what) {
+            const QImage img = view->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            QCOMPARE(img.size(), view->size());
+            for (int y = 0; y < img.height(); ++y)
+                for (int x = 0; x < img.width(); ++x) {
+                    QRgb want = ViewColor(bk);
+                    if (x < w && y < h && app.GetDocument().IsLoaded()) {
+                        std::uint8_t p[4];
+                        PatternPixel(x, y, p);
+                        want = qRgb(p[2], p[1], p[0]);
+                    }
+                    if (img.pixel(x, y) != want)
+                        QFAIL(qPrintable(QString("%1: pixel (%2, %3) is %4, expected %5")
+                                             .arg(what)
+                                             .arg(x)
+                                             .arg(y)
+                                             .arg(img.pixel(x, y), 8, 16)
+                                             .arg(want, 8, 16)));
+                }
+        };
+
+        frame->resize(500, 400);
+        QTRY_VERIFY(view->width() > w && view->height() > h);
+        check("large window");
+
+        frame->resize(150, 120);
+        QTRY_VERIFY(view->width() < w && view->height() < h);
+        check("small window");
+
+        prompt.QueueColor(0x00FF0000);
+        Trigger(frame, ID_OPTIONS_BACKGROUND);
+        QCOMPARE(prompt.ColorInitials().back(), bk);
+        QCOMPARE(view->GetBkColor(), std::uint32_t(0x00FF0000));
+        bk = 0x00FF0000;
+        check("new background");
+
+        Trigger(frame, ID_FILE_NEW);
+        frame->resize(500, 400);
+        QTRY_VERIFY(view->width() > w);
+        check("nothing loaded");
+    }
+
+    void headerAndAboutDialogsShowWhatTheyShould()
+    {
+        std::uint8_t filler[texture::TEX_FILLER_SIZE];
+        for (int i = 0; i < texture::TEX_FILLER_SIZE; ++i)
+            filler[i] = static_cast<std::uint8_t>(i);
+        const QString tex = Path("hdr.tex");
+        QVERIFY(WriteAll(tex, TexBytes(8, 4, 32, filler)));
+        ScriptedGuiPrompt prompt;
+        CPixloomApp app(&prompt);
+        QVERIFY(app.InitInstance({tex}));
+
+        QString fillerText, xRes, yRes, bpp, title;
+        bool numbersReadOnly = false, fillerEditable = false;
+        QTimer::singleShot(0, [&] {
+            auto* dlg = qobject_cast<CTexHeaderDlg*>(QApplication::activeModalWidget());
+            if (!dlg)
+                return;
+            title = dlg->windowTitle();
+            fillerText = dlg->FillerEdit()->text();
+            xRes = dlg->XResEdit()->text();
+            yRes = dlg->YResEdit()->text();
+            bpp = dlg->BppEdit()->text();
+            numbersReadOnly = dlg->XResEdit()->isReadOnly() && dlg->YResEdit()->isReadOnly() && dlg->BppEdit()->isReadOnly();
+            fillerEditable = !dlg->FillerEdit()->isReadOnly();
+            // An edited filler, confirmed with OK, must not reach the document.
+            dlg->FillerEdit()->setText("FFFF FFFF");
+            dlg->accept();
+        });
+        Trigger(app.GetMainFrame(), ID_HEADER_SHOW);
+        QCOMPARE(title, QString("TEX Header"));
+        QCOMPARE(fillerText, QString("0001 0203 0405 0607 0809 0A0B 0C0D 0E0F 1011 1213"));
+        QCOMPARE(fillerText.size(), 49);
+        QCOMPARE(xRes, QString("8"));
+        QCOMPARE(yRes, QString("4"));
+        QCOMPARE(bpp, QString("32"));
+        QVERIFY(numbersReadOnly);
+        QVERIFY(fillerEditable);
+        QVERIFY(std::equal(filler, filler + texture::TEX_FILLER_SIZE, app.GetDocument().GetHeader().filler));
+        QVERIFY(!app.GetDocument().IsModified());
+
+        QString version, info;
+        bool infoReadOnly = false;
+        QTimer::singleShot(0, [&] {
+            auto* dlg = qobject_cast<CPixloomAboutDlg*>(QApplication::activeModalWidget());
+            if (!dlg)
+                return;
+            title = dlg->windowTitle();
+            for (QLabel* label : dlg->findChildren<QLabel*>())
+                if (label->text().startsWith("Pixloom"))
+                    version = label->text();
+            info = dlg->InfoEdit()->toPlainText();
+            infoReadOnly = dlg->InfoEdit()->isReadOnly();
+            dlg->accept();
+        });
+        Trigger(app.GetMainFrame(), ID_APP_ABOUT);
+        QCOMPARE(title, QString("About Pixloom"));
+        QCOMPARE(version, QString("Pixloom Version 1.2"));
+        QVERIFY(!info.isEmpty());
+        QVERIFY(infoReadOnly);
+    }
+
+    void backgroundAndShowStyleSurviveARestart()
+    {
+        {
+            ScriptedGuiPrompt prompt;
+            CPixloomApp app(&prompt);
+            QVERIFY(app.InitInstance({}));
+            CPixloomView* view = app.GetMainFrame()->GetActiveView();
+            QCOMPARE(view->GetBkColor(), std::uint32_t(16777215));
+            QVERIFY(!(app.GetMainFrame()->windowState() & Qt::WindowMaximized));
+
+            prompt.QueueColor(0x00112233);
+            Trigger(app.GetMainFrame(), ID_OPTIONS_BACKGROUND);
+            prompt.QueueColor(std::nullopt); // Cancel changes nothing
+            Trigger(app.GetMainFrame(), ID_OPTIONS_BACKGROUND);
+            QCOMPARE(prompt.ColorInitials().back(), std::uint32_t(0x00112233));
+            QCOMPARE(view->GetBkColor(), std::uint32_t(0x00112233));
+            app.GetMainFrame()->showMaximized();
+        }
+        QSettings s(gui::kCompanyKey, "Pixloom");
+        QCOMPARE(s.value("Settings/BkColor").toInt(), 0x00112233);
+        QCOMPARE(s.value("Settings/WindowShowStyle").toInt(), 3);
+
+        {
+            ScriptedGuiPrompt prompt;
+            CPixloomApp app(&prompt);
+            QVERIFY(app.InitInstance({}));
+            QCOMPARE(app.GetMainFrame()->GetActiveView()->GetBkColor(), std::uint32_t(0x00112233));
+            QVERIFY(app.GetMainFrame()->windowState() & Qt::WindowMaximized);
+            app.GetMainFrame()->showMinimized();
+        }
+        QCOMPARE(QSettings(gui::kCompanyKey, "Pixloom").value("Settings/WindowShowStyle").toInt(), 2);
+
+        // A start that fails never showed a window: the stored state stays.
+        {
+            ScriptedGuiPrompt prompt;
+            CPixloomApp app(&prompt);
+            QVERIFY(!app.InitInstance({Path("missing.tex")}));
+        }
+        QCOMPARE(QSettings(gui::kCompanyKey, "Pixloom").value("Settings/WindowShowStyle").toInt(), 2);
+
+        // A stored state that would hide the window opens it normally.
+        gui::WriteProfileInt("Pixloom", "WindowShowStyle", 0);
+        {
+            ScriptedGuiPrompt prompt;
+            CPixloomApp app(&prompt);
+            QVERIFY(app.InitInstance({}));
+            QVERIFY(app.GetMainFrame()->isVisible());
+            QCOMPARE(app.GetMainFrame()->GetShowStyle(), 1);
+        }
+    }
+
+    void exportThenImportThroughTheMenus()
+    {
+        const int w = 12, h = 7;
+        const QString tex = Path("crate.tex");
+        QVERIFY(WriteAll(tex, TexBytes(w, h, 24)));
+        CursorWatchingPrompt prompt;
+        CPixloomApp app(&prompt);
+        QVERIFY(app.InitInstance({tex}));
+        CMainFrame* frame = app.GetMainFrame();
+        texture::CPixloomDoc& doc = app.GetDocument();
+
+        const QString tga = Path("crate.tga");
+        prompt.QueueFileName(tga);
+        Trigger(frame, ID_FILE_EXPORT);
+        const gui::FileDialogOptions exportDlg = prompt.FileDialogs().back();
+        QVERIFY(!prompt.LastDialogWasOpen());
+        QCOMPARE(exportDlg.filter, QString("Targa Files (*.tga)|*.tga|All Files (*.*)|*.*||"));
+        QCOMPARE(exportDlg.defaultExt, QString("tga"));
+        QCOMPARE(exportDlg.initialName, QString("crate.tga"));
+        QVERIFY(exportDlg.overwritePrompt);
+        QVERIFY(!doc.IsModified());
+
+        QByteArray targa = ReadAll(tga);
+        QCOMPARE(targa.size(), 18 + w * h * 3);
+        QCOMPARE(int(targa[2]), 2);
+        QCOMPARE(int(targa[16]), 24);
+        // Bottom row first.
+        std::uint8_t p[4];
+        PatternPixel(0, h - 1, p);
+        QCOMPARE(std::uint8_t(targa[18]), p[0]);
+
+        // Edited elsewhere: every channel inverted.
+        for (int i = 18; i < targa.size(); ++i)
+            targa[i] = static_cast<char>(255 - std::uint8_t(targa[i]));
+        QVERIFY(WriteAll(tga, targa));
+        prompt.QueueFileName(tga);
+        Trigger(frame, ID_FILE_IMPORT);
+        const gui::FileDialogOptions importDlg = prompt.FileDialogs().back();
+        QVERIFY(prompt.LastDialogWasOpen());
+        QCOMPARE(importDlg.filter, exportDlg.filter);
+        QCOMPARE(importDlg.defaultExt, QString("tga"));
+        QCOMPARE(importDlg.initialName, QString("crate.tga"));
+        QVERIFY(importDlg.fileMustExist);
+        QVERIFY(doc.IsModified());
+        PatternPixel(5, 3, p);
+        QCOMPARE(doc.GetPixel(5, 3)[2], std::uint8_t(255 - p[2]));
+        QCOMPARE(frame->GetActiveView()->grab().toImage().pixel(5, 3), qRgb(255 - p[2], 255 - p[1], 255 - p[0]));
+
+        // A deeper Targa asks first: No changes nothing, Yes takes its pixels.
+        const std::uint8_t deep[4] = {1, 2, 3, 200};
+        const QString tga32 = Path("deep.tga");
+        QVERIFY(WriteAll(tga32, TargaBytes(w, h, 32, deep)));
+        prompt.QueueFileName(tga32);
+        prompt.QueueYesNo(false);
+        Trigger(frame, ID_FILE_IMPORT);
+        QVERIFY(prompt.All().back().question);
+        QCOMPARE(prompt.All().back().icon, common::MessageIcon::Exclamation);
+        QVERIFY(QString::fromStdString(prompt.All().back().text)
+                    .startsWith("The Targa image has a bit-per-pixel level of 32 while the original TEX image has a "
+                                "BPP level of 24.  Do you want me to downgrade"));
+        QVERIFY(!prompt.m_waitCursorDuringQuestion);
+        QCOMPARE(doc.GetPixel(5, 3)[2], std::uint8_t(255 - p[2]));
+
+        prompt.QueueFileName(tga32);
+        prompt.QueueYesNo(true);
+        Trigger(frame, ID_FILE_IMPORT);
+        QCOMPARE(doc.GetPixel(w - 1, h - 1)[0], std::uint8_t(1));
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+
+        // Save writes the texture at its own depth, with its own header, over the file.
+        QVERIFY(Enabled(frame, ID_FILE_SAVE));
+        Trigger(frame, ID_FILE_SAVE);
+        QVERIFY(!doc.IsModified());
+        QVERIFY(!Enabled(frame, ID_FILE_SAVE));
+        const QByteArray saved = ReadAll(tex);
+        QCOMPARE(saved.size(), 32 + w * h * 3);
+        QCOMPARE(saved.left(32), TexBytes(w, h, 24).left(32));
+        QCOMPARE(saved.mid(32, 3), QByteArray("\x01\x02\x03", 3));
+
+        ScriptedGuiPrompt quiet;
+        texture::CPixloomDoc reopened;
+        QVERIFY(reopened.OnOpenDocument(ToDocPath(tex), quiet));
+        QCOMPARE(reopened.GetPixel(3, 3)[1], std::uint8_t(2));
+        QVERIFY(prompt.ScriptUsedUp());
+    }
+
+    void closingWithUnsavedChangesAsksFirst()
+    {
+        const QString tex = Path("close.tex");
+        QVERIFY(WriteAll(tex, TexBytes(4, 4, 32)));
+        const QString tga = Path("close.tga");
+        const std::uint8_t red[4] = {0, 0, 255, 255};
+        QVERIFY(WriteAll(tga, TargaBytes(4, 4, 32, red)));
+
+        ScriptedGuiPrompt prompt;
+        CPixloomApp app(&prompt);
+        QVERIFY(app.InitInstance({tex}));
+        CMainFrame* frame = app.GetMainFrame();
+        prompt.QueueFileName(tga);
+        Trigger(frame, ID_FILE_IMPORT);
+        QVERIFY(app.GetDocument().IsModified());
+
+        prompt.QueueSaveChanges(gui::SaveChangesAnswer::Cancel);
+        QVERIFY(!frame->close());
+        QVERIFY(frame->isVisible());
+        QCOMPARE(ReadAll(tex), TexBytes(4, 4, 32));
+
+        // Yes saves, and only then the window goes.
+        prompt.QueueSaveChanges(gui::SaveChangesAnswer::Yes);
+        QVERIFY(frame->close());
+        QCOMPARE(ReadAll(tex).mid(32, 4), QByteArray("\x00\x00\xff\xff", 4));
+
+        // Save As to a fresh name makes it the document's and puts it first in the list.
+        QVERIFY(app.OpenDocumentFile(tex));
+        prompt.QueueFileName(tga);
+        Trigger(frame, ID_FILE_IMPORT);
+        const QString copy = Path("copy.tex");
+        prompt.QueueFileName(copy);
+        Trigger(frame, ID_FILE_SAVE_AS);
+        const gui::FileDialogOptions& saveAs = prompt.FileDialogs().back();
+        QCOMPARE(saveAs.filter, QString(texture::msg::TEX_FILTER));
+        QCOMPARE(saveAs.defaultExt, QString("tex"));
+        QVERIFY(saveAs.initialName.isEmpty());
+        QVERIFY(saveAs.overwritePrompt);
+        QCOMPARE(frame->windowTitle(), QString("copy.tex[*] - Pixloom"));
+        QCOMPARE(app.GetRecentFiles().Files().value(0), QDir::toNativeSeparators(copy));
+        QCOMPARE(ReadAll(copy).size(), 32 + 4 * 4 * 4);
+    }
+
+    void refusedCommandLineFileEndsStartup()
+    {
+        struct Case {
+            QString name;
+            QByteArray bytes;
+            std::string message;
+            common::MessageIcon icon;
+        };
+        const Case cases[] = {
+            {"notes.txt", TexBytes(2, 2, 32), texture::msg::NOT_A_TEX, common::MessageIcon::None},
+            {"short.tex", TexBytes(2, 2, 32).left(40), "Expecting file of length 48 but received file of length 40",
+             common::MessageIcon::Exclamation},
+            {"eight.tex", TexBytes(2, 2, 8), "Unrecognized bit depth 8", common::MessageIcon::Stop},
+        };
+        for (const Case& c : cases) {
+            const QString path = Path(c.name);
+            QVERIFY(WriteAll(path, c.bytes));
+            ScriptedGuiPrompt prompt;
+            CPixloomApp app(&prompt);
+            QVERIFY2(!app.InitInstance({path}), qPrintable(c.name));
+            QCOMPARE(app.GetMainFrame(), nullptr);
+            QCOMPARE(prompt.All().size(), std::size_t(1));
+            QCOMPARE(prompt.All()[0].text, c.message);
+            QCOMPARE(prompt.All()[0].icon, c.icon);
+            QVERIFY(app.GetRecentFiles().Files().isEmpty());
+        }
+
+        // A file that is not there at all is reported too.
+        ScriptedGuiPrompt prompt;
+        CPixloomApp app(&prompt);
+        QVERIFY(!app.InitInstance({Path("nowhere.tex")}));
+        QCOMPARE(prompt.All().size(), std::size_t(1));
+    }
+
+private:
+    QString Path(const QString& name) const { return m_dir.filePath(name); }
+
+    QTemporaryDir m_settingsDir;
+    QTemporaryDir m_dir;
+};
+
+QTEST_MAIN(PixloomTest)
+#include "PixloomTest.moc"
