@@ -1,0 +1,198 @@
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDirIterator>
+#include <QFile>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include "ScriptedGuiPrompt.h"
+#include "common/registrar/DesktopIntegration.h"
+#include "gui/FileAssocDlg.h"
+
+using gui::AssocProgram;
+using gui::CFileAssocDlg;
+
+class FileAssocDlgTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir* m_dir = nullptr;
+
+    QString Data() const { return m_dir->filePath("data"); }
+    QString Config() const { return m_dir->filePath("config"); }
+
+    QMap<QString, QByteArray> Snapshot() const
+    {
+        QMap<QString, QByteArray> files;
+        QDirIterator it(m_dir->path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            QFile f(path);
+            f.open(QIODevice::ReadOnly);
+            files.insert(path, f.readAll());
+        }
+        return files;
+    }
+
+    static QString DesktopEntry(AssocProgram program)
+    {
+        return QString::fromStdString(gui::AssocValuesFor(program).desktopId);
+    }
+
+    static void Press(CFileAssocDlg& dlg, QDialogButtonBox::StandardButton which)
+    {
+        QTest::mouseClick(dlg.Buttons()->button(which), Qt::LeftButton);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QPixmap icon(64, 64);
+        icon.fill(Qt::red);
+        QApplication::setWindowIcon(QIcon(icon));
+    }
+
+    // Fresh folders for every test; nothing ever reaches the real user's files.
+    void init()
+    {
+        m_dir = new QTemporaryDir;
+        QVERIFY(m_dir->isValid());
+        qputenv("HOME", m_dir->path().toUtf8());
+        qputenv("XDG_DATA_HOME", Data().toUtf8());
+        qputenv("XDG_CONFIG_HOME", Config().toUtf8());
+    }
+    void cleanup()
+    {
+        delete m_dir;
+        m_dir = nullptr;
+    }
+
+    void captionsComeFromTheProgramAndSetResetIsChosen_data()
+    {
+        QTest::addColumn<AssocProgram>("program");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("setCaption");
+        QTest::addColumn<QString>("removeCaption");
+        QTest::newRow("QM4Edit") << AssocProgram::QM4Edit << "QM4 File Associations"
+                                 << "Set/Reset QM4 File Associations" << "Remove QM4 File Associations";
+        QTest::newRow("Pixloom") << AssocProgram::Pixloom << "TEX File Associations"
+                                 << "Set/Reset TEX File Associations" << "Remove TEX File Associations";
+    }
+    void captionsComeFromTheProgramAndSetResetIsChosen()
+    {
+        QFETCH(AssocProgram, program);
+        ScriptedGuiPrompt prompt;
+        CFileAssocDlg dlg(program, prompt);
+        QFETCH(QString, title);
+        QFETCH(QString, setCaption);
+        QFETCH(QString, removeCaption);
+        QCOMPARE(dlg.windowTitle(), title);
+        QCOMPARE(dlg.SetResetButton()->text(), setCaption);
+        QCOMPARE(dlg.RemoveButton()->text(), removeCaption);
+        QVERIFY(dlg.SetResetButton()->isChecked());
+        QVERIFY(!dlg.RemoveButton()->isChecked());
+        QCOMPARE(dlg.m_nAction, 0);
+    }
+
+    void cancelTouchesNothingWhicheverChoice()
+    {
+        for (AssocProgram program : {AssocProgram::QM4Edit, AssocProgram::Pixloom}) {
+            for (bool installed : {false, true}) {
+                if (installed) {
+                    ScriptedGuiPrompt setup;
+                    CFileAssocDlg dlg(program, setup);
+                    dlg.show();
+                    Press(dlg, QDialogButtonBox::Ok);
+                    QVERIFY(QFile::exists(Data() + "/applications/" + DesktopEntry(program)));
+                }
+                for (bool remove : {false, true}) {
+                    const auto before = Snapshot();
+                    ScriptedGuiPrompt prompt;
+                    CFileAssocDlg dlg(program, prompt);
+                    dlg.show();
+                    (remove ? dlg.RemoveButton() : dlg.SetResetButton())->click();
+                    Press(dlg, QDialogButtonBox::Cancel);
+                    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+                    QVERIFY(!dlg.isVisible());
+                    QCOMPARE(Snapshot(), before);
+                    QVERIFY(prompt.All().empty());
+                }
+            }
+        }
+    }
+
+    void okSetsAndRemovesTheAssociation()
+    {
+        ScriptedGuiPrompt prompt;
+        const QString entry = Data() + "/applications/" + DesktopEntry(AssocProgram::QM4Edit);
+        {
+            CFileAssocDlg dlg(AssocProgram::QM4Edit, prompt);
+            dlg.show();
+            Press(dlg, QDialogButtonBox::Ok);
+            QCOMPARE(dlg.result(), int(QDialog::Accepted));
+            QCOMPARE(dlg.m_nAction, 0);
+        }
+        QFile file(entry);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        QVERIFY2(text.contains("Exec=" + QCoreApplication::applicationFilePath() + " %f\n"), qPrintable(text));
+        QVERIFY(text.contains("Icon=fennwick-qm4edit\n"));
+        QFile icon(Data() + "/icons/hicolor/48x48/apps/fennwick-qm4edit.png");
+        QVERIFY(icon.open(QIODevice::ReadOnly));
+        QVERIFY(icon.readAll().startsWith("\x89PNG"));
+        QVERIFY(prompt.All().empty());
+
+        {
+            CFileAssocDlg dlg(AssocProgram::QM4Edit, prompt);
+            dlg.show();
+            dlg.RemoveButton()->click();
+            Press(dlg, QDialogButtonBox::Ok);
+            QCOMPARE(dlg.m_nAction, 1);
+        }
+        QVERIFY(!QFile::exists(entry));
+        QVERIFY(!QFile::exists(icon.fileName()));
+        QVERIFY(prompt.All().empty());
+    }
+
+    void aFailureIsToldAndTheDialogStillCloses()
+    {
+        QFile inTheWay(Data());
+        QVERIFY(inTheWay.open(QIODevice::WriteOnly));
+        inTheWay.close();
+
+        ScriptedGuiPrompt prompt;
+        CFileAssocDlg dlg(AssocProgram::Pixloom, prompt);
+        dlg.show();
+        Press(dlg, QDialogButtonBox::Ok);
+
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(prompt.All().size(), std::size_t(1));
+        QVERIFY(QString::fromStdString(prompt.All()[0].text).startsWith("The file associations could not be changed."));
+        QCOMPARE(prompt.All()[0].icon, common::MessageIcon::Stop);
+        QVERIFY(!prompt.All()[0].question);
+    }
+
+    void theMenuEntryPointRunsTheDialogModally()
+    {
+        ScriptedGuiPrompt prompt;
+        QString seenTitle;
+        QTimer::singleShot(0, [&] {
+            auto* dlg = qobject_cast<CFileAssocDlg*>(QApplication::activeModalWidget());
+            if (!dlg)
+                return;
+            seenTitle = dlg->windowTitle();
+            dlg->RemoveButton()->click();
+            dlg->reject();
+        });
+        gui::RunFileAssocDialog(nullptr, AssocProgram::QM4Edit, prompt);
+        QCOMPARE(seenTitle, QString("QM4 File Associations"));
+        QVERIFY(Snapshot().isEmpty());
+    }
+};
+
+QTEST_MAIN(FileAssocDlgTest)
+#include "FileAssocDlgTest.moc"
