@@ -43,23 +43,23 @@ void CPixloomView::SetBkColor(std::uint32_t color)
     update();
 }
 
-QImage CPixloomView::Render(QSize devicePixels) const
+QImage RenderTexture(const texture::CPixloomDoc& doc, std::uint32_t bkColor, QSize devicePixels)
 {
     QImage image(devicePixels.expandedTo(QSize(0, 0)), QImage::Format_RGB32);
     if (image.isNull())
         return image;
-    image.fill(ToQRgb(m_bkColor));
-    if (!m_doc.IsLoaded())
+    image.fill(ToQRgb(bkColor));
+    if (!doc.IsLoaded())
         return image;
 
-    const texture::TexHeader& h = m_doc.GetHeader();
+    const texture::TexHeader& h = doc.GetHeader();
     // The store never holds more than its fixed size, whatever the header claims.
     const int w = std::clamp(h.xRes, 0, std::min(texture::TEX_MAX_RES, image.width()));
     const int rows = std::clamp(h.yRes, 0, std::min(texture::TEX_MAX_RES, image.height()));
     for (int y = 0; y < rows; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = 0; x < w; ++x) {
-            const std::uint8_t* p = m_doc.GetPixel(x, y);
+            const std::uint8_t* p = doc.GetPixel(x, y);
             line[x] = qRgb(p[2], p[1], p[0]);
         }
     }
@@ -70,7 +70,7 @@ void CPixloomView::paintEvent(QPaintEvent*)
 {
     // Texture pixels map to device pixels, also on scaled screens.
     const qreal dpr = devicePixelRatioF();
-    QImage image = Render(QSize(qCeil(width() * dpr), qCeil(height() * dpr)));
+    QImage image = RenderTexture(m_doc, m_bkColor, QSize(qCeil(width() * dpr), qCeil(height() * dpr)));
     image.setDevicePixelRatio(dpr);
     QPainter painter(this);
     painter.drawImage(QPointF(0, 0), image);

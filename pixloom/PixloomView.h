@@ -13,6 +13,10 @@ class CPixloomDoc;
 
 namespace pixloom {
 
+// What a view of the given size in device pixels shows: the background colour (0x00BBGGRR)
+// everywhere, then the part of the document's texture that fits, from the top-left corner.
+QImage RenderTexture(const texture::CPixloomDoc& doc, std::uint32_t bkColor, QSize devicePixels);
+
 class CPixloomView : public QWidget {
     Q_OBJECT
 
@@ -27,10 +31,6 @@ public:
     std::uint32_t GetBkColor() const { return m_bkColor; }
 
     texture::CPixloomDoc& GetDocument() const { return m_doc; }
-
-    // What the view shows at a given size, in device pixels: the background, then the
-    // part of the texture that fits. The paint step and tests share it.
-    QImage Render(QSize devicePixels) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
