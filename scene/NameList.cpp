@@ -47,6 +47,14 @@ void CNameList::Serialize(common::ByteWriter& ar) const
     ar.U32(SECTION_END_MARKER);
 }
 
+std::size_t CNameList::SerializedSize() const
+{
+    std::size_t n = 8;
+    for (const std::string& name : m_names)
+        n += 4 + name.size();
+    return n;
+}
+
 const std::string& CNameList::GetRawName(std::uint32_t index) const
 {
     static const std::string none;

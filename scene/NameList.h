@@ -20,6 +20,7 @@ public:
 
     void Serialize(common::ByteReader& ar);
     void Serialize(common::ByteWriter& ar) const;
+    std::size_t SerializedSize() const;
     void Clear();
 
     int GetCount() const { return static_cast<int>(m_names.size()); }

@@ -133,6 +133,16 @@ void QuantizeCached(CPolygonBoundsNode& node, const Box& p, const std::vector<Bo
     }
 }
 
+std::size_t NodeBytes(const CPolygonBoundsNode& node)
+{
+    if (node.childCount == 0)
+        return NODE_HEAD_SIZE + 2;
+    std::size_t n = NODE_HEAD_SIZE;
+    for (const CPolygonBoundsNode& child : node.children)
+        n += NodeBytes(child);
+    return n;
+}
+
 std::size_t CountNodes(const CPolygonBoundsNode& node)
 {
     std::size_t n = 1;
@@ -288,6 +298,20 @@ void CObjectInfoList::Serialize(common::ByteWriter& ar) const
         ar.U32(SECTION_END_MARKER);
     }
     ar.U32(SECTION_END_MARKER);
+}
+
+std::size_t CObjectInfoList::SerializedSize() const
+{
+    std::size_t n = 8;
+    for (std::size_t i = 0; i < m_objects.size(); ++i) {
+        n += MIN_OBJECT_SIZE + m_objects[i].polygons.size() * sizeof(PolygonRecord);
+        if (m_objects[i].hasBounds != 0) {
+            n += sizeof(Box) + 2;
+            for (const CPolygonBoundsNode& root : m_trees[i].roots)
+                n += NodeBytes(root);
+        }
+    }
+    return n;
 }
 
 const ObjectRecord& CObjectInfoList::GetObjectRecord(std::size_t i) const

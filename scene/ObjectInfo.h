@@ -59,6 +59,7 @@ class CObjectInfoList {
 public:
     void Serialize(common::ByteReader& ar);
     void Serialize(common::ByteWriter& ar) const;
+    std::size_t SerializedSize() const;
     void Clear();
 
     int GetObjectCount() const { return static_cast<int>(m_objects.size()); }

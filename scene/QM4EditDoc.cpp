@@ -132,14 +132,18 @@ void CQM4EditDoc::Serialize(common::ByteWriter& ar) const
     ar.Bytes(m_trailingData.data(), m_trailingData.size());
 }
 
+std::size_t CQM4EditDoc::SerializedSize() const
+{
+    return sizeof QM4_MAGIC + 4 + m_objectVertices.SerializedSize() + m_unlitTexVertices.SerializedSize() +
+           m_prelitTexVertices.SerializedSize() + m_litTexVertices.SerializedSize() +
+           m_lightSources.SerializedSize() + m_objectInfo.SerializedSize() + m_sceneBounds.SerializedSize() +
+           m_textureNames.SerializedSize() + m_extraNames.SerializedSize() + m_trailingData.size();
+}
+
 std::vector<std::uint8_t> CQM4EditDoc::SaveToBytes() const
 {
     common::ByteWriter ar;
-    // Fixed-size parts are known; trees add roughly one polygon record's worth per polygon.
-    ar.Reserve(64 + m_objectVertices.Records().size_bytes() + m_unlitTexVertices.Records().size_bytes() +
-               m_prelitTexVertices.Records().size_bytes() + m_litTexVertices.Records().size_bytes() +
-               m_lightSources.Records().size_bytes() + m_objectInfo.TotalPolygonCount() * 32 +
-               m_trailingData.size());
+    ar.Reserve(SerializedSize());
     Serialize(ar);
     return ar.Take();
 }

@@ -103,6 +103,8 @@ public:
     // Writing: the whole file's bytes.
     void Serialize(common::ByteWriter& ar) const;
     std::vector<std::uint8_t> SaveToBytes() const;
+    // The size of the file SaveToBytes makes.
+    std::size_t SerializedSize() const;
 
     // ---- state ----
 

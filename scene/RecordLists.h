@@ -23,6 +23,8 @@ public:
     // thrown with the section's message.
     void Serialize(common::ByteReader& ar);
     void Serialize(common::ByteWriter& ar) const;
+    // Bytes the section takes in the file.
+    std::size_t SerializedSize() const { return 8 + m_records.size() * sizeof(Record); }
     void Clear()
     {
         m_records.clear();

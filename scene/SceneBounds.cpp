@@ -64,6 +64,16 @@ void Recompute(CBoundsNode& node, const CObjectInfoList& objects, Box* parent)
         MergeBox(*parent, node.box);
 }
 
+std::size_t NodeBytes(const CBoundsNode& node)
+{
+    if (node.childCount == 0)
+        return NODE_HEAD_SIZE + 2;
+    std::size_t n = NODE_HEAD_SIZE;
+    for (const CBoundsNode& child : node.children)
+        n += NodeBytes(child);
+    return n;
+}
+
 std::size_t CountNodes(const CBoundsNode& node)
 {
     std::size_t n = 1;
@@ -106,6 +116,11 @@ void CSceneBounds::Serialize(common::ByteWriter& ar) const
 void CSceneBounds::RecomputeBounds(const CObjectInfoList& objects)
 {
     Recompute(m_root, objects, nullptr);
+}
+
+std::size_t CSceneBounds::SerializedSize() const
+{
+    return NodeBytes(m_root) + 4;
 }
 
 std::size_t CSceneBounds::NodeCount() const

@@ -31,6 +31,7 @@ class CSceneBounds {
 public:
     void Serialize(common::ByteReader& ar);
     void Serialize(common::ByteWriter& ar) const;
+    std::size_t SerializedSize() const;
     // Destroys every node below the root and resets the root.
     void Clear();
 

@@ -1,6 +1,7 @@
 #pragma once
 // Every text of the CSV exchange that reaches the user, in one place.
 
+#include <cstddef>
 #include <string>
 
 namespace scene {
@@ -17,6 +18,13 @@ inline std::string CsvImportSummary(int applied, int skipped)
 {
     auto lines = [](int n) { return std::to_string(n) + (n == 1 ? " line" : " lines"); };
     return "CSV import: " + lines(applied) + " applied, " + lines(skipped) + " skipped.";
+}
+
+// Export left polygons out because a corner names a vertex outside the vertex list.
+inline std::string CsvSkippedPolygonsMessage(std::size_t count)
+{
+    return std::to_string(count) + (count == 1 ? " polygon" : " polygons") +
+           " left out: a corner names a vertex outside the vertex list.";
 }
 
 } // namespace scene

@@ -19,6 +19,7 @@ std::vector<std::uint8_t> Resave(const std::vector<std::uint8_t>& file)
     const scene::LoadResult r = doc.Serialize(file);
     EXPECT_TRUE(r.Ok()) << r.message;
     EXPECT_TRUE(r.message.empty());
+    EXPECT_EQ(doc.SerializedSize(), file.size());
     return doc.SaveToBytes();
 }
 
