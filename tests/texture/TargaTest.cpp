@@ -235,6 +235,22 @@ TEST_F(Targa, PixelDataStartsAfterTheImageIdAndTheColourMap)
     EXPECT_EQ(prompt.Count(), 0u);
 }
 
+TEST_F(Targa, LargestIdAndColourMapStillReachTheLastPixel)
+{
+    Load(512, 512, 32);
+    TgaSpec s{512, 512, 32};
+    s.idLength = 255;
+    s.mapType = 1;
+    s.mapLength = 65535;
+    s.mapEntryBits = 255; // 32 bytes an entry
+    Bytes tga = PatternTga(s);
+    tga.back() = 0x77;
+    ASSERT_TRUE(Import(tga));
+    EXPECT_EQ(doc.GetPixel(511, 0)[3], 0x77); // the last pixel in the file: top right
+    tga.pop_back();
+    EXPECT_FALSE(Import(tga));
+}
+
 TEST_F(Targa, OriginBitsPutRowsAndColumnsWhereTheyBelong)
 {
     Load(2, 2, 32);

@@ -133,6 +133,22 @@ TEST_F(TexFile, UnknownDepthWithMatchingLengthIsRefusedWithTheDepthMessage)
     ExpectOneMessage("Unrecognized bit depth 8", MessageIcon::Stop);
 }
 
+TEST_F(TexFile, LongFilesAreJudgedByTheirHeaderAndLength)
+{
+    // Longer than any texture the store can hold, yet of the length its header asks for:
+    // only the depth can refuse it, and it must, without reading past what was loaded.
+    Bytes file = TexHeaderBytes(512, 512, 40);
+    file.resize(32 + 512 * 512 * 5, 0x5A);
+    EXPECT_FALSE(Open(file));
+    ExpectOneMessage("Unrecognized bit depth 40", MessageIcon::Stop);
+
+    prompt.Clear();
+    file.push_back(0);
+    EXPECT_FALSE(Open(file));
+    ExpectOneMessage("Expecting file of length 1310752 but received file of length 1310753",
+                     MessageIcon::Exclamation);
+}
+
 TEST_F(TexFile, WrongLengthIsRefusedWithBothLengths)
 {
     Bytes file = PatternTex(5, 4, 24);
