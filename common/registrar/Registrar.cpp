@@ -38,9 +38,6 @@ public:
             m_registry.CloseKey(m_key);
     }
 
-    bool Valid() const { return m_valid; }
-    const std::string& Path() const { return m_path; }
-
     // Create-or-open below this key; a failure is noted in outcome and leaves child invalid.
     void Create(const std::string& name, Key& child, AssocOutcome& outcome) const
     {
