@@ -1,0 +1,83 @@
+#pragma once
+// Command ids of QM4Edit and the one table that gives each its menu text, status-bar
+// prompt and tooltip. Every user-facing string of the editor window lives here or in
+// EditorStrings.h, so the texts are easy to find and compare.
+
+#include <span>
+
+namespace qm4edit {
+
+enum CommandId : int {
+    ID_SEPARATOR = 0,
+
+    ID_FILE_NEW = 57600,
+    ID_FILE_OPEN = 57601,
+    ID_FILE_SAVE = 57603,
+    ID_FILE_SAVE_AS = 57604,
+    ID_FILE_IMPORT = 32784,
+    ID_FILE_EXPORT = 32785,
+    ID_OVERLAY_ALP = 32786,
+    ID_OVERLAY_REC = 32787,
+    ID_FILE_MRU_FILE1 = 57616,
+    ID_APP_EXIT = 57665,
+
+    ID_EDIT_UNDO = 57643,
+    ID_EDIT_CUT = 57635,
+    ID_EDIT_COPY = 57634,
+    ID_EDIT_PASTE = 57637,
+
+    ID_VIEW_TOOLBAR = 59392,
+    ID_VIEW_STATUS_BAR = 59393,
+    ID_WINDOW_SPLIT = 57653,
+    ID_VIEW_TOP = 32773,
+    ID_VIEW_FRONT = 32774,
+    ID_VIEW_SIDE = 32775,
+    ID_VIEW_ZOOMIN = 32771,
+    ID_VIEW_ZOOMOUT = 32772,
+    ID_VIEW_RESET = 32777,
+
+    ID_OPTIONS_PRIMARYCOLOR = 32779,
+    ID_OPTIONS_SECONDARYCOLOR1 = 32780,
+    ID_OPTIONS_SECONDARYCOLOR2 = 32781,
+    ID_OPTIONS_HIGHLIGHTCOLOR = 32782,
+    ID_OPTIONS_OVERLAYCOLOR = 32788,
+    ID_OPTIONS_ASSOCIATIONS = 32783,
+
+    ID_APP_ABOUT = 57664,
+    ID_NEXT_PANE = 57680,
+    ID_PREV_PANE = 57681,
+
+    ID_INDICATOR_CAPS = 59137,
+    ID_INDICATOR_NUM = 59138,
+    ID_INDICATOR_SCRL = 59139,
+
+    // Context menus of the tree pane.
+    ID_OBJECT_VIEW = 32789,
+    ID_OBJECT_EXPORT = 32790,
+    ID_POLYGON_VIEW = 32794,
+    ID_POLYGON_EXPORT = 32795,
+    ID_VERTEX_EDIT = 32796,
+};
+
+// Context menu resources of the tree pane, by the kind of item they belong to.
+enum MenuId : int {
+    IDR_OBJECT_CONTEXT = 136,
+    IDR_POLYGON_CONTEXT = 138,
+    IDR_VERTEX_CONTEXT = 139,
+};
+
+struct CommandInfo {
+    int id;
+    const char* name;
+    // Menu text with its access key and, after a tab, the shortcut text; empty for commands
+    // reached only from the keyboard.
+    const char* menuText;
+    // Status-bar prompt; the part after '\n' is the tooltip. Null when there is none.
+    const char* prompt;
+};
+
+std::span<const CommandInfo> CommandTable();
+// Null for an unknown id.
+const CommandInfo* FindCommand(int id);
+
+} // namespace qm4edit

@@ -1,0 +1,47 @@
+#include "DialogFields.h"
+
+#include <QDialog>
+#include <QLineEdit>
+
+#include "InspectorStrings.h"
+#include "gui/GuiPrompt.h"
+#include "scene/csv/CsvNumbers.h"
+
+namespace qm4edit {
+
+int ExecModal(QDialog& dialog)
+{
+    return dialog.exec();
+}
+
+QString FloatText(float value)
+{
+    return QString::fromStdString(scene::csv::General6(value));
+}
+
+QLineEdit* MakeField(QWidget* parent, const char* objectName, bool readOnly)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(objectName));
+    edit->setReadOnly(readOnly);
+    return edit;
+}
+
+bool ReadFloatField(QLineEdit& field, const char* label, float& value, gui::IGuiPrompt& prompt)
+{
+    // Only ASCII can form a number; anything else (a non-breaking space, a typographic minus)
+    // is left in place so that the field is refused rather than misread.
+    const QByteArray text = field.text().toUtf8();
+    float parsed = 0.0f;
+    if (scene::csv::ParseFloatField(std::string_view(text.constData(), static_cast<std::size_t>(text.size())), parsed)) {
+        value = parsed;
+        return true;
+    }
+    prompt.ShowMessage(QString::fromLatin1(MSG_ENTER_NUMBER).arg(QString::fromLatin1(label)).toStdString(),
+                       common::MessageIcon::Exclamation);
+    field.setFocus();
+    field.selectAll();
+    return false;
+}
+
+} // namespace qm4edit

@@ -1,0 +1,34 @@
+#pragma once
+// What the inspector dialogs share: number fields shown the way the C library's "%g" shows
+// a float, read back by C-locale atof rules, and the way modal dialogs are run.
+
+#include <functional>
+
+#include <QString>
+
+class QDialog;
+class QLineEdit;
+class QWidget;
+
+namespace gui {
+class IGuiPrompt;
+}
+
+namespace qm4edit {
+
+// Runs a modal dialog and returns its result; tests put something headless in its place.
+using ModalRunner = std::function<int(QDialog& dialog)>;
+int ExecModal(QDialog& dialog);
+
+// "%g" with precision 6, independent of the user's locale.
+QString FloatText(float value);
+
+// A line edit named after its member (tests and accessibility find it by that name).
+QLineEdit* MakeField(QWidget* parent, const char* objectName, bool readOnly);
+
+// Reads a number field. When it holds no number the user is told which field (by its
+// label), the field gets the focus with its text selected, and false is returned with
+// value untouched.
+bool ReadFloatField(QLineEdit& field, const char* label, float& value, gui::IGuiPrompt& prompt);
+
+} // namespace qm4edit

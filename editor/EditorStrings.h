@@ -1,0 +1,39 @@
+#pragma once
+// The editor window's own texts (menu and command texts are in Commands.cpp).
+
+namespace qm4edit {
+
+inline constexpr const char* APP_TITLE = "QM4Edit";
+inline constexpr const char* UNTITLED = "Untitled";
+inline constexpr const char* STATUS_READY = "Ready";
+inline constexpr const char* INDICATOR_CAPS = "CAP";
+inline constexpr const char* INDICATOR_NUM = "NUM";
+inline constexpr const char* INDICATOR_SCRL = "SCRL";
+
+inline constexpr const char* ABOUT_CAPTION = "About QM4Edit";
+inline constexpr const char* ABOUT_TEXT = "QM4Edit Version 1.03";
+inline constexpr const char* ABOUT_OK = "OK";
+
+// Asked before a modified scene is replaced or the program closes; %1 is the file's name.
+inline constexpr const char* ASK_SAVE_CHANGES = "Save changes to %1?";
+
+inline constexpr const char* MENU_FILE = "&File";
+inline constexpr const char* MENU_OVERLAY = "O&verlay";
+inline constexpr const char* MENU_EDIT = "&Edit";
+inline constexpr const char* MENU_VIEW = "&View";
+inline constexpr const char* MENU_CONTROLS = "&Controls";
+inline constexpr const char* MENU_OPTIONS = "&Options";
+inline constexpr const char* MENU_HELP = "&Help";
+inline constexpr const char* MENU_CONTEXT = "Context";
+
+inline constexpr const char* TREE_OBJECT_LABEL = "Object %1";
+inline constexpr const char* TREE_POLYGON_LABEL = "Polygon %1";
+inline constexpr const char* TREE_VERTEX_LABEL = "Vertex %1";
+
+// Settings of the viewport, section "Settings".
+inline constexpr const char* KEY_MAIN_COLOR = "MainColor";
+inline constexpr const char* KEY_EXTRA_COLOR1 = "ExtraColor1";
+inline constexpr const char* KEY_EXTRA_COLOR2 = "ExtraColor2";
+inline constexpr const char* KEY_HILITE_COLOR = "HiliteColor";
+
+} // namespace qm4edit

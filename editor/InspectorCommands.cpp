@@ -1,0 +1,137 @@
+#include "InspectorCommands.h"
+
+#include <optional>
+
+#include "EditVertexDlg.h"
+#include "ImportExportTypeDlg.h"
+#include "ObjectInfoDlg.h"
+#include "PolygonInfoDlg.h"
+#include "gui/GuiPrompt.h"
+#include "gui/WaitCursor.h"
+#include "scene/csv/CsvExchange.h"
+#include "scene/csv/CsvMessages.h"
+
+namespace qm4edit {
+
+namespace {
+
+enum TreeKind { KIND_NONE = 0, KIND_OBJECT = 1 };
+
+gui::FileDialogOptions CsvFileDialog(bool open)
+{
+    gui::FileDialogOptions o;
+    o.filter = QString::fromLatin1(scene::CSV_FILTER);
+    o.defaultExt = QString::fromLatin1(scene::CSV_EXTENSION).mid(1); // the dialog adds the dot
+    o.fileMustExist = open;
+    o.overwritePrompt = !open;
+    return o;
+}
+
+// The type dialog; nullopt when the user cancels.
+struct TypeChoice {
+    scene::CsvType type;
+    bool selectedOnly;
+};
+
+std::optional<TypeChoice> AskType(const CommandContext& ctx, bool forObject, int selectedKind)
+{
+    CImportExportTypeDlg dlg(forObject, selectedKind, ctx.parent);
+    if (ctx.runModal(dlg) != QDialog::Accepted)
+        return std::nullopt;
+    return TypeChoice{dlg.m_nType == 1 ? scene::CSV_UNIQUE_VERTS : scene::CSV_OBJECT_POLYGONS,
+                      dlg.m_bSelectedOnly && selectedKind == KIND_OBJECT};
+}
+
+QString WriteExport(const CommandContext& ctx, scene::CsvType type, scene::CsvScope scope)
+{
+    const std::optional<QString> path = ctx.prompt.GetSaveFileName(CsvFileDialog(false));
+    if (!path)
+        return {};
+    scene::CsvFileResult r;
+    {
+        gui::WaitCursor wait;
+        r = scene::ExportCsvFile(ctx.doc, common::PathFromUtf8(path->toStdString()), type, scope);
+    }
+    if (!r.ok) {
+        ctx.prompt.ShowMessage(r.message, common::MessageIcon::Stop);
+        return {};
+    }
+    if (r.skippedPolygons)
+        return QString::fromStdString(scene::CsvSkippedPolygonsMessage(r.skippedPolygons));
+    return {};
+}
+
+} // namespace
+
+void ShowEditVertexDialog(const CommandContext& ctx, int vertexIndex)
+{
+    CEditVertexDlg dlg(ctx.prompt, ctx.parent);
+    dlg.SetVertex(vertexIndex, &ctx.doc);
+    ctx.runModal(dlg);
+}
+
+void ShowObjectInfoDialog(const CommandContext& ctx, int objectIndex)
+{
+    CObjectInfoDlg dlg(ctx.parent);
+    dlg.SetObject(objectIndex, &ctx.doc);
+    ctx.runModal(dlg);
+}
+
+void ShowPolygonInfoDialog(const CommandContext& ctx, int objectIndex, int polygonIndex)
+{
+    CPolygonInfoDlg dlg(ctx.prompt, ctx.parent);
+    dlg.SetPolygon(objectIndex, polygonIndex, &ctx.doc);
+    dlg.SetModalRunner(ctx.runModal);
+    ctx.runModal(dlg);
+}
+
+QString ImportCsv(const CommandContext& ctx, int selectedKind, int selectedData)
+{
+    const std::optional<TypeChoice> choice = AskType(ctx, false, selectedKind);
+    if (!choice)
+        return {};
+    const std::optional<QString> path = ctx.prompt.GetOpenFileName(CsvFileDialog(true));
+    if (!path)
+        return {};
+    // Vertex lines name their vertices directly; the check box only restricts polygon lines.
+    const int object = choice->type == scene::CSV_OBJECT_POLYGONS && choice->selectedOnly ? selectedData : -1;
+    scene::CsvImportResult r;
+    {
+        gui::WaitCursor wait;
+        r = scene::ImportCsvFile(ctx.doc, common::PathFromUtf8(path->toStdString()), choice->type, object);
+    }
+    if (!r.ok) {
+        ctx.prompt.ShowMessage(r.message, common::MessageIcon::Stop);
+        return {};
+    }
+    return QString::fromStdString(r.Summary());
+}
+
+QString ExportCsv(const CommandContext& ctx, int selectedKind, int selectedData)
+{
+    const std::optional<TypeChoice> choice = AskType(ctx, false, selectedKind);
+    if (!choice)
+        return {};
+    scene::CsvScope scope;
+    if (choice->selectedOnly)
+        scope.object = selectedData;
+    return WriteExport(ctx, choice->type, scope);
+}
+
+QString ExportObjectCsv(const CommandContext& ctx, int objectIndex)
+{
+    const std::optional<TypeChoice> choice = AskType(ctx, true, KIND_NONE);
+    if (!choice)
+        return {};
+    return WriteExport(ctx, choice->type, scene::CsvScope{objectIndex, -1});
+}
+
+QString ExportPolygonCsv(const CommandContext& ctx, int objectIndex, int polygonIndex)
+{
+    const std::optional<TypeChoice> choice = AskType(ctx, true, KIND_NONE);
+    if (!choice)
+        return {};
+    return WriteExport(ctx, choice->type, scene::CsvScope{objectIndex, polygonIndex});
+}
+
+} // namespace qm4edit

@@ -1,0 +1,10 @@
+#include "LockKeys.h"
+
+namespace qm4edit {
+
+LockKeyState QueryLockKeys()
+{
+    return {};
+}
+
+} // namespace qm4edit

@@ -1,0 +1,165 @@
+#pragma once
+// The editor's main window and its mediator: menus, toolbar, status bar, the splitter with
+// the tree pane and the viewport, every command, and the operations through which the panes
+// and dialogs reach the document and each other.
+
+#include <functional>
+#include <map>
+#include <vector>
+
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+
+#include "ViewSelection.h"
+#include "scene/QM4EditDoc.h"
+
+class QAction;
+class QDialog;
+class QLabel;
+class QMenu;
+class QSplitter;
+class QToolBar;
+
+namespace gui {
+class IGuiPrompt;
+class RecentFileList;
+} // namespace gui
+
+namespace qm4edit {
+
+class CQM4EditTreeView;
+class CQM4EditView;
+
+enum class OpenOutcome { Opened, Cancelled, Failed };
+
+class CMainFrame final : public QMainWindow, public scene::ISceneObserver, public ISceneSelection {
+    Q_OBJECT
+
+public:
+    // Runs a modal dialog and returns its result; tests replace it to drive dialogs headless.
+    using DialogRunner = std::function<int(QDialog& dialog)>;
+
+    // None of the three is owned; all must outlive the frame.
+    CMainFrame(scene::CQM4EditDoc& doc, gui::IGuiPrompt& prompt, gui::RecentFileList& recentFiles,
+               QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    void SetDialogRunner(DialogRunner runner) { m_dialogRunner = std::move(runner); }
+    int RunDialog(QDialog& dialog) { return m_dialogRunner(dialog); }
+
+    // ---- panes and document ----
+    CQM4EditTreeView* GetTreeView() const { return m_pTreeView; }
+    CQM4EditView* GetSceneView() const { return m_pSceneView; }
+    scene::CQM4EditDoc& GetActiveDocument() const { return m_doc; }
+    QSplitter* GetSplitter() const { return m_wndSplitter; }
+    QToolBar* GetToolBar() const { return m_wndToolBar; }
+    QString GetPathName() const { return m_strPathName; }
+
+    // The action of a command id (menus, toolbar and keyboard share it); null if unknown.
+    QAction* Action(int id) const;
+    // The File menu's recent-file entries as shown, or the one greyed "Recent File".
+    const std::vector<QAction*>& RecentFileActions() const { return m_recentActions; }
+
+    // ---- the framework's side of documents ----
+    // Asks to save a modified document first; false when the user cancels or saving fails.
+    bool SaveModified();
+    OpenOutcome OpenDocumentFile(const QString& path);
+    bool NewDocument();
+    bool DoFileSave();
+    bool DoSaveAs();
+
+    // Sets every command's enabled and checked state from the document and the panes.
+    void UpdateActions();
+
+    // ---- mediator operations ----
+    void ClearTree() override;
+    void AddObjectToTree(int objectIndex, const scene::ObjectRecord& record) override;
+    void RefreshTree();
+    void RedrawSceneView();
+    // Hooks of the inspector dialogs and the CSV exchange, which come later.
+    void ShowEditVertexDialog(int vertexIndex);
+    void ShowObjectInfoDialog(int objectIndex);
+    void ShowPolygonInfoDialog(int objectIndex, int polygonIndex);
+    void ExportObjectCsv(int objectIndex);
+    void ExportPolygonCsv(int objectIndex, int polygonIndex);
+    scene::ObjectVertex GetVertex(int index) const { return m_doc.GetVertex(index); }
+    int GetVertexCount() const { return m_doc.GetVertexCount(); }
+    void SetVertex(int index, float x, float y, float z) { m_doc.SetVertex(index, x, y, z); }
+    void UpdateGeometry() { m_doc.UpdateGeometry(); }
+    scene::PolygonRecord GetPolygon(int objectIndex, int polygonIndex) const
+    {
+        return m_doc.GetPolygon(objectIndex, polygonIndex);
+    }
+    const scene::ObjectRecord& GetObjectRecord(int objectIndex) const { return m_doc.GetObjectRecord(objectIndex); }
+
+    // ---- the viewport's questions about the tree's selection ----
+    int GetSelectedKind() const override;
+    int GetSelectedData() const override;
+    int GetSelectedPolygonCount() const override;
+    void GetSelectedPolygonVertices(int k, int& a, int& b, int& c) const override;
+
+    bool IsInSplitMode() const { return m_bSplitMode; }
+
+    // Runs a command as its menu item, toolbar button or key would.
+    void OnCommand(int id);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // scene::ISceneObserver
+    void UpdateAllViews() override;
+    void ModifiedChanged(bool modified) override;
+
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void CreateClient();
+    QAction* MakeAction(int id);
+    void RebuildRecentFileMenu();
+    void UpdateTitle();
+    void UpdateIndicators();
+    QString DocumentTitle() const;
+    void AfterDocumentChanged();
+
+    // Commands.
+    void OnFileOpen();
+    void OnFileImport();
+    void OnFileExport();
+    void OnOpenRecentFile(int index);
+    void OnColor(int id);
+    void OnAppAbout();
+    void OnNextPane(bool forward);
+    void OnWindowSplit();
+    bool SplitModeKey(int key);
+    void EndSplitMode(bool keep);
+
+    scene::CQM4EditDoc& m_doc;
+    gui::IGuiPrompt& m_prompt;
+    gui::RecentFileList& m_recentFiles;
+    QString m_strPathName;
+
+    QSplitter* m_wndSplitter = nullptr;
+    CQM4EditTreeView* m_pTreeView = nullptr;
+    CQM4EditView* m_pSceneView = nullptr;
+    QToolBar* m_wndToolBar = nullptr;
+    QLabel* m_pMessagePane = nullptr;
+    QLabel* m_pIndicators[3] = {nullptr, nullptr, nullptr};
+
+    std::map<int, QAction*> m_actions;
+    QMenu* m_pFileMenu = nullptr;
+    QAction* m_pRecentAnchor = nullptr; // the separator after the recent-file entries
+    std::vector<QAction*> m_recentActions;
+
+    // The keyboard mode of Split: arrows move the bar, Enter keeps, Escape restores.
+    bool m_bSplitMode = false;
+    QList<int> m_splitSizesBefore;
+    bool m_bSizedSplitter = false;
+    DialogRunner m_dialogRunner;
+};
+
+} // namespace qm4edit

@@ -1,0 +1,36 @@
+#pragma once
+// "View Object Info": the bounding box of one object.
+
+#include <QDialog>
+
+#include "scene/QM4EditDoc.h"
+
+class QLineEdit;
+
+namespace qm4edit {
+
+class CObjectInfoDlg final : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CObjectInfoDlg(QWidget* parent = nullptr);
+    ~CObjectInfoDlg() override;
+
+    void SetObject(int objectIndex, const scene::CQM4EditDoc* doc);
+
+    void OnInitDialog();
+    void DoDataExchange();
+
+    float m_fBox[6] = {0, 0, 0, 0, 0, 0}; // min x, y, z, then max x, y, z
+    const scene::CQM4EditDoc* m_pDoc = nullptr;
+    int m_nObject = 0;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    QLineEdit* m_pBox[6] = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+    bool m_bInitialized = false;
+};
+
+} // namespace qm4edit

@@ -1,0 +1,87 @@
+#include "QM4EditApp.h"
+
+#include "EditorStrings.h"
+#include "MainFrame.h"
+#include "gui/GuiPrompt.h"
+
+namespace qm4edit {
+
+CQM4EditApp::CQM4EditApp(std::unique_ptr<gui::IGuiPrompt> prompt)
+    : m_prompt(std::move(prompt)), m_recentFiles(QString(APP_TITLE), 4)
+{
+    if (!m_prompt)
+        m_prompt = std::make_unique<gui::QtPrompt>(nullptr, QString(APP_TITLE));
+}
+
+CQM4EditApp::~CQM4EditApp() = default;
+
+bool CQM4EditApp::InitInstance(const QStringList& arguments, bool show)
+{
+    // Settings live in QSettings("Fennwick Software", "QM4Edit"); the four recent files first.
+    m_recentFiles.Load();
+
+    m_pMainWnd = std::make_unique<CMainFrame>(m_doc, *m_prompt, m_recentFiles);
+    if (auto* qtPrompt = dynamic_cast<gui::QtPrompt*>(m_prompt.get()))
+        qtPrompt->SetParent(m_pMainWnd.get());
+
+    const QString file = arguments.size() > 1 ? arguments[1] : QString();
+    if (file.isEmpty()) {
+        if (!m_pMainWnd->NewDocument()) {
+            m_pMainWnd.reset();
+            return false;
+        }
+    } else if (m_pMainWnd->OpenDocumentFile(file) != OpenOutcome::Opened) {
+        // Its message has been shown; the program ends.
+        if (auto* qtPrompt = dynamic_cast<gui::QtPrompt*>(m_prompt.get()))
+            qtPrompt->SetParent(nullptr);
+        m_pMainWnd.reset();
+        return false;
+    }
+
+    if (show)
+        m_pMainWnd->show();
+    return true;
+}
+
+CQM4EditTreeView* CQM4EditApp::GetTreeView() const
+{
+    return m_pMainWnd ? m_pMainWnd->GetTreeView() : nullptr;
+}
+
+void CQM4EditApp::RefreshTree()
+{
+    if (m_pMainWnd)
+        m_pMainWnd->RefreshTree();
+}
+
+void CQM4EditApp::RedrawSceneView()
+{
+    if (m_pMainWnd)
+        m_pMainWnd->RedrawSceneView();
+}
+
+void CQM4EditApp::ShowEditVertexDialog(int vertexIndex)
+{
+    if (m_pMainWnd)
+        m_pMainWnd->ShowEditVertexDialog(vertexIndex);
+}
+
+void CQM4EditApp::ShowObjectInfoDialog(int objectIndex)
+{
+    if (m_pMainWnd)
+        m_pMainWnd->ShowObjectInfoDialog(objectIndex);
+}
+
+void CQM4EditApp::ShowPolygonInfoDialog(int objectIndex, int polygonIndex)
+{
+    if (m_pMainWnd)
+        m_pMainWnd->ShowPolygonInfoDialog(objectIndex, polygonIndex);
+}
+
+void CQM4EditApp::ExportObjectCsv(int objectIndex)
+{
+    if (m_pMainWnd)
+        m_pMainWnd->ExportObjectCsv(objectIndex);
+}
+
+} // namespace qm4edit

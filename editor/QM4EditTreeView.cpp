@@ -1,0 +1,225 @@
+#include "QM4EditTreeView.h"
+
+#include <QHeaderView>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QStyle>
+
+#include "Commands.h"
+#include "EditorStrings.h"
+
+namespace qm4edit {
+
+CQM4EditTreeView::CQM4EditTreeView(QWidget* parent) : QTreeView(parent)
+{
+    setModel(&m_model);
+    setHeaderHidden(true);
+    setUniformRowHeights(true); // keeps a four-million-row tree cheap to lay out
+    setRootIsDecorated(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setAllColumnsShowFocus(false);
+    // The right button is ours: it opens the item's context menu from mousePressEvent.
+    setContextMenuPolicy(Qt::PreventContextMenu);
+    header()->setStretchLastSection(true);
+    m_popupRunner = [](QMenu& menu, const QPoint& globalPos) { return menu.exec(globalPos); };
+}
+
+void CQM4EditTreeView::AddObject(int objectIndex, const scene::ObjectRecord& record)
+{
+    m_model.AddObject(objectIndex, record);
+}
+
+void CQM4EditTreeView::ClearTree()
+{
+    m_model.Clear();
+}
+
+void CQM4EditTreeView::OnInitialUpdate()
+{
+    if (m_model.IsEmpty())
+        emit RefreshTreeRequested();
+    clearSelection();
+    setCurrentIndex(QModelIndex());
+}
+
+QModelIndex CQM4EditTreeView::GetSelectedItem() const
+{
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? QModelIndex() : rows.first();
+}
+
+int CQM4EditTreeView::GetSelectedKind() const
+{
+    return m_model.Kind(GetSelectedItem());
+}
+
+int CQM4EditTreeView::GetSelectedData() const
+{
+    return m_model.ItemData(GetSelectedItem());
+}
+
+int CQM4EditTreeView::GetSelectedPolygonCount() const
+{
+    const QModelIndex item = GetSelectedItem();
+    switch (m_model.Kind(item)) {
+    case ITEM_OBJECT: return m_model.rowCount(item);
+    case ITEM_POLYGON: return 1;
+    default: return 0;
+    }
+}
+
+void CQM4EditTreeView::GetSelectedPolygonVertices(int k, int& a, int& b, int& c) const
+{
+    a = b = c = -1;
+    const QModelIndex item = GetSelectedItem();
+    QModelIndex polygon;
+    switch (m_model.Kind(item)) {
+    case ITEM_POLYGON:
+        // A polygon is its own only polygon, whatever k asks for.
+        polygon = item;
+        break;
+    case ITEM_OBJECT:
+        if (k < 0 || k >= m_model.rowCount(item))
+            return;
+        polygon = m_model.index(k, 0, item);
+        break;
+    default:
+        return;
+    }
+    a = m_model.ItemData(m_model.index(0, 0, polygon));
+    b = m_model.ItemData(m_model.index(1, 0, polygon));
+    c = m_model.ItemData(m_model.index(2, 0, polygon));
+}
+
+int CQM4EditTreeView::GetContextItemKind() const
+{
+    return m_model.Kind(HitTest(m_ptContext));
+}
+
+QModelIndex CQM4EditTreeView::HitTest(const QPoint& point) const
+{
+    const QModelIndex item = indexAt(point);
+    if (!item.isValid())
+        return {};
+    const QRect rect = visualRect(item);
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
+    const int labelRight = rect.left() + 2 * margin + fontMetrics().horizontalAdvance(item.data().toString());
+    if (point.x() < rect.left() || point.x() >= labelRight || !rect.contains(point))
+        return {};
+    return item;
+}
+
+void CQM4EditTreeView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::RightButton) {
+        QTreeView::mousePressEvent(event);
+        return;
+    }
+    // The right button never moves the selection: the menu acts on the clicked item.
+    event->accept();
+    const QPoint point = event->position().toPoint();
+    const QModelIndex item = HitTest(point);
+    if (m_model.Kind(item) == ITEM_NONE)
+        return;
+    m_ptContext = point;
+    RunContextMenu(item, point);
+}
+
+void CQM4EditTreeView::RunContextMenu(const QModelIndex& item, const QPoint& point)
+{
+    QMenu menu(QString(MENU_CONTEXT), this);
+    auto add = [&menu](int id) {
+        QAction* action = menu.addAction(QString(FindCommand(id)->menuText));
+        action->setData(id);
+    };
+    switch (m_model.Kind(item)) {
+    case ITEM_OBJECT:
+        add(ID_OBJECT_VIEW);
+        add(ID_OBJECT_EXPORT);
+        break;
+    case ITEM_POLYGON:
+        add(ID_POLYGON_VIEW);
+        add(ID_POLYGON_EXPORT);
+        break;
+    case ITEM_VERTEX:
+        add(ID_VERTEX_EDIT);
+        break;
+    default:
+        return;
+    }
+    QAction* chosen = m_popupRunner(menu, viewport()->mapToGlobal(point));
+    if (!chosen)
+        return; // dismissed: the point stays as it was
+    switch (chosen->data().toInt()) {
+    case ID_OBJECT_VIEW: OnObjectView(); break;
+    case ID_OBJECT_EXPORT: OnObjectExport(); break;
+    case ID_POLYGON_VIEW: OnPolygonView(); break;
+    case ID_POLYGON_EXPORT: OnPolygonExport(); break;
+    case ID_VERTEX_EDIT: OnVertexEdit(); break;
+    default: break;
+    }
+}
+
+QModelIndex CQM4EditTreeView::TakeContextItem(int kind)
+{
+    QModelIndex item = HitTest(m_ptContext);
+    m_ptContext = QPoint(0, 0);
+    if (m_model.Kind(item) != kind)
+        return {};
+    return item;
+}
+
+void CQM4EditTreeView::OnObjectView()
+{
+    const QModelIndex item = TakeContextItem(ITEM_OBJECT);
+    if (item.isValid())
+        emit ObjectInfoRequested(m_model.ItemData(item));
+}
+
+void CQM4EditTreeView::OnObjectExport()
+{
+    const QModelIndex item = TakeContextItem(ITEM_OBJECT);
+    if (item.isValid())
+        emit ExportObjectRequested(m_model.ItemData(item));
+}
+
+void CQM4EditTreeView::OnPolygonView()
+{
+    const QModelIndex item = TakeContextItem(ITEM_POLYGON);
+    if (item.isValid())
+        emit PolygonInfoRequested(m_model.ItemData(item.parent()), m_model.ItemData(item));
+}
+
+void CQM4EditTreeView::OnPolygonExport()
+{
+    const QModelIndex item = TakeContextItem(ITEM_POLYGON);
+    if (item.isValid())
+        emit ExportPolygonRequested(m_model.ItemData(item.parent()), m_model.ItemData(item));
+}
+
+void CQM4EditTreeView::OnVertexEdit()
+{
+    const QModelIndex item = TakeContextItem(ITEM_VERTEX);
+    if (item.isValid())
+        emit EditVertexRequested(m_model.ItemData(item));
+}
+
+void CQM4EditTreeView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTreeView::mouseDoubleClickEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (GetSelectedKind() == ITEM_VERTEX)
+        emit EditVertexRequested(GetSelectedData());
+}
+
+void CQM4EditTreeView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
+{
+    QTreeView::selectionChanged(selected, deselected);
+    if (GetSelectedItem().isValid())
+        emit RedrawSceneViewRequested();
+}
+
+} // namespace qm4edit

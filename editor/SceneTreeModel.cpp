@@ -1,0 +1,194 @@
+#include "SceneTreeModel.h"
+
+#include <algorithm>
+
+#include "EditorStrings.h"
+#include "scene/QM4EditDoc.h"
+
+namespace qm4edit {
+
+namespace {
+
+// Internal ids: the kind in the low two bits, above it the object row, the polygon counted
+// across all objects, or that polygon times three plus the corner.
+constexpr quintptr MakeId(std::uint64_t payload, int kind)
+{
+    return static_cast<quintptr>((payload << 2) | static_cast<std::uint64_t>(kind));
+}
+
+} // namespace
+
+CSceneTreeModel::CSceneTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
+
+void CSceneTreeModel::Clear()
+{
+    beginResetModel();
+    m_objectIndex.clear();
+    m_objectIndex.shrink_to_fit();
+    m_polygonStart.assign(1, 0);
+    m_polygonStart.shrink_to_fit();
+    endResetModel();
+}
+
+void CSceneTreeModel::AddObject(int objectIndex, const scene::ObjectRecord& record)
+{
+    const int row = static_cast<int>(m_objectIndex.size());
+    beginInsertRows(QModelIndex(), row, row);
+    m_objectIndex.push_back(objectIndex);
+    m_polygonStart.push_back(m_polygonStart.back() + record.polygons.size());
+    endInsertRows();
+}
+
+std::uint64_t CSceneTreeModel::TotalItemCount() const
+{
+    // Each polygon brings itself and its three corners.
+    return m_objectIndex.size() + 4 * m_polygonStart.back();
+}
+
+CSceneTreeModel::Decoded CSceneTreeModel::Decode(const QModelIndex& index) const
+{
+    Decoded d;
+    if (!index.isValid() || index.model() != this)
+        return d;
+    const std::uint64_t id = index.internalId();
+    d.kind = static_cast<int>(id & 3);
+    const std::uint64_t payload = id >> 2;
+    switch (d.kind) {
+    case ITEM_OBJECT:
+        d.row = static_cast<int>(payload);
+        break;
+    case ITEM_POLYGON:
+        d.polygon = payload;
+        d.row = ObjectRowOfPolygon(d.polygon);
+        break;
+    case ITEM_VERTEX:
+        d.polygon = payload / 3;
+        d.corner = static_cast<int>(payload % 3);
+        d.row = ObjectRowOfPolygon(d.polygon);
+        break;
+    default:
+        d.kind = ITEM_NONE;
+        break;
+    }
+    return d;
+}
+
+int CSceneTreeModel::ObjectRowOfPolygon(std::uint64_t globalPolygon) const
+{
+    // The last row whose polygons start at or before this one; rows without polygons share
+    // their start with the next row and are passed over.
+    auto it = std::upper_bound(m_polygonStart.begin(), m_polygonStart.end(), globalPolygon);
+    return static_cast<int>(it - m_polygonStart.begin()) - 1;
+}
+
+int CSceneTreeModel::Kind(const QModelIndex& index) const
+{
+    return Decode(index).kind;
+}
+
+int CSceneTreeModel::ItemData(const QModelIndex& index) const
+{
+    const Decoded d = Decode(index);
+    switch (d.kind) {
+    case ITEM_OBJECT:
+        return m_objectIndex[static_cast<std::size_t>(d.row)];
+    case ITEM_POLYGON:
+        return PolygonIndexInObject(d);
+    case ITEM_VERTEX:
+        if (!m_pDoc)
+            return 0;
+        return m_pDoc->GetPolygon(m_objectIndex[static_cast<std::size_t>(d.row)], PolygonIndexInObject(d))
+            .vertex[d.corner];
+    default:
+        return -1;
+    }
+}
+
+QModelIndex CSceneTreeModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (row < 0 || column != 0 || row >= rowCount(parent))
+        return {};
+    if (!parent.isValid())
+        return createIndex(row, 0, MakeId(static_cast<std::uint64_t>(row), ITEM_OBJECT));
+    const Decoded p = Decode(parent);
+    if (p.kind == ITEM_OBJECT) {
+        const std::uint64_t g = m_polygonStart[static_cast<std::size_t>(p.row)] + static_cast<std::uint64_t>(row);
+        return createIndex(row, 0, MakeId(g, ITEM_POLYGON));
+    }
+    if (p.kind == ITEM_POLYGON)
+        return createIndex(row, 0, MakeId(p.polygon * 3 + static_cast<std::uint64_t>(row), ITEM_VERTEX));
+    return {};
+}
+
+QModelIndex CSceneTreeModel::parent(const QModelIndex& child) const
+{
+    const Decoded d = Decode(child);
+    switch (d.kind) {
+    case ITEM_POLYGON:
+        return createIndex(d.row, 0, MakeId(static_cast<std::uint64_t>(d.row), ITEM_OBJECT));
+    case ITEM_VERTEX:
+        return createIndex(PolygonIndexInObject(d), 0, MakeId(d.polygon, ITEM_POLYGON));
+    default:
+        return {};
+    }
+}
+
+int CSceneTreeModel::rowCount(const QModelIndex& parent) const
+{
+    if (!parent.isValid())
+        return static_cast<int>(m_objectIndex.size());
+    if (parent.column() != 0)
+        return 0;
+    const Decoded d = Decode(parent);
+    switch (d.kind) {
+    case ITEM_OBJECT: {
+        const auto r = static_cast<std::size_t>(d.row);
+        return static_cast<int>(m_polygonStart[r + 1] - m_polygonStart[r]);
+    }
+    case ITEM_POLYGON:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+int CSceneTreeModel::columnCount(const QModelIndex&) const
+{
+    return 1;
+}
+
+bool CSceneTreeModel::hasChildren(const QModelIndex& parent) const
+{
+    return rowCount(parent) > 0;
+}
+
+QVariant CSceneTreeModel::data(const QModelIndex& index, int role) const
+{
+    const Decoded d = Decode(index);
+    if (d.kind == ITEM_NONE)
+        return {};
+    if (role == Qt::DisplayRole) {
+        switch (d.kind) {
+        case ITEM_OBJECT:
+            return QString(TREE_OBJECT_LABEL).arg(m_objectIndex[static_cast<std::size_t>(d.row)] + 1);
+        case ITEM_POLYGON:
+            return QString(TREE_POLYGON_LABEL).arg(PolygonIndexInObject(d) + 1);
+        default:
+            return QString(TREE_VERTEX_LABEL).arg(d.corner + 1);
+        }
+    }
+    if (role == ItemDataRole)
+        return ItemData(index);
+    if (role == ItemKindRole)
+        return d.kind;
+    return {};
+}
+
+Qt::ItemFlags CSceneTreeModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+} // namespace qm4edit

@@ -1,0 +1,300 @@
+#include "ViewRenderer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <utility>
+
+#include "ViewSelection.h"
+
+namespace qm4edit {
+
+namespace {
+
+// Far beyond any screen, yet small enough that offsets added to it stay exact in 64 bits.
+constexpr double kFarAway = 1099511627776.0; // 2^40
+
+struct Origin {
+    double s;
+    std::int64_t x;
+    std::int64_t y;
+};
+
+Origin MakeOrigin(const ViewState& state, int width, int height)
+{
+    Origin o;
+    o.s = static_cast<double>(state.zoom) / 8.0;
+    // Truncation towards zero, as a cast does; the halving is integer division.
+    o.x = width / 2 + static_cast<std::int64_t>(static_cast<double>(state.panX) * o.s);
+    o.y = height / 2 + static_cast<std::int64_t>(static_cast<double>(state.panY) * o.s);
+    return o;
+}
+
+template <int Projection>
+inline void Axes(const scene::ObjectVertex& v, float& h, float& w)
+{
+    if constexpr (Projection == 0) {
+        h = v.x;
+        w = v.z;
+    } else if constexpr (Projection == 1) {
+        h = v.x;
+        w = v.y;
+    } else {
+        h = v.z;
+        w = v.y;
+    }
+}
+
+inline void AxesOf(int projection, const scene::ObjectVertex& v, float& h, float& w)
+{
+    switch (projection) {
+    case 1: Axes<1>(v, h, w); break;
+    case 2: Axes<2>(v, h, w); break;
+    default: Axes<0>(v, h, w); break;
+    }
+}
+
+// Screen y grows downwards, so the vertical coordinate is negated, after truncation.
+inline bool Place(const Origin& o, float h, float w, std::int64_t& px, std::int64_t& py)
+{
+    const double dh = o.s * static_cast<double>(h);
+    const double dv = o.s * static_cast<double>(w);
+    if (!(dh > -kFarAway && dh < kFarAway && dv > -kFarAway && dv < kFarAway))
+        return false;
+    px = o.x + static_cast<std::int64_t>(dh);
+    py = o.y - static_cast<std::int64_t>(dv);
+    return true;
+}
+
+class Canvas {
+public:
+    explicit Canvas(QImage& image)
+        : m_bits(reinterpret_cast<QRgb*>(image.bits())), m_stride(image.bytesPerLine() / 4), m_w(image.width()),
+          m_h(image.height())
+    {
+    }
+
+    int Width() const { return m_w; }
+    int Height() const { return m_h; }
+
+    void Set(std::int64_t x, std::int64_t y, QRgb c)
+    {
+        if (x >= 0 && y >= 0 && x < m_w && y < m_h)
+            m_bits[y * m_stride + x] = c;
+    }
+    QRgb* Row(std::int64_t y) { return m_bits + y * m_stride; }
+    std::int64_t Stride() const { return m_stride; }
+
+    // A one-pixel line from (x0, y0) to (x1, y1), both ends included. The part outside the
+    // image is cut away first, so far-off ends cost nothing.
+    void Line(std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, QRgb c)
+    {
+        if (!Clip(x0, y0, x1, y1))
+            return;
+        std::int64_t dx = std::llabs(x1 - x0), sx = x0 < x1 ? 1 : -1;
+        std::int64_t dy = -std::llabs(y1 - y0), sy = y0 < y1 ? 1 : -1;
+        std::int64_t err = dx + dy;
+        for (;;) {
+            Set(x0, y0, c);
+            if (x0 == x1 && y0 == y1)
+                break;
+            const std::int64_t e2 = 2 * err;
+            if (e2 >= dy) {
+                err += dy;
+                x0 += sx;
+            }
+            if (e2 <= dx) {
+                err += dx;
+                y0 += sy;
+            }
+        }
+    }
+
+private:
+    // Liang-Barsky against the image; ends that were inside are kept exactly.
+    bool Clip(std::int64_t& x0, std::int64_t& y0, std::int64_t& x1, std::int64_t& y1) const
+    {
+        const bool inside0 = x0 >= 0 && y0 >= 0 && x0 < m_w && y0 < m_h;
+        const bool inside1 = x1 >= 0 && y1 >= 0 && x1 < m_w && y1 < m_h;
+        if (inside0 && inside1)
+            return true;
+        const double fx0 = static_cast<double>(x0), fy0 = static_cast<double>(y0);
+        const double dx = static_cast<double>(x1 - x0), dy = static_cast<double>(y1 - y0);
+        double t0 = 0.0, t1 = 1.0;
+        const double p[4] = {-dx, dx, -dy, dy};
+        const double q[4] = {fx0, (m_w - 1) - fx0, fy0, (m_h - 1) - fy0};
+        for (int i = 0; i < 4; ++i) {
+            if (p[i] == 0.0) {
+                if (q[i] < 0.0)
+                    return false;
+                continue;
+            }
+            const double t = q[i] / p[i];
+            if (p[i] < 0.0)
+                t0 = std::max(t0, t);
+            else
+                t1 = std::min(t1, t);
+            if (t0 > t1)
+                return false;
+        }
+        const std::int64_t nx0 = inside0 ? x0 : std::llround(fx0 + t0 * dx);
+        const std::int64_t ny0 = inside0 ? y0 : std::llround(fy0 + t0 * dy);
+        const std::int64_t nx1 = inside1 ? x1 : std::llround(fx0 + t1 * dx);
+        const std::int64_t ny1 = inside1 ? y1 : std::llround(fy0 + t1 * dy);
+        x0 = nx0;
+        y0 = ny0;
+        x1 = nx1;
+        y1 = ny1;
+        return true;
+    }
+
+    QRgb* m_bits;
+    std::int64_t m_stride;
+    int m_w;
+    int m_h;
+};
+
+bool VertexAt(const Origin& o, int projection, std::span<const scene::ObjectVertex> vertices, int index,
+              std::int64_t& px, std::int64_t& py)
+{
+    // Indices come from the file; one that does not name a vertex draws nothing.
+    if (index < 0 || static_cast<std::size_t>(index) >= vertices.size())
+        return false;
+    float h, w;
+    AxesOf(projection, vertices[static_cast<std::size_t>(index)], h, w);
+    return Place(o, h, w, px, py);
+}
+
+// A radius-3 circle in the outline colour, its inside filled with the background, as an
+// ellipse drawn with the paint context's fresh white brush would be.
+void Circle(Canvas& canvas, std::int64_t cx, std::int64_t cy, QRgb outline)
+{
+    static constexpr int kOutline[][2] = {{0, 3}, {1, 3}, {2, 2}, {3, 1}, {3, 0}};
+    const QRgb fill = RgbFromColorref(BACKGROUND_COLOR);
+    for (int dy = -2; dy <= 2; ++dy)
+        for (int dx = -2; dx <= 2; ++dx)
+            if (dx * dx + dy * dy < 8)
+                canvas.Set(cx + dx, cy + dy, fill);
+    for (const auto& p : kOutline) {
+        for (int sx : {-1, 1})
+            for (int sy : {-1, 1}) {
+                canvas.Set(cx + sx * p[0], cy + sy * p[1], outline);
+                canvas.Set(cx + sx * p[1], cy + sy * p[0], outline);
+            }
+    }
+}
+
+void DrawSelection(Canvas& canvas, const Origin& o, const ViewState& state,
+                   std::span<const scene::ObjectVertex> vertices, const ISceneSelection& selection)
+{
+    const QRgb hilite = RgbFromColorref(state.hiliteColor);
+    const int kind = selection.GetSelectedKind();
+    if (kind == 3) {
+        std::int64_t px, py;
+        if (VertexAt(o, state.projection, vertices, selection.GetSelectedData(), px, py))
+            Circle(canvas, px, py, hilite);
+        return;
+    }
+    if (kind != 1 && kind != 2)
+        return;
+    const int n = selection.GetSelectedPolygonCount();
+    for (int k = 0; k < n; ++k) {
+        int a, b, c;
+        selection.GetSelectedPolygonVertices(k, a, b, c);
+        std::int64_t ax, ay, bx, by, cx, cy;
+        if (!VertexAt(o, state.projection, vertices, a, ax, ay) || !VertexAt(o, state.projection, vertices, b, bx, by) ||
+            !VertexAt(o, state.projection, vertices, c, cx, cy))
+            continue;
+        canvas.Line(ax, ay, bx, by, hilite);
+        canvas.Line(bx, by, cx, cy, hilite);
+        canvas.Line(cx, cy, ax, ay, hilite);
+    }
+}
+
+template <int Projection>
+void DrawVertices(Canvas& canvas, const Origin& o, const ViewState& state,
+                  std::span<const scene::ObjectVertex> vertices)
+{
+    const bool drawMain = state.mainColor != COLOR_NOT_DRAWN;
+    const bool drawExtra1 = state.extraColor1 != COLOR_NOT_DRAWN;
+    const bool drawExtra2 = state.extraColor2 != COLOR_NOT_DRAWN;
+    if (!drawMain && !drawExtra1 && !drawExtra2)
+        return;
+    const QRgb main = RgbFromColorref(state.mainColor);
+    const QRgb extra1 = RgbFromColorref(state.extraColor1);
+    const QRgb extra2 = RgbFromColorref(state.extraColor2);
+    const std::int64_t w = canvas.Width(), h = canvas.Height(), stride = canvas.Stride();
+
+    for (const scene::ObjectVertex& v : vertices) {
+        float hv, vv;
+        Axes<Projection>(v, hv, vv);
+        std::int64_t px, py;
+        if (!Place(o, hv, vv, px, py))
+            continue;
+        if (px >= 1 && py >= 1 && px < w - 1 && py < h - 1) {
+            // The whole pattern is inside: no per-pixel checks.
+            QRgb* p = canvas.Row(py) + px;
+            if (drawMain)
+                p[0] = main;
+            if (drawExtra1) {
+                p[-stride - 1] = extra1;
+                p[-stride + 1] = extra1;
+                p[stride - 1] = extra1;
+                p[stride + 1] = extra1;
+            }
+            if (drawExtra2) {
+                p[-stride] = extra2;
+                p[stride] = extra2;
+                p[-1] = extra2;
+                p[1] = extra2;
+            }
+            continue;
+        }
+        if (px < -1 || py < -1 || px > w || py > h)
+            continue;
+        if (drawMain)
+            canvas.Set(px, py, main);
+        if (drawExtra1) {
+            canvas.Set(px - 1, py - 1, extra1);
+            canvas.Set(px + 1, py - 1, extra1);
+            canvas.Set(px - 1, py + 1, extra1);
+            canvas.Set(px + 1, py + 1, extra1);
+        }
+        if (drawExtra2) {
+            canvas.Set(px, py - 1, extra2);
+            canvas.Set(px, py + 1, extra2);
+            canvas.Set(px - 1, py, extra2);
+            canvas.Set(px + 1, py, extra2);
+        }
+    }
+}
+
+} // namespace
+
+bool ProjectToPixel(const ViewState& state, int width, int height, const scene::ObjectVertex& v, std::int64_t& px,
+                    std::int64_t& py)
+{
+    const Origin o = MakeOrigin(state, width, height);
+    float h, w;
+    AxesOf(state.projection, v, h, w);
+    return Place(o, h, w, px, py);
+}
+
+void RenderScene(QImage& image, const ViewState& state, std::span<const scene::ObjectVertex> vertices, bool loaded,
+                 const ISceneSelection* selection)
+{
+    image.fill(RgbFromColorref(BACKGROUND_COLOR));
+    if (!loaded || image.isNull())
+        return;
+    Canvas canvas(image);
+    const Origin o = MakeOrigin(state, image.width(), image.height());
+    if (selection)
+        DrawSelection(canvas, o, state, vertices, *selection);
+    switch (state.projection) {
+    case 1: DrawVertices<1>(canvas, o, state, vertices); break;
+    case 2: DrawVertices<2>(canvas, o, state, vertices); break;
+    default: DrawVertices<0>(canvas, o, state, vertices); break;
+    }
+}
+
+} // namespace qm4edit
