@@ -5,6 +5,7 @@
 
 #include "Commands.h"
 #include "scene/csv/CsvExchange.h"
+#include "scene/csv/CsvMessages.h"
 
 namespace qm4tool {
 
@@ -88,8 +89,7 @@ int RunExport(const std::vector<std::string>& args)
     const scene::CsvFileResult r =
         scene::ExportCsvFile(doc, common::PathFromUtf8(o.positional[1]), type, scope);
     if (r.skippedPolygons)
-        std::cerr << r.skippedPolygons << (r.skippedPolygons == 1 ? " polygon" : " polygons")
-                  << " left out: a corner names a vertex outside the vertex list.\n";
+        std::cerr << scene::CsvSkippedPolygonsMessage(r.skippedPolygons) << '\n';
     if (!r.ok) {
         std::cerr << r.message << '\n';
         return EXIT_FAILED;
