@@ -155,9 +155,10 @@ bool CPixloomDoc::ParseTex(std::span<const std::uint8_t> bytes, std::uint64_t to
     h.bpp = in.I32();
 
     // A length that does not fit the file format's 32-bit arithmetic matches no file.
-    const std::int64_t expected = ExpectedTexLength(h);
-    if (expected > std::numeric_limits<std::int32_t>::max() || expected != actual) {
-        prompt.ShowMessage(msg::WrongTexLength(expected, actual), common::MessageIcon::Exclamation);
+    bool fits = false;
+    const std::int64_t expected = ExpectedTexLength(h, &fits);
+    if (!fits || expected > std::numeric_limits<std::int32_t>::max() || expected != actual) {
+        prompt.ShowMessage(msg::WrongTexLength(ExpectedTexLengthText(h), actual), common::MessageIcon::Exclamation);
         return false;
     }
     if (h.xRes < 0 || h.yRes < 0 || h.xRes > TEX_MAX_RES || h.yRes > TEX_MAX_RES) {

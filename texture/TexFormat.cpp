@@ -1,5 +1,6 @@
 #include "texture/TexFormat.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -47,16 +48,67 @@ std::uint16_t EncodeTga16(const std::uint8_t* bgra)
                                       (Reduce8To5(bgra[2]) << 10) | (AlphaBit(bgra[3]) << 15));
 }
 
-std::int64_t ExpectedTexLength(const TexHeader& h)
+namespace {
+
+// |xRes * yRes| and |bpp / 8| with the sign of their product: x * y fits in 63 bits and
+// bpp / 8 in 29, so only the last multiplication can leave 64 bits.
+struct LengthFactors {
+    bool negative;
+    std::uint64_t area;
+    std::uint64_t depthBytes;
+};
+
+LengthFactors Factors(const TexHeader& h)
 {
-    // xRes * yRes always fits in 64 bits, but a hostile depth can push the product past
-    // them. Such a length matches no file, so it saturates rather than overflowing.
-    const std::int64_t pixels = static_cast<std::int64_t>(h.xRes) * h.yRes;
-    const std::int64_t bytesPerPixel = h.bpp / 8;
-    constexpr std::int64_t limit = std::numeric_limits<std::int64_t>::max() / 2;
-    if (pixels != 0 && std::abs(bytesPerPixel) > limit / std::abs(pixels))
-        return ((pixels < 0) != (bytesPerPixel < 0) ? -limit : limit) + TEX_HEADER_SIZE;
-    return pixels * bytesPerPixel + TEX_HEADER_SIZE;
+    const std::int64_t area = static_cast<std::int64_t>(h.xRes) * h.yRes;
+    const std::int64_t d = h.bpp / 8;
+    return {(area < 0) != (d < 0) && area != 0 && d != 0,
+            area < 0 ? 0 - static_cast<std::uint64_t>(area) : static_cast<std::uint64_t>(area),
+            static_cast<std::uint64_t>(d < 0 ? -d : d)};
+}
+
+} // namespace
+
+std::int64_t ExpectedTexLength(const TexHeader& h, bool* fits)
+{
+    const LengthFactors f = Factors(h);
+    constexpr std::uint64_t limit = static_cast<std::uint64_t>(INT64_MAX) - TEX_HEADER_SIZE;
+    const bool ok = f.depthBytes == 0 || f.area <= limit / f.depthBytes;
+    if (fits)
+        *fits = ok;
+    if (!ok)
+        return f.negative ? INT64_MIN : INT64_MAX;
+    const auto m = static_cast<std::int64_t>(f.area * f.depthBytes);
+    return (f.negative ? -m : m) + TEX_HEADER_SIZE;
+}
+
+std::string ExpectedTexLengthText(const TexHeader& h)
+{
+    bool fits = false;
+    const std::int64_t v = ExpectedTexLength(h, &fits);
+    if (fits)
+        return std::to_string(v);
+
+    // The magnitude as high * 10^9 + low; far from zero, so adding or taking away the header
+    // never changes the sign.
+    const LengthFactors f = Factors(h);
+    constexpr std::uint64_t B = 1000000000;
+    std::uint64_t low = (f.area % B) * f.depthBytes;
+    std::uint64_t high = (f.area / B) * f.depthBytes + low / B;
+    low %= B;
+    if (!f.negative) {
+        low += TEX_HEADER_SIZE;
+    } else if (low >= TEX_HEADER_SIZE) {
+        low -= TEX_HEADER_SIZE;
+    } else {
+        low += B - TEX_HEADER_SIZE;
+        --high;
+    }
+    high += low / B;
+    low %= B;
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%09llu", static_cast<unsigned long long>(low));
+    return (f.negative ? "-" : "") + std::to_string(high) + digits;
 }
 
 std::string FormatFiller(const TexHeader& h)

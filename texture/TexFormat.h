@@ -46,8 +46,12 @@ void DecodeTga16(std::uint16_t w, std::uint8_t* bgra);
 std::uint16_t EncodeTga16(const std::uint8_t* bgra);
 
 // Length a well-formed TEX file with this header has: xRes * yRes * (bpp / 8) + 32, with the
-// division truncated toward zero. Computed in 64 bits; the caller decides what fits.
-std::int64_t ExpectedTexLength(const TexHeader& h);
+// division truncated toward zero. Exact whenever it fits in 64 bits (fits, when given, says
+// whether it did); otherwise the result saturates and only the text form below is exact.
+std::int64_t ExpectedTexLength(const TexHeader& h, bool* fits = nullptr);
+
+// The same length in decimal, exact however large the header's values (up to about 2^90).
+std::string ExpectedTexLengthText(const TexHeader& h);
 
 // The filler as the header dialog and textool show it: ten groups of two bytes in upper-case
 // hex, separated by single blanks ("0001 0203 ... 1213").

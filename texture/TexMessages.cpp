@@ -23,8 +23,12 @@ const char* TargaLeadingText(unsigned imageType)
 
 std::string WrongTexLength(std::int64_t expected, std::int64_t actual)
 {
-    return "Expecting file of length " + std::to_string(expected) + " but received file of length " +
-           std::to_string(actual);
+    return WrongTexLength(std::to_string(expected), actual);
+}
+
+std::string WrongTexLength(const std::string& expected, std::int64_t actual)
+{
+    return "Expecting file of length " + expected + " but received file of length " + std::to_string(actual);
 }
 
 std::string UnrecognizedBitDepth(std::int32_t bpp)

@@ -18,6 +18,7 @@ inline constexpr const char* NOT_A_TGA_IMPORT = "Unrecognized file type.  Please
 
 // "Expecting file of length %d but received file of length %d"
 std::string WrongTexLength(std::int64_t expected, std::int64_t actual);
+std::string WrongTexLength(const std::string& expected, std::int64_t actual);
 // "Unrecognized bit depth %d"
 std::string UnrecognizedBitDepth(std::int32_t bpp);
 // Textures the store cannot hold (wider or taller than 512, or negative).

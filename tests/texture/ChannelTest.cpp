@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 
 #include "texture/TexFormat.h"
@@ -89,6 +90,29 @@ TEST(TexHeaderFormat, ExpectedLengthNeverOverflowsAndFillerFormatsAsTheDialogSho
     EXPECT_EQ(ExpectedTexLength(h), 15 + 32);
     h.bpp = -15; // truncates toward zero: -1
     EXPECT_EQ(ExpectedTexLength(h), -15 + 32);
+
+    // Beyond 64 bits the number is still told exactly.
+    struct Case {
+        std::int32_t x, y, bpp;
+        const char* text;
+    };
+    const Case huge[] = {
+        {INT32_MIN, INT32_MIN, INT32_MIN, "-1237940039285380274899124192"},
+        {INT32_MAX, INT32_MAX, INT32_MAX, "1237940033520772756428292127"},
+        {INT32_MIN, INT32_MAX, INT32_MAX, "-1237940034097233506315796448"},
+        {INT32_MIN, INT32_MIN, INT32_MAX, "1237940034673694256471736352"},
+        {65536, 65536, 32, "17179869216"},
+        {-1, 1, 8 * 40, "-8"},
+    };
+    for (const Case& c : huge) {
+        h.xRes = c.x;
+        h.yRes = c.y;
+        h.bpp = c.bpp;
+        EXPECT_EQ(ExpectedTexLengthText(h), c.text);
+    }
+    bool fits = true;
+    ExpectedTexLength(h = TexHeader{{}, INT32_MAX, INT32_MAX, INT32_MAX}, &fits);
+    EXPECT_FALSE(fits);
 
     for (int i = 0; i < TEX_FILLER_SIZE; ++i)
         h.filler[i] = static_cast<std::uint8_t>(i);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
 #include <tuple>
 
@@ -176,6 +177,11 @@ TEST_F(TexFile, LengthThatWrapsIn32BitsNeverMatches)
     // 65536 * 65536 * 1 + 32 is 32 in 32-bit arithmetic.
     EXPECT_FALSE(Open(TexHeaderBytes(65536, 65536, 8)));
     ExpectOneMessage("Expecting file of length 4294967328 but received file of length 32", MessageIcon::Exclamation);
+    prompt.Clear();
+    prompt.Clear();
+    EXPECT_FALSE(Open(TexHeaderBytes(INT32_MAX, INT32_MAX, INT32_MAX)));
+    ExpectOneMessage("Expecting file of length 1237940033520772756428292127 but received file of length 32",
+                     MessageIcon::Exclamation);
     prompt.Clear();
     // 32768 * 32768 * 4 + 32 wraps the same way.
     EXPECT_FALSE(Open(TexHeaderBytes(32768, 32768, 32)));
