@@ -1,5 +1,7 @@
 #include "pixloom/MainFrame.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>

@@ -4,6 +4,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QtMath>
 
 #include "gui/GuiPrompt.h"
 #include "gui/Settings.h"

@@ -188,6 +188,30 @@ private slots:
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 
+    void keysReachTheirCommands()
+    {
+        const QString tex = Path("keys.tex");
+        QVERIFY(WriteAll(tex, TexBytes(4, 4, 32)));
+        ScriptedGuiPrompt prompt;
+        CPixloomApp app(&prompt);
+        QVERIFY(app.InitInstance({}));
+        CMainFrame* frame = app.GetMainFrame();
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+
+        prompt.QueueFileName(tex);
+        QTest::keyClick(frame, Qt::Key_O, Qt::ControlModifier);
+        QVERIFY(app.GetDocument().IsLoaded());
+        // Nothing to save yet, and the editing keys lead nowhere: no dialog may appear.
+        QTest::keyClick(frame, Qt::Key_S, Qt::ControlModifier);
+        QTest::keyClick(frame, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(frame, Qt::Key_F6);
+        QCOMPARE(prompt.FileDialogs().size(), std::size_t(1));
+        QTest::keyClick(frame, Qt::Key_N, Qt::ControlModifier);
+        QVERIFY(!app.GetDocument().IsLoaded());
+        QVERIFY(prompt.ScriptUsedUp());
+    }
+
     void recentFilesAppearInTheFileMenuAndOpen()
     {
         const QString a = Path("a.tex"), b = Path("b.tex");
