@@ -87,16 +87,20 @@ bool WriteFileAtomically(const fs::path& target, std::span<const std::uint8_t> d
             *error = what;
         return false;
     };
-    fs::path temp;
-    std::unique_ptr<IOutputFile> out = fsys.CreateTempBeside(target, temp);
-    if (!out)
-        return fail("cannot create a temporary file beside the target");
-
     // Keep the permissions of the file being replaced, so a save does not quietly change who
     // may read or write it.
     std::error_code ec;
     auto st = fs::status(target, ec);
     bool keepPerms = !ec && fs::is_regular_file(st);
+    // Renaming over a read-only file succeeds on most systems; the user marked it so that it
+    // would not be overwritten.
+    if (keepPerms && (st.permissions() & fs::perms::owner_write) == fs::perms::none)
+        return fail("the target is read-only");
+
+    fs::path temp;
+    std::unique_ptr<IOutputFile> out = fsys.CreateTempBeside(target, temp);
+    if (!out)
+        return fail("cannot create a temporary file beside the target");
 
     bool ok = out->Write(data.data(), data.size());
     const char* what = ok ? nullptr : "write failed";

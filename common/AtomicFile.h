@@ -39,7 +39,8 @@ public:
 IFileSystem& RealFileSystem();
 
 // Writes data to target atomically. Returns false (target untouched, no temporary left
-// behind) on any failure; error, when given, receives a short description for logs/tests.
+// behind) on any failure, a read-only target included; error, when given, receives a short
+// description for logs/tests.
 bool WriteFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> data,
                          IFileSystem& fs = RealFileSystem(), std::string* error = nullptr);
 
