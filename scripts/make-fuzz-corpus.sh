@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Regenerates the fuzz seed corpora under tests/fuzz-corpus/ with our own sample generators
+# and command-line tools. Seeds are kept small: libFuzzer mutates them thousands of times a
+# second, and the resource-limit tests cover the large sizes.
+#   scripts/make-fuzz-corpus.sh BUILD_DIR      (a build that has texgen, textool, scenegen, qm4tool)
+# Files named crash-* or regress-* are regression inputs and are never touched here.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bin="${1:?usage: make-fuzz-corpus.sh BUILD_DIR}/bin"
+out=tests/fuzz-corpus
+tmp="$(mktemp -d)"
+trap 'rm -rf "$tmp"' EXIT
+
+mkdir -p "$out/tex" "$out/targa" "$out/scene" "$out/csv"
+rm -f "$out"/*/seed-*
+
+# Textures of every depth, a few shapes, and their Targa exports. A Targa seed starts with
+# the mode byte of the targa target: bits 0-1 the texture's depth (0 16, 1 24, 2 32), bit 2
+# answers the depth question Yes, bit 3 sizes the texture from the Targa's header.
+depth_mode() { case "$1" in 16) echo 0;; 24) echo 1;; 32) echo 2;; esac; }
+for bpp in 16 24 32; do
+  for size in "1 1" "7 5" "16 9"; do
+    set -- $size
+    name="${1}x${2}-${bpp}"
+    "$bin/texgen" "$tmp/$name.tex" "$1" "$2" "$bpp"
+    cp "$tmp/$name.tex" "$out/tex/seed-$name.tex"
+    "$bin/textool" export "$tmp/$name.tex" "$tmp/$name.tga"
+    # Same depth as the texture, and one depth question answered Yes.
+    m=$(( $(depth_mode "$bpp") | 8 ))
+    { printf "\\x$(printf %02x "$m")"; cat "$tmp/$name.tga"; } >"$out/targa/seed-$name-same.bin"
+    other=$(( ( $(depth_mode "$bpp") + 1 ) % 3 | 12 ))
+    { printf "\\x$(printf %02x "$other")"; cat "$tmp/$name.tga"; } >"$out/targa/seed-$name-other.bin"
+  done
+done
+# A header-only texture (no pixels), accepted whatever its depth says.
+head -c 32 "$out/tex/seed-1x1-32.tex" >"$tmp/h.tex"
+printf '\x00\x00\x00\x00\x00\x00\x00\x00\x08\x00\x00\x00' | dd of="$tmp/h.tex" bs=1 seek=20 conv=notrunc status=none
+cp "$tmp/h.tex" "$out/tex/seed-empty.tex"
+
+# Scenes: the demo scene and a few seeded random ones, some naming things that do not exist.
+if [ -x "$bin/scenegen" ]; then
+  "$bin/scenegen" demo "$out/scene/seed-demo.qm4"
+  for s in 1 2 3 4 5 6; do
+    "$bin/scenegen" random "$s" "$out/scene/seed-random-$s.qm4"
+    "$bin/scenegen" random "$s" "$out/scene/seed-random-bad-$s.qm4" --bad-indices
+  done
+fi
+
+# CSV: exports of the demo scene in each form. A seed starts with the mode byte of the csv
+# target: bits 0-1 the import form (0 all polygons, 1 one object's polygons, 2 vertices),
+# bits 2-4 the object number.
+if [ -x "$bin/qm4tool" ] && [ -f "$out/scene/seed-demo.qm4" ]; then
+  demo="$out/scene/seed-demo.qm4"
+  "$bin/qm4tool" export "$demo" "$tmp/all.csv"
+  "$bin/qm4tool" export "$demo" "$tmp/verts.csv" --vertices
+  "$bin/qm4tool" export "$demo" "$tmp/obj1.csv" --object 1
+  { printf '\x00'; cat "$tmp/all.csv"; } >"$out/csv/seed-polygons.bin"
+  { printf '\x05'; cat "$tmp/obj1.csv"; } >"$out/csv/seed-object1.bin"
+  { printf '\x02'; cat "$tmp/verts.csv"; } >"$out/csv/seed-vertices.bin"
+fi
+ls -l "$out"/*
