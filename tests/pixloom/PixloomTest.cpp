@@ -7,12 +7,14 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
 #include "ScriptedGuiPrompt.h"
+#include "gui/FileAssocDlg.h"
 #include "gui/Settings.h"
 #include "pixloom/AboutDlg.h"
 #include "pixloom/MainFrame.h"
@@ -354,6 +356,23 @@ private slots:
         QCOMPARE(version, QString("Pixloom Version 1.2"));
         QVERIFY(!info.isEmpty());
         QVERIFY(infoReadOnly);
+
+        // The association dialog carries the texture tool's values; Cancel does nothing.
+        QString setReset, remove;
+        QTimer::singleShot(0, [&] {
+            auto* dlg = qobject_cast<gui::CFileAssocDlg*>(QApplication::activeModalWidget());
+            if (!dlg)
+                return;
+            title = dlg->windowTitle();
+            setReset = dlg->SetResetButton()->text();
+            remove = dlg->RemoveButton()->text();
+            dlg->reject();
+        });
+        Trigger(app.GetMainFrame(), ID_OPTIONS_ASSOCIATE);
+        QCOMPARE(title, QString("TEX File Associations"));
+        QCOMPARE(setReset, QString("Set/Reset TEX File Associations"));
+        QCOMPARE(remove, QString("Remove TEX File Associations"));
+        QVERIFY(prompt.All().empty());
     }
 
     void backgroundAndShowStyleSurviveARestart()
