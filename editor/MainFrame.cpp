@@ -20,6 +20,7 @@
 #include "Commands.h"
 #include "EditorStrings.h"
 #include "Icons.h"
+#include "InspectorCommands.h"
 #include "LockKeys.h"
 #include "QM4EditTreeView.h"
 #include "QM4EditView.h"
@@ -546,12 +547,18 @@ void CMainFrame::OnOpenRecentFile(int index)
 
 void CMainFrame::OnFileImport()
 {
-    // Hook: CSV import of vertex positions into the active document.
+    const QString status = qm4edit::ImportCsv(CommandContext{m_doc, m_prompt, m_dialogRunner, this},
+                                              m_pTreeView->GetSelectedKind(), m_pTreeView->GetSelectedData());
+    if (!status.isEmpty())
+        statusBar()->showMessage(status);
 }
 
 void CMainFrame::OnFileExport()
 {
-    // Hook: CSV export of the active document.
+    const QString status = qm4edit::ExportCsv(CommandContext{m_doc, m_prompt, m_dialogRunner, this},
+                                              m_pTreeView->GetSelectedKind(), m_pTreeView->GetSelectedData());
+    if (!status.isEmpty())
+        statusBar()->showMessage(status);
 }
 
 void CMainFrame::OnColor(int id)
@@ -696,29 +703,34 @@ void CMainFrame::RedrawSceneView()
     m_pSceneView->Redraw();
 }
 
-void CMainFrame::ShowEditVertexDialog(int)
+void CMainFrame::ShowEditVertexDialog(int vertexIndex)
 {
-    // Hook: the Edit Vertex dialog, run modally over the active document.
+    qm4edit::ShowEditVertexDialog(CommandContext{m_doc, m_prompt, m_dialogRunner, this}, vertexIndex);
 }
 
-void CMainFrame::ShowObjectInfoDialog(int)
+void CMainFrame::ShowObjectInfoDialog(int objectIndex)
 {
-    // Hook: the View Object Info dialog.
+    qm4edit::ShowObjectInfoDialog(CommandContext{m_doc, m_prompt, m_dialogRunner, this}, objectIndex);
 }
 
-void CMainFrame::ShowPolygonInfoDialog(int, int)
+void CMainFrame::ShowPolygonInfoDialog(int objectIndex, int polygonIndex)
 {
-    // Hook: the View Polygon Info dialog.
+    qm4edit::ShowPolygonInfoDialog(CommandContext{m_doc, m_prompt, m_dialogRunner, this}, objectIndex, polygonIndex);
 }
 
-void CMainFrame::ExportObjectCsv(int)
+void CMainFrame::ExportObjectCsv(int objectIndex)
 {
-    // Hook: CSV export of one object.
+    const QString status = qm4edit::ExportObjectCsv(CommandContext{m_doc, m_prompt, m_dialogRunner, this}, objectIndex);
+    if (!status.isEmpty())
+        statusBar()->showMessage(status);
 }
 
-void CMainFrame::ExportPolygonCsv(int, int)
+void CMainFrame::ExportPolygonCsv(int objectIndex, int polygonIndex)
 {
-    // Hook: CSV export of one polygon, from the polygon's context menu.
+    const QString status =
+        qm4edit::ExportPolygonCsv(CommandContext{m_doc, m_prompt, m_dialogRunner, this}, objectIndex, polygonIndex);
+    if (!status.isEmpty())
+        statusBar()->showMessage(status);
 }
 
 int CMainFrame::GetSelectedKind() const
