@@ -1,0 +1,277 @@
+// CSV export and import and the inspectors, reached the way the user reaches them: File menu
+// actions, tree context menus and double-clicks on the real main window.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <fstream>
+#include <sstream>
+
+#include "ScriptedGuiPrompt.h"
+#include "SceneGen.h"
+#include "editor/Commands.h"
+#include "editor/EditVertexDlg.h"
+#include "editor/ImportExportTypeDlg.h"
+#include "editor/MainFrame.h"
+#include "editor/ObjectInfoDlg.h"
+#include "editor/PolygonInfoDlg.h"
+#include "editor/QM4EditTreeView.h"
+#include "gui/Settings.h"
+
+using namespace qm4edit;
+
+namespace {
+
+scenegen::GenPolygon Tri(std::uint16_t a, std::uint16_t b, std::uint16_t c)
+{
+    scenegen::GenPolygon p;
+    p.vertex[0] = a;
+    p.vertex[1] = b;
+    p.vertex[2] = c;
+    return p;
+}
+
+// Object 0: one polygon over vertices 0, 1, 2; object 1: two polygons sharing 3 and 4.
+scenegen::GenScene SmallScene()
+{
+    scenegen::GenScene s;
+    s.vertices = {{0, 0, 0}, {1.5f, 0, -2.25f}, {0, 2, 0}, {10, 0, 10}, {12, 0, 10}, {10, 3, 12}, {99, 99, 99}};
+    scenegen::GenObject a;
+    a.hasBounds = 0;
+    a.polygons = {Tri(0, 1, 2)};
+    scenegen::GenObject b;
+    b.hasBounds = 0;
+    b.polygons = {Tri(3, 4, 5), Tri(5, 4, 3)};
+    s.objects = {a, b};
+    return s;
+}
+
+std::string ReadFile(const QString& path)
+{
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void WriteFile(const QString& path, const std::string& text)
+{
+    std::ofstream(path.toStdString(), std::ios::binary) << text;
+}
+
+} // namespace
+
+class MenuCsvTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init();
+    void cleanup();
+    void exportThenImportThroughTheFileMenu();
+    void objectContextMenuExportsThatObject();
+    void inspectorsFromTheTree();
+
+private:
+    QModelIndex Item(int object, int polygon = -1, int corner = -1) const;
+    void RightClickChoose(const QModelIndex& item, const QString& actionText);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<scene::CQM4EditDoc> m_doc;
+    std::unique_ptr<ScriptedGuiPrompt> m_prompt;
+    std::unique_ptr<gui::RecentFileList> m_recent;
+    std::unique_ptr<CMainFrame> m_frame;
+    // What the frame's dialog runner does with the next dialog.
+    std::function<int(QDialog&)> m_onDialog;
+};
+
+void MenuCsvTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_doc = std::make_unique<scene::CQM4EditDoc>();
+    m_prompt = std::make_unique<ScriptedGuiPrompt>();
+    m_recent = std::make_unique<gui::RecentFileList>("QM4Edit");
+    m_frame = std::make_unique<CMainFrame>(*m_doc, *m_prompt, *m_recent);
+    m_frame->SetDialogRunner([this](QDialog& d) {
+        if (!m_onDialog)
+            qFatal("unexpected dialog %s", qPrintable(d.windowTitle()));
+        return m_onDialog(d);
+    });
+    m_frame->show();
+
+    const QString path = m_dir->filePath("small.qm4");
+    const auto bytes = scenegen::Encode(SmallScene());
+    WriteFile(path, std::string(bytes.begin(), bytes.end()));
+    QCOMPARE(m_frame->OpenDocumentFile(path), OpenOutcome::Opened);
+    QVERIFY(m_doc->IsLoaded());
+}
+
+void MenuCsvTest::cleanup()
+{
+    m_frame.reset();
+    m_recent.reset();
+    m_prompt.reset();
+    m_doc.reset();
+    m_dir.reset();
+    m_onDialog = nullptr;
+}
+
+QModelIndex MenuCsvTest::Item(int object, int polygon, int corner) const
+{
+    QTreeView* tree = m_frame->GetTreeView();
+    QModelIndex i = tree->model()->index(object, 0);
+    if (polygon >= 0) {
+        tree->expand(i);
+        i = tree->model()->index(polygon, 0, i);
+    }
+    if (corner >= 0) {
+        tree->expand(i);
+        i = tree->model()->index(corner, 0, i);
+    }
+    return i;
+}
+
+void MenuCsvTest::RightClickChoose(const QModelIndex& item, const QString& actionText)
+{
+    CQM4EditTreeView* tree = m_frame->GetTreeView();
+    tree->SetPopupRunner([actionText](QMenu& menu, const QPoint&) -> QAction* {
+        for (QAction* a : menu.actions())
+            if (a->text() == actionText)
+                return a;
+        qFatal("no menu item %s", qPrintable(actionText));
+        return nullptr;
+    });
+    tree->scrollTo(item);
+    const QRect r = tree->visualRect(item);
+    // Just inside the start of the label, where the item is hit.
+    QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, QPoint(r.left() + 4, r.center().y()));
+}
+
+void MenuCsvTest::exportThenImportThroughTheFileMenu()
+{
+    // Select object 1 so the check box starts ticked; leave it and export its unique vertices.
+    m_frame->GetTreeView()->setCurrentIndex(Item(1));
+    bool boxTicked = false, boxEnabled = false;
+    m_onDialog = [&](QDialog& d) {
+        auto& dlg = dynamic_cast<CImportExportTypeDlg&>(d);
+        dlg.show();
+        boxTicked = dlg.SelectedOnlyBox()->isChecked();
+        boxEnabled = dlg.SelectedOnlyBox()->isEnabled();
+        dlg.TypeButton(1)->setChecked(true);
+        dlg.accept();
+        return dlg.result();
+    };
+    const QString out = m_dir->filePath("verts.csv");
+    m_prompt->QueueFileName(out);
+    QAction* exportAction = m_frame->Action(ID_FILE_EXPORT);
+    m_frame->UpdateActions();
+    QVERIFY(exportAction->isEnabled());
+    QCOMPARE(exportAction->text(), QString("&Export..."));
+    exportAction->trigger();
+    QVERIFY(boxTicked && boxEnabled);
+    QCOMPARE(ReadFile(out), std::string("3,10.000000,0.000000,10.000000\r\n4,12.000000,0.000000,10.000000\r\n"
+                                        "5,10.000000,3.000000,12.000000\r\n"));
+
+    // The file comes back from a spreadsheet: a header, trailing zeros gone, LF or CR LF.
+    WriteFile(out, "Index,X,Y,Z\r\n3,10.5,0,10\r\n4,-1,2,3\n");
+    m_onDialog = [&](QDialog& d) {
+        auto& dlg = dynamic_cast<CImportExportTypeDlg&>(d);
+        dlg.show();
+        dlg.TypeButton(1)->setChecked(true);
+        dlg.accept();
+        return dlg.result();
+    };
+    m_prompt->QueueFileName(out);
+    QAction* importAction = m_frame->Action(ID_FILE_IMPORT);
+    QCOMPARE(importAction->text(), QString("&Import..."));
+    QVERIFY(!m_frame->Action(ID_FILE_SAVE)->isEnabled());
+    importAction->trigger();
+    QCOMPARE(m_doc->GetVertex(3).x, 10.5f);
+    QCOMPARE(m_doc->GetVertex(4).x, -1.0f);
+    QCOMPARE(m_doc->GetVertex(4).z, 3.0f);
+    QVERIFY(m_doc->IsModified());
+    m_frame->UpdateActions();
+    QVERIFY(m_frame->Action(ID_FILE_SAVE)->isEnabled());
+    QCOMPARE(m_frame->statusBar()->currentMessage(), QString("CSV import: 2 lines applied, 1 line skipped."));
+    QVERIFY(m_prompt->All().empty());
+    QVERIFY(m_prompt->ScriptUsedUp());
+}
+
+void MenuCsvTest::objectContextMenuExportsThatObject()
+{
+    // The selection is object 0, but the menu acts on the item that was right-clicked.
+    m_frame->GetTreeView()->setCurrentIndex(Item(0));
+    bool boxEnabled = true;
+    m_onDialog = [&](QDialog& d) {
+        auto& dlg = dynamic_cast<CImportExportTypeDlg&>(d);
+        dlg.show();
+        boxEnabled = dlg.SelectedOnlyBox()->isEnabled();
+        dlg.accept();
+        return dlg.result();
+    };
+    const QString out = m_dir->filePath("object.csv");
+    m_prompt->QueueFileName(out);
+    RightClickChoose(Item(1), "&Export...");
+    QVERIFY(!boxEnabled);
+    QCOMPARE(ReadFile(out),
+             std::string("1,0,3,10.000000,0.000000,10.000000,4,12.000000,0.000000,10.000000,5,10.000000,3.000000,12.000000\r\n"
+                         "1,1,5,10.000000,3.000000,12.000000,4,12.000000,0.000000,10.000000,3,10.000000,0.000000,10.000000\r\n"));
+
+    // A polygon's "&Export..." writes that polygon alone.
+    const QString one = m_dir->filePath("polygon.csv");
+    m_prompt->QueueFileName(one);
+    RightClickChoose(Item(0, 0), "&Export...");
+    QCOMPARE(ReadFile(one), std::string("0,0,0,0.000000,0.000000,0.000000,1,1.500000,0.000000,-2.250000,2,0.000000,"
+                                        "2.000000,0.000000\r\n"));
+    QVERIFY(m_prompt->ScriptUsedUp());
+}
+
+void MenuCsvTest::inspectorsFromTheTree()
+{
+    // Double-clicking a corner opens Edit Vertex for that vertex; Apply moves it.
+    QString shownX;
+    m_onDialog = [&](QDialog& d) {
+        auto& dlg = dynamic_cast<CEditVertexDlg&>(d);
+        dlg.show();
+        shownX = dlg.findChild<QLineEdit*>("m_fX")->text();
+        dlg.findChild<QLineEdit*>("m_fZ")->setText("-7");
+        QTest::mouseClick(dlg.findChild<QPushButton*>("apply"), Qt::LeftButton);
+        dlg.reject();
+        return dlg.result();
+    };
+    CQM4EditTreeView* tree = m_frame->GetTreeView();
+    const QModelIndex corner = Item(0, 0, 1);
+    tree->setCurrentIndex(corner);
+    tree->scrollTo(corner);
+    const QPoint p = tree->visualRect(corner).center();
+    QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, p);
+    QCOMPARE(shownX, QString("1.5"));
+    QCOMPARE(m_doc->GetVertex(1).z, -7.0f);
+
+    // "&View..." of a polygon, and of an object.
+    QString title, vertexId;
+    m_onDialog = [&](QDialog& d) {
+        d.show();
+        title = d.windowTitle();
+        if (auto* e = d.findChild<QLineEdit*>("m_nVertexId2"))
+            vertexId = e->text();
+        d.reject();
+        return d.result();
+    };
+    RightClickChoose(Item(1, 1), "&View...");
+    QCOMPARE(title, QString("View Polygon Info"));
+    QCOMPARE(vertexId, QString("3"));
+    RightClickChoose(Item(1), "&View...");
+    QCOMPARE(title, QString("View Object Info"));
+}
+
+QTEST_MAIN(MenuCsvTest)
+#include "MenuCsvTest.moc"
