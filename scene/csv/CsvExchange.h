@@ -9,6 +9,7 @@
 // memory; the file step is the shared atomic save.
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -44,8 +45,8 @@ std::size_t WritePolygonVertices(const CQM4EditDoc& doc, int objectIndex, int po
 // ---- reading ----
 
 struct CsvReadCount {
-    int applied = 0; // lines whose positions were stored
-    int skipped = 0; // blank lines, lines without a number in the first field, and lines
+    std::int64_t applied = 0; // lines whose positions were stored
+    std::int64_t skipped = 0; // blank lines, lines without a number in the first field, and lines
                      // naming a vertex outside the list; they store nothing
 };
 

@@ -2,6 +2,7 @@
 // Every text of the CSV exchange that reaches the user, in one place.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace scene {
@@ -14,9 +15,9 @@ inline std::string CsvCannotWriteMessage(const std::string& path)
     return "Cannot write the file \"" + path + "\".";
 }
 
-inline std::string CsvImportSummary(int applied, int skipped)
+inline std::string CsvImportSummary(std::int64_t applied, std::int64_t skipped)
 {
-    auto lines = [](int n) { return std::to_string(n) + (n == 1 ? " line" : " lines"); };
+    auto lines = [](std::int64_t n) { return std::to_string(n) + (n == 1 ? " line" : " lines"); };
     return "CSV import: " + lines(applied) + " applied, " + lines(skipped) + " skipped.";
 }
 
