@@ -41,8 +41,14 @@ cp "$tmp/h.tex" "$out/tex/seed-empty.tex"
 if [ -x "$bin/scenegen" ]; then
   "$bin/scenegen" demo "$out/scene/seed-demo.qm4"
   for s in 1 2 3 4 5 6; do
-    "$bin/scenegen" random "$s" "$out/scene/seed-random-$s.qm4"
-    "$bin/scenegen" random "$s" "$out/scene/seed-random-bad-$s.qm4" --bad-indices
+    "$bin/scenegen" random "$tmp/r.qm4" --seed "$s"
+    "$bin/scenegen" random "$tmp/b.qm4" --seed "$s" --bad-indices
+    # Random scenes can be large; the small ones make better seeds.
+    for f in r b; do
+      if [ "$(stat -c %s "$tmp/$f.qm4")" -le 16384 ]; then
+        cp "$tmp/$f.qm4" "$out/scene/seed-random-$f$s.qm4"
+      fi
+    done
   done
 fi
 
