@@ -20,7 +20,7 @@ namespace qm4edit {
 struct CommandContext {
     scene::CQM4EditDoc& doc;
     gui::IGuiPrompt& prompt;
-    ModalRunner runModal;
+    ModalRunner runModal = ExecModal;
     QWidget* parent = nullptr;
 };
 
