@@ -142,18 +142,40 @@ TEST(CsvNarrow, RoundsToNearestFloatAndSaturatesToInfinity)
     EXPECT_EQ(NarrowToFloat(3.4028235e38), FLT_MAX);
 }
 
+// Sets a locale whose decimal point is a comma: an installed one, or one built for the test
+// from the system's locale sources. Returns false when neither is possible.
+bool SetCommaLocale()
+{
+    for (const char* n : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"})
+        if (std::setlocale(LC_ALL, n))
+            return true;
+#ifndef _WIN32
+    const std::string dir = testing::TempDir() + "csv_locales";
+    const std::string cmd = "localedef -i de_DE -f UTF-8 \"" + dir + "/de_DE.UTF-8\" >/dev/null 2>&1";
+    if (std::system(("mkdir -p \"" + dir + "\"").c_str()) == 0 && std::system(cmd.c_str()) == 0) {
+        setenv("LOCPATH", dir.c_str(), 1);
+        if (std::setlocale(LC_ALL, "de_DE.UTF-8"))
+            return true;
+    }
+#endif
+    return false;
+}
+
 TEST(CsvLocale, CommaLocaleChangesNothing)
 {
-    const char* names[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"};
-    const char* set = nullptr;
-    for (const char* n : names)
-        if ((set = std::setlocale(LC_ALL, n)))
-            break;
-    if (!set)
-        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    if (!SetCommaLocale())
+        GTEST_SKIP() << "no locale with a decimal comma is available";
+    char probe[32];
+    std::snprintf(probe, sizeof probe, "%.1f", 1.5);
+    EXPECT_STREQ(probe, "1,5"); // the C library itself now writes a comma
     EXPECT_EQ(Fixed6(1.5f), "1.500000");
+    EXPECT_EQ(General6(1.5f), "1.5");
     EXPECT_EQ(ParseCDouble("2.25"), 2.25);
     EXPECT_EQ(ParseCDouble("2,25"), 2.0);
+    float v = 0.0f;
+    EXPECT_TRUE(ParseFloatField("0.5", v));
+    EXPECT_EQ(v, 0.5f);
+    EXPECT_FALSE(ParseFloatField("0,5", v));
     std::setlocale(LC_ALL, "C");
 }
 
