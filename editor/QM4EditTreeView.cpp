@@ -127,6 +127,16 @@ void CQM4EditTreeView::mousePressEvent(QMouseEvent* event)
     RunContextMenu(item, point);
 }
 
+void CQM4EditTreeView::mouseReleaseEvent(QMouseEvent* event)
+{
+    // The press of the right button was never the view's; neither is its release.
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
+    QTreeView::mouseReleaseEvent(event);
+}
+
 void CQM4EditTreeView::RunContextMenu(const QModelIndex& item, const QPoint& point)
 {
     QMenu menu(QString(MENU_CONTEXT), this);

@@ -1,0 +1,15 @@
+// One test program for the editor: the viewport's drawing, then the window and tree pane.
+
+#include <QApplication>
+
+int RunViewTests(int argc, char** argv);
+int RunFrameTests(int argc, char** argv);
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    int failures = 0;
+    failures += RunViewTests(argc, argv);
+    failures += RunFrameTests(argc, argv);
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,679 @@
+// The main window driven headless: command enabling, menus, documents, recent files,
+// colours, and the tree pane with its selection and context menus.
+
+#include <QApplication>
+#include <QDialog>
+#include <QPushButton>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QtTest>
+
+#include "EditorFixtures.h"
+#include "ScriptedGuiPrompt.h"
+#include "editor/Commands.h"
+#include "editor/MainFrame.h"
+#include "editor/QM4EditApp.h"
+#include "editor/QM4EditTreeView.h"
+#include "editor/QM4EditView.h"
+#include "scene/SceneMessages.h"
+
+using namespace qm4edit;
+
+namespace {
+
+// An application object with a scripted prompt; the prompt stays reachable for scripting.
+struct TestApp {
+    ScriptedGuiPrompt* prompt = nullptr;
+    std::unique_ptr<CQM4EditApp> app;
+
+    explicit TestApp(const QString& file = {}, bool* ok = nullptr)
+    {
+        auto p = std::make_unique<ScriptedGuiPrompt>();
+        prompt = p.get();
+        app = std::make_unique<CQM4EditApp>(std::move(p));
+        QStringList args{"QM4Edit"};
+        if (!file.isEmpty())
+            args << file;
+        const bool started = app->InitInstance(args, false);
+        if (ok)
+            *ok = started;
+        if (app->GetMainWnd())
+            app->GetMainWnd()->SetDialogRunner([this](QDialog& d) {
+                dialogs << d.windowTitle();
+                return int(QDialog::Rejected);
+            });
+    }
+    QStringList dialogs; // captions of the modal dialogs run, each closed at once
+    CMainFrame& frame() { return *app->GetMainWnd(); }
+    CQM4EditTreeView& tree() { return *frame().GetTreeView(); }
+    CQM4EditView& view() { return *frame().GetSceneView(); }
+    scene::CQM4EditDoc& doc() { return app->GetDocument(); }
+    bool Enabled(int id) { return frame().Action(id)->isEnabled(); }
+    bool Checked(int id) { return frame().Action(id)->isChecked(); }
+};
+
+QStringList MenuTexts(QMenu* menu)
+{
+    QStringList out;
+    for (QAction* a : menu->actions())
+        out << (a->isSeparator() ? QString("-") : a->menu() ? "[" + a->text() + "]" : a->text());
+    return out;
+}
+
+QMenu* TopMenu(CMainFrame& frame, const QString& title)
+{
+    for (QAction* a : frame.menuBar()->actions())
+        if (a->text() == title)
+            return a->menu();
+    return nullptr;
+}
+
+QModelIndex Item(const CQM4EditTreeView& tree, std::initializer_list<int> path)
+{
+    QModelIndex idx;
+    for (int row : path)
+        idx = tree.model()->index(row, 0, idx);
+    return idx;
+}
+
+// A point on the item's label, after making the item visible.
+QPoint OnLabel(CQM4EditTreeView& tree, const QModelIndex& item)
+{
+    tree.scrollTo(item);
+    const QRect r = tree.visualRect(item);
+    return QPoint(r.left() + 6, r.center().y());
+}
+
+} // namespace
+
+class FrameTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.filePath("settings"));
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath("settings"));
+        m_twoObjects = fixtures::WriteFile(m_dir.path(), "two.qm4", fixtures::Bytes(fixtures::TwoObjects()));
+        QVERIFY(!m_twoObjects.isEmpty());
+    }
+
+    void init() { QSettings(gui::kCompanyKey, "QM4Edit").clear(); }
+
+    void commandsFollowLoadedAndModified()
+    {
+        TestApp t;
+        const int loadedOnly[] = {ID_VIEW_TOP,     ID_VIEW_FRONT,  ID_VIEW_SIDE,   ID_VIEW_ZOOMIN,
+                                  ID_VIEW_ZOOMOUT, ID_VIEW_RESET,  ID_FILE_IMPORT, ID_FILE_EXPORT};
+        const int always[] = {ID_FILE_OPEN,   ID_APP_EXIT,         ID_OVERLAY_ALP,          ID_OVERLAY_REC,
+                              ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_WINDOW_SPLIT,         ID_OPTIONS_PRIMARYCOLOR,
+                              ID_OPTIONS_SECONDARYCOLOR1, ID_OPTIONS_SECONDARYCOLOR2, ID_OPTIONS_HIGHLIGHTCOLOR,
+                              ID_OPTIONS_OVERLAYCOLOR,    ID_OPTIONS_ASSOCIATIONS,    ID_APP_ABOUT, ID_FILE_NEW};
+        const int never[] = {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE};
+        auto check = [&](bool loaded, bool modified) {
+            for (int id : loadedOnly)
+                QVERIFY2(t.Enabled(id) == loaded, FindCommand(id)->name);
+            for (int id : always)
+                QVERIFY2(t.Enabled(id), FindCommand(id)->name);
+            for (int id : never)
+                QVERIFY2(!t.Enabled(id), FindCommand(id)->name);
+            QCOMPARE(t.Enabled(ID_FILE_SAVE), loaded && modified);
+            QCOMPARE(t.Enabled(ID_FILE_SAVE_AS), loaded && modified);
+        };
+
+        check(false, false);
+        QCOMPARE(t.frame().OpenDocumentFile(m_twoObjects), OpenOutcome::Opened);
+        check(true, false);
+        t.doc().UpdateGeometry(); // recomputing alone is no edit
+        check(true, false);
+        t.doc().SetVertex(0, 1, 2, 3);
+        check(true, true);
+        QVERIFY(t.frame().isWindowModified());
+    }
+
+    void exactlyOneProjectionIsChecked()
+    {
+        TestApp t(m_twoObjects);
+        const int ids[3] = {ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE};
+        QVERIFY(t.Checked(ID_VIEW_TOP) && !t.Checked(ID_VIEW_FRONT) && !t.Checked(ID_VIEW_SIDE));
+        for (int p : {2, 1, 1, 0}) {
+            t.frame().Action(ids[p])->trigger();
+            QCOMPARE(t.view().GetProjection(), p);
+            for (int q = 0; q < 3; ++q)
+                QCOMPARE(t.Checked(ids[q]), p == q);
+        }
+        t.view().SetProjection(2);
+        t.frame().Action(ID_VIEW_RESET)->trigger();
+        QCOMPARE(t.view().GetProjection(), 0);
+        QVERIFY(t.Checked(ID_VIEW_TOP));
+    }
+
+    void menusToolbarAndStatusBarAreAsListed()
+    {
+        TestApp t;
+        CMainFrame& f = t.frame();
+        QStringList titles;
+        for (QAction* a : f.menuBar()->actions())
+            titles << a->text();
+        QCOMPARE(titles, QStringList({"&File", "&Edit", "&View", "&Options", "&Help"}));
+        QCOMPARE(MenuTexts(TopMenu(f, "&File")),
+                 QStringList({"&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-", "&Import...", "&Export...", "-",
+                              "[O&verlay]", "-", "Recent File", "-", "E&xit"}));
+        QCOMPARE(MenuTexts(TopMenu(f, "&Edit")),
+                 QStringList({"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
+        QMenu* view = TopMenu(f, "&View");
+        QCOMPARE(MenuTexts(view), QStringList({"[&Controls]", "-", "&Top", "&Front", "&Side", "-", "Zoom &In",
+                                               "Zoom &Out", "-", "&Reset View"}));
+        QCOMPARE(MenuTexts(view->actions().first()->menu()), QStringList({"&Toolbar", "&Status Bar", "S&plit"}));
+        QCOMPARE(MenuTexts(TopMenu(f, "&Options")),
+                 QStringList({"Set &Primary Color", "Set Secondary Color &1", "Set Secondary Color &2",
+                              "Set &Highlight Color", "Set &Overlay Color", "&Associations..."}));
+        QCOMPARE(MenuTexts(TopMenu(f, "&Help")), QStringList({"&About QM4Edit..."}));
+        QCOMPARE(MenuTexts(TopMenu(f, "&File")->actions()[7]->menu()), QStringList({"&ALP", "&REC"}));
+
+        // Keys, including the second accelerators of the edit commands.
+        QCOMPARE(f.Action(ID_FILE_NEW)->shortcut(), QKeySequence("Ctrl+N"));
+        QCOMPARE(f.Action(ID_EDIT_UNDO)->shortcuts(), QList<QKeySequence>({QKeySequence("Ctrl+Z"), QKeySequence("Alt+Backspace")}));
+        QCOMPARE(f.Action(ID_EDIT_CUT)->shortcuts().value(1), QKeySequence("Shift+Del"));
+        QCOMPARE(f.Action(ID_EDIT_COPY)->shortcuts().value(1), QKeySequence("Ctrl+Ins"));
+        QCOMPARE(f.Action(ID_EDIT_PASTE)->shortcuts().value(1), QKeySequence("Shift+Ins"));
+        QCOMPARE(f.Action(ID_NEXT_PANE)->shortcut(), QKeySequence("F6"));
+        QCOMPARE(f.Action(ID_PREV_PANE)->shortcut(), QKeySequence("Shift+F6"));
+
+        // Prompts split into status text and tooltip.
+        QCOMPARE(f.Action(ID_VIEW_TOP)->statusTip(), QString("Set view to Overhead (X-Z)"));
+        QCOMPARE(f.Action(ID_VIEW_TOP)->toolTip(), QString("Overhead View"));
+        QCOMPARE(f.Action(ID_VIEW_RESET)->statusTip(),
+                 QString("Go back to default view - Overhead, Zoom Factor 1, Center"));
+        QCOMPARE(f.Action(ID_OPTIONS_OVERLAYCOLOR)->statusTip(),
+                 QString("Set color used to draw alpha objects and AI line laid over view."));
+
+        QList<int> buttons;
+        for (QAction* a : f.GetToolBar()->actions())
+            buttons << (a->isSeparator() ? 0 : a->data().toInt());
+        QCOMPARE(buttons, QList<int>({ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0,
+                                      ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, 0, ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE, 0,
+                                      ID_VIEW_RESET}));
+        for (QAction* a : f.GetToolBar()->actions())
+            QVERIFY(a->isSeparator() || !a->icon().isNull());
+
+        auto* ready = f.statusBar()->findChild<QLabel*>();
+        QVERIFY(ready);
+        QCOMPARE(ready->text(), QString("Ready"));
+
+        // Toolbar and status bar toggles carry their check mark.
+        f.show();
+        QVERIFY(t.Checked(ID_VIEW_TOOLBAR) && t.Checked(ID_VIEW_STATUS_BAR));
+        f.Action(ID_VIEW_TOOLBAR)->trigger();
+        QVERIFY(f.GetToolBar()->isHidden());
+        QVERIFY(!t.Checked(ID_VIEW_TOOLBAR));
+        f.Action(ID_VIEW_STATUS_BAR)->trigger();
+        QVERIFY(f.statusBar()->isHidden());
+        QVERIFY(!t.Checked(ID_VIEW_STATUS_BAR));
+        f.Action(ID_VIEW_TOOLBAR)->trigger();
+        QVERIFY(!f.GetToolBar()->isHidden());
+    }
+
+    void inertCommandsDoNothing()
+    {
+        TestApp t(m_twoObjects);
+        const int redraws = t.view().RedrawCount();
+        for (int id : {ID_OVERLAY_ALP, ID_OVERLAY_REC, ID_OPTIONS_OVERLAYCOLOR})
+            t.frame().Action(id)->trigger();
+        QCOMPARE(t.view().RedrawCount(), redraws);
+        QVERIFY(t.prompt->All().empty());
+        QVERIFY(t.dialogs.isEmpty());
+        QVERIFY(!t.doc().IsModified());
+    }
+
+    void startsOnTheFileNamedOnTheCommandLine()
+    {
+        bool ok = false;
+        TestApp t(m_twoObjects, &ok);
+        QVERIFY(ok);
+        QVERIFY(t.doc().IsLoaded());
+        QCOMPARE(t.frame().windowTitle(), QString("two.qm4[*] - QM4Edit"));
+        QCOMPARE(t.tree().model()->rowCount(), 2);
+
+        TestApp none;
+        QCOMPARE(none.frame().windowTitle(), QString("Untitled[*] - QM4Edit"));
+
+        // A file that cannot be opened ends the program after its message.
+        TestApp missing(m_dir.filePath("nowhere.qm4"), &ok);
+        QVERIFY(!ok);
+        QVERIFY(!missing.app->GetMainWnd());
+        QCOMPARE(missing.prompt->All().size(), size_t(1));
+        QVERIFY(QString::fromStdString(missing.prompt->All()[0].text).contains("nowhere.qm4"));
+    }
+
+    void damagedFileLeavesAnEmptyTreeAndNoSaving()
+    {
+        auto bytes = fixtures::Bytes(fixtures::TwoObjects());
+        bytes[3] = 'x';
+        const QString bad = fixtures::WriteFile(m_dir.path(), "bad.qm4", bytes);
+        TestApp t(m_twoObjects);
+        t.doc().SetVertex(0, 5, 5, 5);
+        t.prompt->QueueSaveChanges(gui::SaveChangesAnswer::No);
+        QCOMPARE(t.frame().OpenDocumentFile(bad), OpenOutcome::Opened);
+        QCOMPARE(t.prompt->All().back().text, std::string(scene::MSG_BAD_FORMAT));
+        QCOMPARE(t.prompt->All().back().icon, common::MessageIcon::Stop);
+        QCOMPARE(t.tree().model()->rowCount(), 0);
+        QVERIFY(!t.doc().IsLoaded());
+        QVERIFY(!t.Enabled(ID_FILE_SAVE) && !t.Enabled(ID_FILE_SAVE_AS) && !t.Enabled(ID_VIEW_ZOOMIN));
+        // It still counts as opened: title and recent files show it.
+        QCOMPARE(t.frame().windowTitle(), QString("bad.qm4[*] - QM4Edit"));
+        QVERIFY(t.app->GetRecentFiles().Files().first().endsWith("bad.qm4"));
+
+        // A file cut inside the version field does not open; the old name stays.
+        bytes[3] = 'r';
+        const QString cut = fixtures::WriteFile(m_dir.path(), "cut.qm4", {bytes.begin(), bytes.begin() + 33});
+        QCOMPARE(t.frame().OpenDocumentFile(cut), OpenOutcome::Failed);
+        QCOMPARE(t.frame().windowTitle(), QString("bad.qm4[*] - QM4Edit"));
+    }
+
+    void asksBeforeReplacingOrClosingAModifiedScene()
+    {
+        const QString copy = m_dir.filePath("copy.qm4");
+        QFile::remove(copy);
+        QVERIFY(QFile::copy(m_twoObjects, copy));
+        TestApp t(copy);
+        t.frame().show();
+
+        // Cancel keeps everything.
+        t.doc().SetVertex(0, 7, 8, 9);
+        t.prompt->QueueSaveChanges(gui::SaveChangesAnswer::Cancel);
+        t.frame().Action(ID_FILE_NEW)->trigger();
+        QVERIFY(t.doc().IsLoaded() && t.doc().IsModified());
+        QCOMPARE(t.prompt->All().back().text, std::string("Save changes to copy.qm4?"));
+        t.prompt->QueueSaveChanges(gui::SaveChangesAnswer::Cancel);
+        QVERIFY(!t.frame().close());
+        QVERIFY(t.frame().isVisible());
+
+        // Yes saves first, then the new document replaces the scene.
+        t.prompt->QueueSaveChanges(gui::SaveChangesAnswer::Yes);
+        t.frame().Action(ID_FILE_NEW)->trigger();
+        QVERIFY(!t.doc().IsLoaded());
+        QCOMPARE(t.frame().windowTitle(), QString("Untitled[*] - QM4Edit"));
+        scene::CQM4EditDoc reread;
+        QVERIFY(reread.OnOpenDocument(common::PathFromUtf8(copy.toStdString())).Ok());
+        QCOMPARE(reread.GetVertex(0).z, 9.0f);
+
+        // No discards.
+        QCOMPARE(t.frame().OpenDocumentFile(copy), OpenOutcome::Opened);
+        t.doc().SetVertex(0, 1, 1, 1);
+        t.prompt->QueueSaveChanges(gui::SaveChangesAnswer::No);
+        QVERIFY(t.frame().close());
+        QVERIFY(reread.OnOpenDocument(common::PathFromUtf8(copy.toStdString())).Ok());
+        QCOMPARE(reread.GetVertex(0).z, 9.0f);
+        QVERIFY(t.prompt->ScriptUsedUp());
+    }
+
+    void saveAsWritesTheFileAndAFailedOneLeavesNothing()
+    {
+        TestApp t(m_twoObjects);
+        t.doc().SetVertex(2, 4, 5, 6);
+        const QString target = m_dir.filePath("saved");
+        QFile::remove(target + ".qm4");
+        t.prompt->QueueFileName(target + ".qm4");
+        t.frame().Action(ID_FILE_SAVE_AS)->trigger();
+        const gui::FileDialogOptions& o = t.prompt->FileDialogs().back();
+        QCOMPARE(o.filter, QString("Morvel QM4 Files (*.qm4)|*.qm4|All Files (*.*)|*.*||"));
+        QCOMPARE(o.defaultExt, QString("qm4"));
+        QVERIFY(o.overwritePrompt);
+        QVERIFY(o.initialName.isEmpty());
+        QVERIFY(QFile::exists(target + ".qm4"));
+        QCOMPARE(t.frame().windowTitle(), QString("saved.qm4[*] - QM4Edit"));
+        QVERIFY(!t.doc().IsModified() && !t.Enabled(ID_FILE_SAVE));
+        QVERIFY(t.app->GetRecentFiles().Files().first().endsWith("saved.qm4"));
+
+        // Into a folder that does not exist: the message, no file, the old name, still modified.
+        t.doc().SetVertex(2, 0, 0, 0);
+        const QString nowhere = m_dir.filePath("no/such/folder/x.qm4");
+        t.prompt->QueueFileName(nowhere);
+        t.frame().Action(ID_FILE_SAVE_AS)->trigger();
+        QCOMPARE(t.prompt->All().back().text, std::string(scene::MSG_SAVE_FAILED));
+        QVERIFY(!QFile::exists(nowhere));
+        QVERIFY(!QDir(m_dir.filePath("no")).exists());
+        QVERIFY(t.frame().GetPathName().endsWith("saved.qm4"));
+        QVERIFY(t.doc().IsModified() && t.Enabled(ID_FILE_SAVE));
+
+        // Cancelled dialog: nothing happens.
+        t.prompt->QueueFileName(std::nullopt);
+        t.frame().Action(ID_FILE_SAVE_AS)->trigger();
+        QVERIFY(t.doc().IsModified());
+
+        // Plain Save goes to the document's own path.
+        t.frame().Action(ID_FILE_SAVE)->trigger();
+        QVERIFY(!t.doc().IsModified());
+        scene::CQM4EditDoc reread;
+        QVERIFY(reread.OnOpenDocument(common::PathFromUtf8((target + ".qm4").toStdString())).Ok());
+        QCOMPARE(reread.GetVertex(2).x, 0.0f);
+    }
+
+    void openDialogAndRecentFilesKeepTheFourNewest()
+    {
+        TestApp t;
+        QStringList paths;
+        for (int i = 1; i <= 5; ++i)
+            paths << fixtures::WriteFile(m_dir.path(), QString("r%1.qm4").arg(i), fixtures::Bytes(fixtures::TwoObjects()));
+        QVERIFY(!t.frame().RecentFileActions()[0]->isEnabled()); // the greyed "Recent File"
+        QCOMPARE(t.frame().RecentFileActions()[0]->text(), QString("Recent File"));
+
+        for (const QString& p : paths) {
+            t.prompt->QueueFileName(p);
+            t.frame().Action(ID_FILE_OPEN)->trigger();
+        }
+        const gui::FileDialogOptions& o = t.prompt->FileDialogs().back();
+        QVERIFY(o.fileMustExist);
+        QVERIFY(o.defaultExt.isEmpty());
+        QCOMPARE(o.filter, QString("Morvel QM4 Files (*.qm4)|*.qm4|All Files (*.*)|*.*||"));
+
+        const auto& entries = t.frame().RecentFileActions();
+        QCOMPARE(entries.size(), size_t(4));
+        QCOMPARE(entries[0]->text(), "&1 " + QDir::toNativeSeparators(paths[4]));
+        QCOMPARE(entries[3]->text(), "&4 " + QDir::toNativeSeparators(paths[1]));
+        QCOMPARE(entries[0]->statusTip(), QString("Open this document"));
+        QSettings s(gui::kCompanyKey, "QM4Edit");
+        QCOMPARE(s.value("Recent File List/File1").toString(), QDir::toNativeSeparators(paths[4]));
+
+        // Choosing an entry opens it; one whose file is gone leaves the list.
+        entries[2]->trigger();
+        QVERIFY(t.frame().GetPathName().endsWith("r3.qm4"));
+        QCOMPARE(t.frame().RecentFileActions()[0]->text(), "&1 " + QDir::toNativeSeparators(paths[2]));
+        QVERIFY(QFile::remove(paths[1]));
+        t.frame().RecentFileActions()[3]->trigger();
+        QCOMPARE(t.frame().RecentFileActions().size(), size_t(3));
+        QVERIFY(t.frame().GetPathName().endsWith("r3.qm4"));
+
+        // The list survives into the next run.
+        TestApp next;
+        QCOMPARE(next.frame().RecentFileActions().size(), size_t(3));
+    }
+
+    void coloursSurviveARestartAndCancelChangesNothing()
+    {
+        {
+            TestApp first;
+            first.prompt->QueueColor(std::nullopt);
+            first.frame().Action(ID_OPTIONS_PRIMARYCOLOR)->trigger();
+            QCOMPARE(first.prompt->ColorInitials().back(), 0u);
+            QCOMPARE(first.view().GetMainColor(), 0u);
+            QVERIFY(!QSettings(gui::kCompanyKey, "QM4Edit").contains("Settings/MainColor"));
+
+            first.prompt->QueueColor(0x00112233);
+            first.frame().Action(ID_OPTIONS_PRIMARYCOLOR)->trigger();
+            first.prompt->QueueColor(0x00445566);
+            first.frame().Action(ID_OPTIONS_SECONDARYCOLOR1)->trigger();
+            first.prompt->QueueColor(0x00778899);
+            first.frame().Action(ID_OPTIONS_SECONDARYCOLOR2)->trigger();
+            first.prompt->QueueColor(0x00AABBCC);
+            first.frame().Action(ID_OPTIONS_HIGHLIGHTCOLOR)->trigger();
+            QCOMPARE(first.prompt->ColorInitials(), std::vector<std::uint32_t>({0, 0, 0x808080, 0xFFFFFF, 0x0000FF}));
+        }
+        TestApp second;
+        QCOMPARE(second.view().GetMainColor(), 0x00112233u);
+        QCOMPARE(second.view().GetExtraColor1(), 0x00445566u);
+        QCOMPARE(second.view().GetExtraColor2(), 0x00778899u);
+        QCOMPARE(second.view().GetHiliteColor(), 0x00AABBCCu);
+    }
+
+    void aboutShowsCaptionIconVersionAndOk()
+    {
+        TestApp t;
+        bool ran = false;
+        t.frame().SetDialogRunner([&](QDialog& d) {
+            ran = true;
+            [&] {
+                QCOMPARE(d.windowTitle(), QString("About QM4Edit"));
+                auto* icon = d.findChild<QLabel*>("icon");
+                QVERIFY(icon && !icon->pixmap().isNull());
+                auto* version = d.findChild<QLabel*>("version");
+                QVERIFY(version);
+                QCOMPARE(version->text(), QString("QM4Edit Version 1.03"));
+                auto buttons = d.findChildren<QPushButton*>();
+                QCOMPARE(buttons.size(), qsizetype(1));
+                QCOMPARE(buttons[0]->text(), QString("OK"));
+            }();
+            return int(QDialog::Accepted);
+        });
+        t.frame().Action(ID_APP_ABOUT)->trigger();
+        QVERIFY(ran);
+    }
+
+    void splitterOpensWithTheTreeAtHundredFiftyAndF6SwitchesPanes()
+    {
+        TestApp t(m_twoObjects);
+        t.frame().show();
+        QVERIFY(QTest::qWaitForWindowActive(&t.frame()));
+        QCOMPARE(t.frame().GetSplitter()->sizes().value(0), 150);
+        QCOMPARE(t.tree().width(), 150);
+
+        t.tree().setFocus();
+        QTest::keyClick(&t.tree(), Qt::Key_F6);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(&t.view()));
+        QTest::keyClick(&t.view(), Qt::Key_F6, Qt::ShiftModifier);
+        QVERIFY(t.tree().hasFocus());
+
+        // Split: arrows move the bar, Escape puts it back, Enter keeps it.
+        t.frame().Action(ID_WINDOW_SPLIT)->trigger();
+        QVERIFY(t.frame().IsInSplitMode());
+        QTest::keyClick(&t.tree(), Qt::Key_Right);
+        QCOMPARE(t.frame().GetSplitter()->sizes().value(0), 158);
+        QTest::keyClick(&t.tree(), Qt::Key_Escape);
+        QCOMPARE(t.frame().GetSplitter()->sizes().value(0), 150);
+        t.frame().Action(ID_WINDOW_SPLIT)->trigger();
+        QTest::keyClick(&t.tree(), Qt::Key_Left);
+        QTest::keyClick(&t.tree(), Qt::Key_Return);
+        QVERIFY(!t.frame().IsInSplitMode());
+        QCOMPARE(t.frame().GetSplitter()->sizes().value(0), 142);
+    }
+
+    // ---- the tree pane ----
+
+    void treeShowsTheTwoObjectExample()
+    {
+        TestApp t(m_twoObjects);
+        const CQM4EditTreeView& tree = t.tree();
+        QCOMPARE(tree.Model().TotalItemCount(), std::uint64_t(18));
+        int counted = 0;
+        std::function<void(const QModelIndex&)> walk = [&](const QModelIndex& parent) {
+            for (int r = 0; r < tree.model()->rowCount(parent); ++r) {
+                ++counted;
+                walk(tree.model()->index(r, 0, parent));
+            }
+        };
+        walk({});
+        QCOMPARE(counted, 18);
+
+        const QModelIndex obj2 = Item(tree, {1});
+        QCOMPARE(obj2.data().toString(), QString("Object 2"));
+        QCOMPARE(tree.GetItemData(obj2), 1);
+        QCOMPARE(tree.GetItemKind(obj2), 1);
+        const QModelIndex poly = Item(tree, {1, 0});
+        QCOMPARE(poly.data().toString(), QString("Polygon 1"));
+        QCOMPARE(tree.GetItemData(poly), 0);
+        QCOMPARE(tree.GetItemKind(poly), 2);
+        QCOMPARE(tree.GetItemData(Item(tree, {0, 2})), 2);
+        QCOMPARE(Item(tree, {0, 2}).data().toString(), QString("Polygon 3"));
+        const char* labels[3] = {"Vertex 1", "Vertex 2", "Vertex 3"};
+        const int corners[3] = {3, 4, 5};
+        for (int c = 0; c < 3; ++c) {
+            const QModelIndex v = Item(tree, {1, 0, c});
+            QCOMPARE(v.data().toString(), QString(labels[c]));
+            QCOMPARE(tree.GetItemData(v), corners[c]);
+            QCOMPARE(tree.GetItemKind(v), 3);
+            QCOMPARE(v.parent(), poly);
+        }
+        QCOMPARE(poly.parent(), obj2);
+        QVERIFY(!tree.GetSelectedItem().isValid());
+        QCOMPARE(tree.GetSelectedData(), -1);
+        QCOMPARE(tree.GetSelectedKind(), 0);
+    }
+
+    void selectionQueriesAndTheirRedraw()
+    {
+        scenegen::GenScene s = fixtures::TwoObjects();
+        s.objects.push_back({}); // an object without polygons
+        const QString path = fixtures::WriteFile(m_dir.path(), "three.qm4", fixtures::Bytes(s));
+        TestApp t(path);
+        CQM4EditTreeView& tree = t.tree();
+        int a, b, c;
+
+        const int redraws = t.view().RedrawCount();
+        tree.setCurrentIndex(Item(tree, {0, 1}));
+        QVERIFY(t.view().RedrawCount() > redraws);
+        QCOMPARE(tree.GetSelectedKind(), 2);
+        QCOMPARE(tree.GetSelectedPolygonCount(), 1);
+        for (int k : {0, 5}) { // a polygon is its own only polygon
+            tree.GetSelectedPolygonVertices(k, a, b, c);
+            QCOMPARE((std::array{a, b, c}), (std::array{1, 3, 2}));
+        }
+
+        tree.setCurrentIndex(Item(tree, {0}));
+        QCOMPARE(tree.GetSelectedPolygonCount(), 3);
+        tree.GetSelectedPolygonVertices(2, a, b, c);
+        QCOMPARE((std::array{a, b, c}), (std::array{0, 2, 4}));
+        tree.GetSelectedPolygonVertices(3, a, b, c);
+        QCOMPARE((std::array{a, b, c}), (std::array{-1, -1, -1}));
+
+        tree.setCurrentIndex(Item(tree, {2}));
+        QCOMPARE(tree.GetSelectedKind(), 1);
+        QCOMPARE(tree.GetSelectedPolygonCount(), 0);
+        QVERIFY(!tree.model()->hasChildren(Item(tree, {2})));
+
+        tree.setCurrentIndex(Item(tree, {1, 0, 2}));
+        QCOMPARE(tree.GetSelectedKind(), 3);
+        QCOMPARE(tree.GetSelectedData(), 5);
+        QCOMPARE(tree.GetSelectedPolygonCount(), 0);
+        tree.GetSelectedPolygonVertices(0, a, b, c);
+        QCOMPARE(a, -1);
+
+        // The frame answers the viewport with the tree's selection.
+        QCOMPARE(t.frame().GetSelectedKind(), 3);
+        QCOMPARE(t.frame().GetSelectedData(), 5);
+
+        // Opening a file again leaves no selection.
+        QCOMPARE(t.frame().OpenDocumentFile(path), OpenOutcome::Opened);
+        QCOMPARE(tree.GetSelectedKind(), 0);
+    }
+
+    void contextMenusActOnTheClickedItem()
+    {
+        TestApp t(m_twoObjects);
+        t.frame().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&t.frame()));
+        CQM4EditTreeView& tree = t.tree();
+        tree.expandAll();
+
+        QStringList shown;
+        QString choose;
+        tree.SetPopupRunner([&](QMenu& menu, const QPoint&) -> QAction* {
+            shown = MenuTexts(&menu);
+            for (QAction* a : menu.actions())
+                if (a->text() == choose)
+                    return a;
+            return nullptr;
+        });
+        QSignalSpy polyInfo(&tree, &CQM4EditTreeView::PolygonInfoRequested);
+        QSignalSpy objInfo(&tree, &CQM4EditTreeView::ObjectInfoRequested);
+        QSignalSpy objExport(&tree, &CQM4EditTreeView::ExportObjectRequested);
+        QSignalSpy editVertex(&tree, &CQM4EditTreeView::EditVertexRequested);
+
+        // Select one polygon, right-click another and view it.
+        tree.setCurrentIndex(Item(tree, {0, 0}));
+        choose = "&View...";
+        const QPoint onPoly = OnLabel(tree, Item(tree, {0, 2}));
+        QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, onPoly);
+        QCOMPARE(shown, QStringList({"&View...", "&Export..."}));
+        QCOMPARE(polyInfo.size(), 1);
+        QCOMPARE(polyInfo[0], QVariantList({0, 2}));
+        QCOMPARE(tree.GetSelectedItem(), Item(tree, {0, 0})); // the selection did not move
+        QCOMPARE(tree.GetContextPoint(), QPoint(0, 0));
+
+        choose = "&Export...";
+        QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, OnLabel(tree, Item(tree, {1})));
+        QCOMPARE(objExport.size(), 1);
+        QCOMPARE(objExport[0][0].toInt(), 1);
+        choose = "&View...";
+        QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, OnLabel(tree, Item(tree, {1})));
+        QCOMPARE(objInfo.size(), 1);
+        QCOMPARE(objInfo[0][0].toInt(), 1);
+
+        choose = "&Edit...";
+        const QPoint onVertex = OnLabel(tree, Item(tree, {1, 0, 1}));
+        QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, onVertex);
+        QCOMPARE(shown, QStringList({"&Edit..."}));
+        QCOMPARE(editVertex.size(), 1);
+        QCOMPARE(editVertex[0][0].toInt(), 4);
+
+        // Dismissed: no command, and the point is kept for the menu's owner to ask about.
+        choose.clear();
+        QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, onVertex);
+        QCOMPARE(tree.GetContextPoint(), onVertex);
+        QCOMPARE(tree.GetContextItemKind(), 3);
+
+        // Beside a label, no menu at all.
+        shown.clear();
+        const QRect r = tree.visualRect(Item(tree, {1}));
+        QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, QPoint(r.left() + 100, r.center().y()));
+        QVERIFY(shown.isEmpty());
+        QVERIFY(!tree.HitTest(QPoint(r.left() + 100, r.center().y())).isValid());
+        QVERIFY(!tree.HitTest(QPoint(r.left() - 3, r.center().y())).isValid());
+    }
+
+    void doubleClickOpensTheVertexEditorOnlyForVertices()
+    {
+        TestApp t(m_twoObjects);
+        t.frame().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&t.frame()));
+        CQM4EditTreeView& tree = t.tree();
+        tree.expandAll();
+        QSignalSpy editVertex(&tree, &CQM4EditTreeView::EditVertexRequested);
+
+        const QPoint onPoly = OnLabel(tree, Item(tree, {0, 1}));
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, onPoly);
+        QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, onPoly);
+        QCOMPARE(editVertex.size(), 0);
+
+        const QPoint onVertex = OnLabel(tree, Item(tree, {0, 1, 1}));
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, onVertex);
+        QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, onVertex);
+        QCOMPARE(editVertex.size(), 1);
+        QCOMPARE(editVertex[0][0].toInt(), 3);
+    }
+
+    void viewportInTheWindowOutlinesTheTreeSelection()
+    {
+        TestApp t(m_twoObjects);
+        t.frame().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&t.frame()));
+        CQM4EditView& view = t.view();
+        const int w = view.width(), h = view.height();
+        // Vertex 3 (40, 0, 30) and vertex 4 (-40, 0, -30) of "Object 2".
+        t.tree().setCurrentIndex(Item(t.tree(), {1}));
+        QImage img = view.grab().toImage();
+        const int cx = w / 2, cy = h / 2;
+        QCOMPARE(fixtures::ColorrefAt(img, cx + 40, cy - 30), 0u);
+        QCOMPARE(fixtures::ColorrefAt(img, cx + 20, cy - 15), 0x0000FFu); // halfway along the edge 3-4
+        t.tree().clearSelection();
+        img = view.grab().toImage();
+        QCOMPARE(fixtures::ColorrefAt(img, cx + 20, cy - 15), 0xFFFFFFu);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_twoObjects;
+};
+
+int RunFrameTests(int argc, char** argv)
+{
+    FrameTest t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "FrameTest.moc"

@@ -1,0 +1,356 @@
+// The viewport's picture, read back pixel by pixel, and its zoom and pan rules.
+
+#include <QtTest>
+
+#include "EditorFixtures.h"
+#include "editor/QM4EditView.h"
+#include "gui/Settings.h"
+#include "scene/QM4EditDoc.h"
+
+using fixtures::ColorrefAt;
+
+namespace {
+
+constexpr std::uint32_t kWhite = 0xFFFFFF;
+constexpr std::uint32_t kBlack = 0x000000;
+constexpr std::uint32_t kGrey = 0x808080;
+constexpr std::uint32_t kRed = 0x0000FF;
+
+void Load(scene::CQM4EditDoc& doc, const scenegen::GenScene& s)
+{
+    const auto bytes = fixtures::Bytes(s);
+    QVERIFY(doc.Serialize(bytes).Ok());
+}
+
+QImage Grab(qm4edit::CQM4EditView& view)
+{
+    return view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Count pixels of one colour.
+int CountColor(const QImage& img, std::uint32_t colorref)
+{
+    int n = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            n += ColorrefAt(img, x, y) == colorref;
+    return n;
+}
+
+} // namespace
+
+class ViewTest : public QObject {
+    Q_OBJECT
+
+private:
+    // A view with the default colours whatever an earlier test left in the settings.
+    std::unique_ptr<qm4edit::CQM4EditView> MakeView(const scene::CQM4EditDoc& doc, int w = 400, int h = 300)
+    {
+        QSettings(gui::kCompanyKey, "QM4Edit").remove("Settings");
+        auto view = std::make_unique<qm4edit::CQM4EditView>(doc);
+        view->resize(w, h);
+        return view;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_settingsDir.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
+    }
+
+    void projectsTheExamplePointInAllThreeViews()
+    {
+        scene::CQM4EditDoc doc;
+        Load(doc, fixtures::Points({{10, 7, 5}}));
+        auto view = MakeView(doc);
+        const struct {
+            int projection;
+            int x, y;
+        } cases[] = {{0, 210, 145}, {1, 210, 143}, {2, 205, 143}};
+        for (const auto& c : cases) {
+            view->SetProjection(c.projection);
+            const QImage img = Grab(*view);
+            QCOMPARE(img.size(), QSize(400, 300));
+            QCOMPARE(ColorrefAt(img, c.x, c.y), kBlack);
+            QCOMPARE(CountColor(img, kBlack), 1);
+            QCOMPARE(CountColor(img, kGrey), 4);
+        }
+    }
+
+    void defaultPatternIsBlackCentreGreyDiagonalsAndUntouchedEdges()
+    {
+        scene::CQM4EditDoc doc;
+        Load(doc, fixtures::Points({{0, 0, 0}}));
+        auto view = MakeView(doc);
+        const QImage img = Grab(*view);
+        QCOMPARE(ColorrefAt(img, 200, 150), kBlack);
+        for (auto [dx, dy] : {std::pair{-1, -1}, {1, -1}, {-1, 1}, {1, 1}})
+            QCOMPARE(ColorrefAt(img, 200 + dx, 150 + dy), kGrey);
+        for (auto [dx, dy] : {std::pair{0, -1}, {0, 1}, {-1, 0}, {1, 0}})
+            QCOMPARE(ColorrefAt(img, 200 + dx, 150 + dy), kWhite);
+        QCOMPARE(CountColor(img, kWhite), 400 * 300 - 5);
+    }
+
+    void truncatesTowardsZeroSoNegativeAndPositiveFractionsShareAColumn()
+    {
+        scene::CQM4EditDoc doc;
+        // -0.7 and 0.7 both truncate to 0; 1.9 to 1 and -1.9 to -1.
+        Load(doc, fixtures::Points({{-0.7f, 0, 50}, {0.7f, 0, -50}, {1.9f, 0, 100}, {-1.9f, 0, -100}}));
+        auto view = MakeView(doc);
+        const QImage img = Grab(*view);
+        QCOMPARE(ColorrefAt(img, 200, 100), kBlack); // z = 50 is drawn 50 above the centre
+        QCOMPARE(ColorrefAt(img, 200, 200), kBlack);
+        QCOMPARE(ColorrefAt(img, 201, 50), kBlack);
+        QCOMPARE(ColorrefAt(img, 199, 250), kBlack);
+    }
+
+    void whiteSwitchesAColourOffAndOtherColoursAreDrawn()
+    {
+        scene::CQM4EditDoc doc;
+        Load(doc, fixtures::Points({{0, 0, 0}}));
+        auto view = MakeView(doc);
+        view->SetMainColor(kWhite);
+        view->SetExtraColor2(0x00FF00); // green edges
+        QImage img = Grab(*view);
+        QCOMPARE(ColorrefAt(img, 200, 150), kWhite);
+        QCOMPARE(CountColor(img, kBlack), 0);
+        QCOMPARE(CountColor(img, 0x00FF00), 4);
+        QCOMPARE(ColorrefAt(img, 201, 150), 0x00FF00u);
+        QCOMPARE(ColorrefAt(img, 200, 149), 0x00FF00u);
+
+        // A later vertex covers an earlier one where their patterns overlap.
+        scene::CQM4EditDoc two;
+        Load(two, fixtures::Points({{0, 0, 0}, {1, 0, 1}}));
+        auto v2 = MakeView(two);
+        img = Grab(*v2);
+        QCOMPARE(ColorrefAt(img, 201, 149), kBlack);
+        QCOMPARE(ColorrefAt(img, 200, 150), kGrey);
+    }
+
+    void unloadedDocumentShowsOnlyTheBackground()
+    {
+        scene::CQM4EditDoc doc;
+        auto view = MakeView(doc);
+        QCOMPARE(CountColor(Grab(*view), kWhite), 400 * 300);
+    }
+
+    void outlinesTheSelectionBeneathTheVertices()
+    {
+        scene::CQM4EditDoc doc;
+        Load(doc, fixtures::TwoObjects());
+        auto view = MakeView(doc);
+        fixtures::FakeSelection sel;
+        view->SetSelection(&sel);
+        // Vertices 0 (0,0,0), 1 (40,0,0), 2 (0,0,30) land at (200,150), (240,150), (200,120).
+
+        sel.kind = 2;
+        sel.polygons = {{0, 1, 2}};
+        QImage img = Grab(*view);
+        QCOMPARE(ColorrefAt(img, 220, 150), kRed); // edge 0-1
+        QCOMPARE(ColorrefAt(img, 200, 135), kRed); // edge 2-0
+        QCOMPARE(ColorrefAt(img, 220, 135), kRed); // the diagonal 1-2 passes through its middle
+        QCOMPARE(ColorrefAt(img, 200, 150), kBlack); // vertex pixels lie on top
+        QCOMPARE(ColorrefAt(img, 241, 151), kGrey);
+        QCOMPARE(ColorrefAt(img, 240, 135), kWhite); // not on the triangle
+
+        // An object outlines every one of its polygons.
+        sel.kind = 1;
+        sel.polygons = {{0, 1, 2}, {1, 3, 2}};
+        img = Grab(*view);
+        QCOMPARE(ColorrefAt(img, 240, 135), kRed); // edge 1-3 of the second polygon
+        QCOMPARE(ColorrefAt(img, 220, 120), kRed); // edge 3-2
+
+        // An object without polygons and an empty selection outline nothing.
+        for (int kind : {1, 0}) {
+            sel.kind = kind;
+            sel.polygons.clear();
+            QCOMPARE(CountColor(Grab(*view), kRed), 0);
+        }
+    }
+
+    void selectedVertexGetsAFilledCircleOfRadiusThree()
+    {
+        scene::CQM4EditDoc doc;
+        Load(doc, fixtures::TwoObjects());
+        auto view = MakeView(doc);
+        view->SetHiliteColor(0xFF0000); // blue
+        fixtures::FakeSelection sel;
+        sel.kind = 3;
+        sel.data = 1; // (40, 0, 0) -> (240, 150)
+        view->SetSelection(&sel);
+        const QImage img = Grab(*view);
+        for (auto [dx, dy] : {std::pair{3, 0}, {-3, 0}, {0, 3}, {0, -3}, {2, 2}, {-2, -2}, {1, 3}, {-3, 1}})
+            QCOMPARE(ColorrefAt(img, 240 + dx, 150 + dy), 0xFF0000u);
+        QCOMPARE(ColorrefAt(img, 240, 150), kBlack);      // the vertex on top
+        QCOMPARE(ColorrefAt(img, 240 + 2, 150), kWhite);  // filled inside
+        QCOMPARE(ColorrefAt(img, 240 + 4, 150), kWhite);  // nothing outside
+        QCOMPARE(CountColor(img, 0xFF0000), 16);
+    }
+
+    void indicesOutsideTheVertexListDrawNothing()
+    {
+        scene::CQM4EditDoc doc;
+        Load(doc, fixtures::TwoObjects());
+        auto view = MakeView(doc);
+        fixtures::FakeSelection sel;
+        view->SetSelection(&sel);
+        sel.kind = 1;
+        sel.polygons = {{0, 1, 60000}, {0, -1, 2}, {0, 1, 2}};
+        QImage img = Grab(*view);
+        QCOMPARE(ColorrefAt(img, 220, 150), kRed); // the good polygon still shows
+        QCOMPARE(ColorrefAt(img, 200, 135), kRed);
+        sel.kind = 3;
+        sel.data = 6; // one past the end
+        QCOMPARE(CountColor(Grab(*view), kRed), 0);
+    }
+
+    void farAwayAndNonNumericPointsAreSkipped()
+    {
+        scene::CQM4EditDoc doc;
+        const float inf = std::numeric_limits<float>::infinity();
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        Load(doc, fixtures::Points({{1e30f, 0, 0}, {nan, nan, nan}, {-inf, 0, inf}, {0, 0, 0}, {-3e9f, 0, 2e9f}}));
+        auto view = MakeView(doc);
+        fixtures::FakeSelection sel;
+        sel.kind = 1;
+        // A polygon with one far corner draws the part of its edges that is on screen.
+        sel.polygons = {{0, 3, 4}, {1, 2, 3}, {3, 4, 3}};
+        view->SetSelection(&sel);
+        for (int i = 0; i < 8; ++i)
+            view->ZoomIn();
+        const QImage img = Grab(*view);
+        QCOMPARE(ColorrefAt(img, 200, 150), kBlack);
+        QCOMPARE(CountColor(img, kBlack), 1);
+        QVERIFY(CountColor(img, kRed) > 100);
+        QCOMPARE(ColorrefAt(img, 199, 149), kGrey);
+    }
+
+    void zoomStopsAtItsLimitsWithoutRepainting()
+    {
+        scene::CQM4EditDoc doc;
+        auto view = MakeView(doc);
+        for (int i = 0; i < 7; ++i)
+            view->ZoomIn();
+        QCOMPARE(view->GetZoom(), 1024.0f);
+        int before = view->RedrawCount();
+        view->ZoomIn();
+        QCOMPARE(view->GetZoom(), 1024.0f);
+        QCOMPARE(view->RedrawCount(), before);
+
+        view->ResetView();
+        for (int i = 0; i < 5; ++i)
+            view->ZoomOut();
+        QCOMPARE(view->GetZoom(), 0.25f);
+        before = view->RedrawCount();
+        view->ZoomOut();
+        QCOMPARE(view->GetZoom(), 0.25f);
+        QCOMPARE(view->RedrawCount(), before);
+    }
+
+    void zoomScalesAboutTheCentreAndResetRestoresEverythingInOneRepaint()
+    {
+        scene::CQM4EditDoc doc;
+        Load(doc, fixtures::Points({{10, 7, 5}}));
+        auto view = MakeView(doc);
+        view->ZoomIn(); // factor 2
+        QCOMPARE(ColorrefAt(Grab(*view), 220, 140), kBlack);
+        view->ZoomOut();
+        view->ZoomOut(); // factor 1/2: 5 and 2.5 -> 2
+        QCOMPARE(ColorrefAt(Grab(*view), 205, 148), kBlack);
+
+        view->SetProjection(2);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        QTest::mousePress(view.get(), Qt::LeftButton, {}, QPoint(10, 10));
+        QTest::mouseRelease(view.get(), Qt::LeftButton, {}, QPoint(30, 40));
+        const int before = view->RedrawCount();
+        view->ResetView();
+        QCOMPARE(view->RedrawCount(), before + 1);
+        QCOMPARE(view->GetProjection(), 0);
+        QCOMPARE(view->GetZoom(), 8.0f);
+        QCOMPARE(view->GetPanX(), 0);
+        QCOMPARE(view->GetPanY(), 0);
+    }
+
+    void panAppliesTheDragOnReleaseScaledByTheZoom()
+    {
+        scene::CQM4EditDoc doc;
+        Load(doc, fixtures::Points({{0, 0, 0}}));
+        auto view = MakeView(doc);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+
+        QTest::mousePress(view.get(), Qt::LeftButton, {}, QPoint(100, 100));
+        QTest::mouseMove(view.get(), QPoint(150, 100));
+        QCOMPARE(ColorrefAt(Grab(*view), 200, 150), kBlack); // nothing moves while dragging
+        QTest::mouseRelease(view.get(), Qt::LeftButton, {}, QPoint(110, 105));
+        QCOMPARE(ColorrefAt(Grab(*view), 210, 155), kBlack); // factor 1 follows the pointer
+
+        view->ResetView();
+        view->ZoomIn(); // factor 2
+        QTest::mousePress(view.get(), Qt::LeftButton, {}, QPoint(100, 100));
+        QTest::mouseRelease(view.get(), Qt::LeftButton, {}, QPoint(110, 100));
+        QCOMPARE(view->GetPanX(), 10);
+        QCOMPARE(ColorrefAt(Grab(*view), 220, 150), kBlack);
+    }
+
+    void releaseOutsideLeavesTheDragPending()
+    {
+        scene::CQM4EditDoc doc;
+        Load(doc, fixtures::Points({{0, 0, 0}}));
+        auto view = MakeView(doc);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+
+        QTest::mousePress(view.get(), Qt::LeftButton, {}, QPoint(100, 100));
+        QTest::mouseRelease(view.get(), Qt::LeftButton, {}, QPoint(-20, 500));
+        QCOMPARE(view->GetPanX(), 0);
+        QCOMPARE(view->GetPanY(), 0);
+        QVERIFY(view->IsDragging());
+
+        // The next release inside completes it, measured from the last press.
+        QTest::mousePress(view.get(), Qt::LeftButton, {}, QPoint(50, 60));
+        QTest::mouseRelease(view.get(), Qt::LeftButton, {}, QPoint(45, 80));
+        QCOMPARE(view->GetPanX(), -5);
+        QCOMPARE(view->GetPanY(), 20);
+        QVERIFY(!view->IsDragging());
+
+        // A release without a press in the view moves nothing.
+        QTest::mouseRelease(view.get(), Qt::LeftButton, {}, QPoint(300, 200));
+        QCOMPARE(view->GetPanX(), -5);
+    }
+
+    void coloursComeFromTheSettingsAndGoBackOnDestruction()
+    {
+        scene::CQM4EditDoc doc;
+        QSettings(gui::kCompanyKey, "QM4Edit").remove("Settings");
+        {
+            qm4edit::CQM4EditView view(doc);
+            QCOMPARE(view.GetMainColor(), 0u);
+            QCOMPARE(view.GetExtraColor1(), 0x808080u);
+            QCOMPARE(view.GetExtraColor2(), 0xFFFFFFu);
+            QCOMPARE(view.GetHiliteColor(), 0x0000FFu);
+            view.SetExtraColor1(0x123456);
+        }
+        QSettings s(gui::kCompanyKey, "QM4Edit");
+        QCOMPARE(s.value("Settings/MainColor").toInt(), 0);
+        QCOMPARE(s.value("Settings/ExtraColor1").toInt(), 0x123456);
+        QCOMPARE(s.value("Settings/ExtraColor2").toInt(), 0xFFFFFF);
+        QCOMPARE(s.value("Settings/HiliteColor").toInt(), 0x0000FF);
+        qm4edit::CQM4EditView again(doc);
+        QCOMPARE(again.GetExtraColor1(), 0x123456u);
+    }
+
+private:
+    QTemporaryDir m_settingsDir;
+};
+
+int RunViewTests(int argc, char** argv)
+{
+    ViewTest t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "ViewTest.moc"
