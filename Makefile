@@ -17,7 +17,7 @@ build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
 run: build
-	$(BUILD)/bin/qm4tool info $(BUILD)/samples/demo.qm4
+	$(BUILD)/bin/QM4Edit $(BUILD)/samples/demo.qm4
 
 run-pixloom: build
 	$(BUILD)/bin/Pixloom $(BUILD)/samples/demo.tex
