@@ -2,7 +2,7 @@
 //
 // The first byte chooses the form: bits 0-1 (0 every polygon line, 1 the lines of one object,
 // 2 and 3 vertex lines), bits 2-4 the object number for form 1 (7 stands for an object that
-// does not exist). The rest is the CSV text. An import may only move vertices: the counts,
+// does not exist), bit 5 the export round-trip check. The rest is the CSV text. An import may only move vertices: the counts,
 // the polygons and the size of the saved file never change, and what is exported afterwards
 // imports back to the same positions.
 
@@ -39,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(doc.Serialize(sceneBytes).Ok());
     const int vertices = doc.GetVertexCount();
     const int objects = doc.GetObjectCount();
-    const std::vector<std::uint8_t> before = doc.SaveToBytes();
+    static const std::size_t savedSize = doc.SaveToBytes().size();
 
     const std::uint8_t mode = data[0];
     const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
@@ -54,22 +54,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(doc.IsModified() == (count.applied > 0));
     FUZZ_CHECK(doc.IsLoaded());
     FUZZ_CHECK(doc.GetVertexCount() == vertices && doc.GetObjectCount() == objects);
-    const std::vector<std::uint8_t> after = doc.SaveToBytes();
-    FUZZ_CHECK(after.size() == before.size());
-    scene::CQM4EditDoc reloaded;
-    FUZZ_CHECK(reloaded.Serialize(after).Ok());
+    FUZZ_CHECK(doc.SaveToBytes().size() == savedSize);
 
-    // Every export runs over whatever the import stored.
-    for (int t = 0; t < 2; ++t)
-        for (int o = -1; o <= objects; ++o)
-            (void)scene::BuildCsvExport(doc, static_cast<scene::CsvType>(t), scene::CsvScope{o, -1});
+    // The export of the same form runs over whatever the import stored.
+    (void)scene::BuildCsvExport(doc, type, scene::CsvScope{object < objects ? object : -1, -1});
 
     // Exported positions are rounded to six decimals once; from then on a round trip is
-    // exact.
-    const std::string first = ExportVertices(doc);
-    scene::ReadVertices(doc, first);
-    const std::string second = ExportVertices(doc);
-    scene::ReadVertices(doc, second);
-    FUZZ_CHECK(ExportVertices(doc) == second);
+    // exact. Bit 5 asks for this slower check, so most runs stay with the parser.
+    if (mode & 0x20) {
+        const std::string first = ExportVertices(doc);
+        scene::ReadVertices(doc, first);
+        const std::string second = ExportVertices(doc);
+        scene::ReadVertices(doc, second);
+        FUZZ_CHECK(ExportVertices(doc) == second);
+    }
     return 0;
 }

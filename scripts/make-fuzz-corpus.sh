@@ -54,7 +54,7 @@ fi
 
 # CSV: exports of the demo scene in each form. A seed starts with the mode byte of the csv
 # target: bits 0-1 the import form (0 all polygons, 1 one object's polygons, 2 vertices),
-# bits 2-4 the object number.
+# bits 2-4 the object number, bit 5 the export round-trip check.
 if [ -x "$bin/qm4tool" ] && [ -f "$out/scene/seed-demo.qm4" ]; then
   demo="$out/scene/seed-demo.qm4"
   "$bin/qm4tool" export "$demo" "$tmp/all.csv"
@@ -62,6 +62,6 @@ if [ -x "$bin/qm4tool" ] && [ -f "$out/scene/seed-demo.qm4" ]; then
   "$bin/qm4tool" export "$demo" "$tmp/obj1.csv" --object 1
   { printf '\x00'; cat "$tmp/all.csv"; } >"$out/csv/seed-polygons.bin"
   { printf '\x05'; cat "$tmp/obj1.csv"; } >"$out/csv/seed-object1.bin"
-  { printf '\x02'; cat "$tmp/verts.csv"; } >"$out/csv/seed-vertices.bin"
+  { printf '\x22'; cat "$tmp/verts.csv"; } >"$out/csv/seed-vertices.bin"
 fi
 ls -l "$out"/*
