@@ -1,0 +1,170 @@
+// QM4Edit's two heavy paths: opening a 1,000,000-polygon scene into a usable window, and
+// repainting 500,000 vertices at 1000 x 800.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "SceneGen.h"
+#include "editor/MainFrame.h"
+#include "editor/QM4EditApp.h"
+#include "editor/QM4EditTreeView.h"
+#include "editor/QM4EditView.h"
+
+namespace {
+
+// Answers nothing; the benchmark never asks anything.
+class SilentPrompt final : public gui::IGuiPrompt {
+public:
+    void ShowMessage(const std::string&, common::MessageIcon) override {}
+    bool AskYesNo(const std::string&, common::MessageIcon) override { return false; }
+    std::optional<QString> GetOpenFileName(const gui::FileDialogOptions&) override { return std::nullopt; }
+    std::optional<QString> GetSaveFileName(const gui::FileDialogOptions&) override { return std::nullopt; }
+    std::optional<std::uint32_t> ChooseColor(std::uint32_t) override { return std::nullopt; }
+    gui::SaveChangesAnswer AskSaveChanges(const QString&) override { return gui::SaveChangesAnswer::No; }
+};
+
+QTemporaryDir& Dir()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+QString LargeScenePath()
+{
+    static QString path = [] {
+        scenegen::LargeOptions options;
+        options.polygons = 1000000;
+        options.vertices = 500000;
+        const auto bytes = scenegen::Encode(scenegen::MakeLargeScene(options));
+        const QString p = QDir(Dir().path()).filePath("large.qm4");
+        QFile f(p);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+        return p;
+    }();
+    return path;
+}
+
+// From start-up to a shown window whose tree lists the scene's objects and whose viewport
+// has painted.
+void BM_OpenLargeSceneToUsableWindow(benchmark::State& state)
+{
+    const QString path = LargeScenePath();
+    for (auto _ : state) {
+        qm4edit::CQM4EditApp app(std::make_unique<SilentPrompt>());
+        if (!app.InitInstance({"QM4Edit", path})) {
+            state.SkipWithError("the large scene did not open");
+            return;
+        }
+        qm4edit::CMainFrame& frame = *app.GetMainWnd();
+        QApplication::processEvents();
+        frame.GetTreeView()->repaint();
+        frame.GetSceneView()->repaint();
+        benchmark::DoNotOptimize(frame.GetTreeView()->model()->rowCount());
+        state.PauseTiming(); // closing is not part of opening
+        frame.hide();
+        state.ResumeTiming();
+    }
+    state.counters["polygons"] = 1000000;
+}
+BENCHMARK(BM_OpenLargeSceneToUsableWindow)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Expanding an object of 62,500 polygons, as a user clicking its arrow does.
+void BM_ExpandLargeObject(benchmark::State& state)
+{
+    qm4edit::CQM4EditApp app(std::make_unique<SilentPrompt>());
+    if (!app.InitInstance({"QM4Edit", LargeScenePath()})) {
+        state.SkipWithError("the large scene did not open");
+        return;
+    }
+    qm4edit::CQM4EditTreeView& tree = *app.GetMainWnd()->GetTreeView();
+    QApplication::processEvents();
+    const QModelIndex first = tree.model()->index(0, 0);
+    for (auto _ : state) {
+        tree.expand(first);
+        tree.repaint();
+        state.PauseTiming();
+        tree.collapse(first);
+        tree.repaint();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ExpandLargeObject)->Unit(benchmark::kMillisecond);
+
+struct ViewFixture {
+    scene::CQM4EditDoc doc;
+    std::unique_ptr<qm4edit::CQM4EditView> view;
+
+    ViewFixture()
+    {
+        scenegen::LargeOptions options;
+        options.polygons = 1000;
+        options.vertices = 500000;
+        const auto bytes = scenegen::Encode(scenegen::MakeLargeScene(options));
+        doc.Serialize(bytes);
+        view = std::make_unique<qm4edit::CQM4EditView>(doc);
+        view->resize(1000, 800);
+    }
+};
+
+ViewFixture& Fixture()
+{
+    static ViewFixture f;
+    return f;
+}
+
+// The picture alone, into the reused image buffer. range(0): zoom-outs from the default
+// (2 shows every vertex on screen).
+void BM_RenderViewport500k(benchmark::State& state)
+{
+    ViewFixture& f = Fixture();
+    f.view->ResetView();
+    for (int i = 0; i < state.range(0); ++i)
+        f.view->ZoomOut();
+    QImage image;
+    for (auto _ : state) {
+        f.view->RenderTo(image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["vertices"] = f.doc.GetVertexCount();
+}
+BENCHMARK(BM_RenderViewport500k)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// A whole repaint of the shown widget: the picture and putting it on the window.
+void BM_RepaintViewport500k(benchmark::State& state)
+{
+    ViewFixture& f = Fixture();
+    f.view->ResetView();
+    f.view->ZoomOut();
+    f.view->ZoomOut();
+    f.view->show();
+    QApplication::processEvents();
+    for (auto _ : state)
+        f.view->repaint();
+    f.view->hide();
+}
+BENCHMARK(BM_RepaintViewport500k)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    // Keep the opened files out of the user's own recent-file list.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Dir().filePath("settings"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Dir().filePath("settings"));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
