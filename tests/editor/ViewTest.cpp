@@ -227,6 +227,51 @@ private slots:
         QCOMPARE(ColorrefAt(img, 199, 149), kGrey);
     }
 
+    void bufferDrawingMatchesSettingEachPixel()
+    {
+        // Random points, many near or past the edges where the pattern is cut, in every
+        // projection and at several zooms and pans, against a plain pixel-by-pixel drawing.
+        scenegen::Rng rng(7);
+        std::vector<std::array<float, 3>> pts;
+        for (int i = 0; i < 3000; ++i)
+            pts.push_back({rng.Float(-70, 70), rng.Float(-50, 50), rng.Float(-55, 55)});
+        scene::CQM4EditDoc doc;
+        Load(doc, fixtures::Points(pts));
+        const int w = 97, h = 61; // odd sizes: the centre is found by integer halving
+        qm4edit::ViewState st;
+        st.extraColor2 = 0x00FF00;
+        const struct {
+            int projection;
+            float zoom;
+            int panX, panY;
+        } cases[] = {{0, 8, 0, 0}, {1, 16, -7, 3}, {2, 4, 11, -9}, {0, 2, 1, 1}, {1, 0.25f, 0, 0}};
+        for (const auto& c : cases) {
+            st.projection = c.projection;
+            st.zoom = c.zoom;
+            st.panX = c.panX;
+            st.panY = c.panY;
+            QImage fast(w, h, QImage::Format_RGB32);
+            qm4edit::RenderScene(fast, st, doc.ObjectVertices().Records(), true, nullptr);
+
+            QImage slow(w, h, QImage::Format_RGB32);
+            slow.fill(Qt::white);
+            auto set = [&](std::int64_t x, std::int64_t y, std::uint32_t c) {
+                if (x >= 0 && y >= 0 && x < w && y < h)
+                    slow.setPixel(int(x), int(y), qm4edit::RgbFromColorref(c));
+            };
+            for (const auto& v : doc.ObjectVertices().Records()) {
+                std::int64_t x, y;
+                QVERIFY(qm4edit::ProjectToPixel(st, w, h, v, x, y));
+                set(x, y, st.mainColor);
+                for (auto [dx, dy] : {std::pair{-1, -1}, {1, -1}, {-1, 1}, {1, 1}})
+                    set(x + dx, y + dy, st.extraColor1);
+                for (auto [dx, dy] : {std::pair{0, -1}, {0, 1}, {-1, 0}, {1, 0}})
+                    set(x + dx, y + dy, st.extraColor2);
+            }
+            QCOMPARE(fast, slow);
+        }
+    }
+
     void zoomStopsAtItsLimitsWithoutRepainting()
     {
         scene::CQM4EditDoc doc;
