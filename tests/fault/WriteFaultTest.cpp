@@ -241,6 +241,20 @@ TEST_P(RealDiskFault, ReadOnlyFolderRefusesTheWrite)
     s.ExpectRefusedAndKept(r);
 }
 
+TEST_P(RealDiskFault, FolderNoOneMayWriteRefusesTheWrite)
+{
+    // The kernel's process folder takes no new files, whoever asks; the superuser too.
+    const fs::path folder = "/proc/self";
+    if (!fs::is_directory(folder))
+        GTEST_SKIP() << "no /proc on this system";
+    Scene s(GetParam());
+    const fs::path target = folder / s.writer->FileName();
+    const WriteOutcome r = s.writer->Write(target, common::RealFileSystem());
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.messages, std::vector<std::string>{s.writer->FailureMessage(target)});
+    EXPECT_FALSE(fs::exists(target));
+}
+
 INSTANTIATE_TEST_SUITE_P(AllWriters, RealDiskFault, ::testing::ValuesIn(ALL_WRITERS), WriterCaseName);
 
 } // namespace
