@@ -75,6 +75,37 @@ void BM_OpenLargeSceneToUsableWindow(benchmark::State& state)
 }
 BENCHMARK(BM_OpenLargeSceneToUsableWindow)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+// A hostile file: a million objects without polygons, each its own top-level row.
+void BM_OpenMillionEmptyObjects(benchmark::State& state)
+{
+    static const QString path = [] {
+        scenegen::GenScene s;
+        s.vertices = {{0, 0, 0}};
+        s.objects.resize(1000000);
+        for (auto& o : s.objects)
+            o.hasBounds = 0;
+        const auto bytes = scenegen::Encode(s);
+        const QString p = QDir(Dir().path()).filePath("empty-objects.qm4");
+        QFile f(p);
+        if (f.open(QIODevice::WriteOnly))
+            f.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+        return p;
+    }();
+    for (auto _ : state) {
+        qm4edit::CQM4EditApp app(std::make_unique<SilentPrompt>());
+        if (!app.InitInstance({"QM4Edit", path})) {
+            state.SkipWithError("the scene did not open");
+            return;
+        }
+        QApplication::processEvents();
+        app.GetMainWnd()->GetTreeView()->repaint();
+        state.PauseTiming();
+        app.GetMainWnd()->hide();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_OpenMillionEmptyObjects)->Unit(benchmark::kMillisecond)->Iterations(2);
+
 // Expanding an object of 62,500 polygons, as a user clicking its arrow does.
 void BM_ExpandLargeObject(benchmark::State& state)
 {
