@@ -665,6 +665,39 @@ private slots:
         QCOMPARE(fixtures::ColorrefAt(img, cx + 20, cy - 15), 0xFFFFFFu);
     }
 
+    void scenesWithBadIndicesShowEverySelectionSafely()
+    {
+        TestApp t;
+        t.frame().resize(500, 400);
+        CQM4EditTreeView& tree = t.tree();
+        int shown = 0;
+        for (std::uint64_t seed = 1; seed <= 12; ++seed) {
+            const QString path = fixtures::WriteFile(m_dir.path(), QString("random%1.qm4").arg(seed),
+                                                     fixtures::Bytes(scenegen::MakeRandomScene(seed, true)));
+            t.prompt->Clear();
+            QCOMPARE(t.frame().OpenDocumentFile(path), OpenOutcome::Opened);
+            const QAbstractItemModel& m = *tree.model();
+            for (int o = 0; o < m.rowCount(); ++o) {
+                const QModelIndex obj = m.index(o, 0);
+                std::vector<QModelIndex> items{obj};
+                for (int p = 0; p < std::min(m.rowCount(obj), 3); ++p) {
+                    items.push_back(m.index(p, 0, obj));
+                    items.push_back(m.index(2, 0, items.back()));
+                }
+                for (const QModelIndex& item : items) {
+                    tree.setCurrentIndex(item);
+                    QCOMPARE(tree.GetSelectedItem(), item);
+                    ++shown;
+                    for (int projection = 0; projection < 3; ++projection) {
+                        t.view().SetProjection(projection);
+                        QVERIFY(!t.view().grab().isNull());
+                    }
+                }
+            }
+        }
+        QVERIFY(shown > 50);
+    }
+
 private:
     QTemporaryDir m_dir;
     QString m_twoObjects;
