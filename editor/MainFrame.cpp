@@ -134,8 +134,11 @@ void CMainFrame::CreateActions()
     for (int id : {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE})
         m_actions[id]->setCheckable(true);
     for (int id : {ID_FILE_OPEN, ID_FILE_SAVE, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_VIEW_ZOOMIN,
-                   ID_VIEW_ZOOMOUT, ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE, ID_VIEW_RESET})
+                   ID_VIEW_ZOOMOUT, ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE, ID_VIEW_RESET}) {
         m_actions[id]->setIcon(ToolbarIcon(id));
+        // Images belong to the toolbar; menu items keep plain text and their check marks.
+        m_actions[id]->setIconVisibleInMenu(false);
+    }
     // Commands reached only from the keyboard live on the window itself.
     addAction(m_actions[ID_FILE_NEW]);
     addAction(m_actions[ID_NEXT_PANE]);
