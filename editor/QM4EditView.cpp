@@ -137,6 +137,7 @@ void CQM4EditView::mousePressEvent(QMouseEvent* event)
     QWidget::mousePressEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
+    event->accept();
     m_ptDragStart = event->position().toPoint();
     m_bDragging = true;
 }
@@ -146,6 +147,7 @@ void CQM4EditView::mouseReleaseEvent(QMouseEvent* event)
     QWidget::mouseReleaseEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
+    event->accept();
     const QPoint point = event->position().toPoint();
     // Qt hands the release to the view that saw the press even when the pointer has left
     // it; such a release does not end the drag, which stays pending until a release here.
