@@ -100,6 +100,15 @@ CMainFrame::~CMainFrame()
 {
     qApp->removeEventFilter(this);
     m_doc.RemoveObserver(this);
+    EndSplitMode(true);
+    // The panes go first, while the frame is still whole: nothing they signal on the way out
+    // reaches a half-destroyed frame. The viewport saves its colours here.
+    disconnect(m_pTreeView, nullptr, this, nullptr);
+    m_pSceneView->SetSelection(nullptr);
+    delete m_wndSplitter;
+    m_wndSplitter = nullptr;
+    m_pTreeView = nullptr;
+    m_pSceneView = nullptr;
 }
 
 // ---------------------------------------------------------------------------------------

@@ -10,9 +10,9 @@
 
 namespace qm4edit {
 
-CQM4EditTreeView::CQM4EditTreeView(QWidget* parent) : QTreeView(parent)
+CQM4EditTreeView::CQM4EditTreeView(QWidget* parent) : QTreeView(parent), m_model(new CSceneTreeModel(this))
 {
-    setModel(&m_model);
+    setModel(m_model);
     setHeaderHidden(true);
     setUniformRowHeights(true); // keeps a four-million-row tree cheap to lay out
     setRootIsDecorated(true);
@@ -28,17 +28,17 @@ CQM4EditTreeView::CQM4EditTreeView(QWidget* parent) : QTreeView(parent)
 
 void CQM4EditTreeView::AddObject(int objectIndex, const scene::ObjectRecord& record)
 {
-    m_model.AddObject(objectIndex, record);
+    m_model->AddObject(objectIndex, record);
 }
 
 void CQM4EditTreeView::ClearTree()
 {
-    m_model.Clear();
+    m_model->Clear();
 }
 
 void CQM4EditTreeView::OnInitialUpdate()
 {
-    if (m_model.IsEmpty())
+    if (m_model->IsEmpty())
         emit RefreshTreeRequested();
     clearSelection();
     setCurrentIndex(QModelIndex());
@@ -52,19 +52,19 @@ QModelIndex CQM4EditTreeView::GetSelectedItem() const
 
 int CQM4EditTreeView::GetSelectedKind() const
 {
-    return m_model.Kind(GetSelectedItem());
+    return m_model->Kind(GetSelectedItem());
 }
 
 int CQM4EditTreeView::GetSelectedData() const
 {
-    return m_model.ItemData(GetSelectedItem());
+    return m_model->ItemData(GetSelectedItem());
 }
 
 int CQM4EditTreeView::GetSelectedPolygonCount() const
 {
     const QModelIndex item = GetSelectedItem();
-    switch (m_model.Kind(item)) {
-    case ITEM_OBJECT: return m_model.rowCount(item);
+    switch (m_model->Kind(item)) {
+    case ITEM_OBJECT: return m_model->rowCount(item);
     case ITEM_POLYGON: return 1;
     default: return 0;
     }
@@ -75,27 +75,27 @@ void CQM4EditTreeView::GetSelectedPolygonVertices(int k, int& a, int& b, int& c)
     a = b = c = -1;
     const QModelIndex item = GetSelectedItem();
     QModelIndex polygon;
-    switch (m_model.Kind(item)) {
+    switch (m_model->Kind(item)) {
     case ITEM_POLYGON:
         // A polygon is its own only polygon, whatever k asks for.
         polygon = item;
         break;
     case ITEM_OBJECT:
-        if (k < 0 || k >= m_model.rowCount(item))
+        if (k < 0 || k >= m_model->rowCount(item))
             return;
-        polygon = m_model.index(k, 0, item);
+        polygon = m_model->index(k, 0, item);
         break;
     default:
         return;
     }
-    a = m_model.ItemData(m_model.index(0, 0, polygon));
-    b = m_model.ItemData(m_model.index(1, 0, polygon));
-    c = m_model.ItemData(m_model.index(2, 0, polygon));
+    a = m_model->ItemData(m_model->index(0, 0, polygon));
+    b = m_model->ItemData(m_model->index(1, 0, polygon));
+    c = m_model->ItemData(m_model->index(2, 0, polygon));
 }
 
 int CQM4EditTreeView::GetContextItemKind() const
 {
-    return m_model.Kind(HitTest(m_ptContext));
+    return m_model->Kind(HitTest(m_ptContext));
 }
 
 QModelIndex CQM4EditTreeView::HitTest(const QPoint& point) const
@@ -121,7 +121,7 @@ void CQM4EditTreeView::mousePressEvent(QMouseEvent* event)
     event->accept();
     const QPoint point = event->position().toPoint();
     const QModelIndex item = HitTest(point);
-    if (m_model.Kind(item) == ITEM_NONE)
+    if (m_model->Kind(item) == ITEM_NONE)
         return;
     m_ptContext = point;
     RunContextMenu(item, point);
@@ -144,7 +144,7 @@ void CQM4EditTreeView::RunContextMenu(const QModelIndex& item, const QPoint& poi
         QAction* action = menu.addAction(QString(FindCommand(id)->menuText));
         action->setData(id);
     };
-    switch (m_model.Kind(item)) {
+    switch (m_model->Kind(item)) {
     case ITEM_OBJECT:
         add(ID_OBJECT_VIEW);
         add(ID_OBJECT_EXPORT);
@@ -176,7 +176,7 @@ QModelIndex CQM4EditTreeView::TakeContextItem(int kind)
 {
     QModelIndex item = HitTest(m_ptContext);
     m_ptContext = QPoint(0, 0);
-    if (m_model.Kind(item) != kind)
+    if (m_model->Kind(item) != kind)
         return {};
     return item;
 }
@@ -185,35 +185,35 @@ void CQM4EditTreeView::OnObjectView()
 {
     const QModelIndex item = TakeContextItem(ITEM_OBJECT);
     if (item.isValid())
-        emit ObjectInfoRequested(m_model.ItemData(item));
+        emit ObjectInfoRequested(m_model->ItemData(item));
 }
 
 void CQM4EditTreeView::OnObjectExport()
 {
     const QModelIndex item = TakeContextItem(ITEM_OBJECT);
     if (item.isValid())
-        emit ExportObjectRequested(m_model.ItemData(item));
+        emit ExportObjectRequested(m_model->ItemData(item));
 }
 
 void CQM4EditTreeView::OnPolygonView()
 {
     const QModelIndex item = TakeContextItem(ITEM_POLYGON);
     if (item.isValid())
-        emit PolygonInfoRequested(m_model.ItemData(item.parent()), m_model.ItemData(item));
+        emit PolygonInfoRequested(m_model->ItemData(item.parent()), m_model->ItemData(item));
 }
 
 void CQM4EditTreeView::OnPolygonExport()
 {
     const QModelIndex item = TakeContextItem(ITEM_POLYGON);
     if (item.isValid())
-        emit ExportPolygonRequested(m_model.ItemData(item.parent()), m_model.ItemData(item));
+        emit ExportPolygonRequested(m_model->ItemData(item.parent()), m_model->ItemData(item));
 }
 
 void CQM4EditTreeView::OnVertexEdit()
 {
     const QModelIndex item = TakeContextItem(ITEM_VERTEX);
     if (item.isValid())
-        emit EditVertexRequested(m_model.ItemData(item));
+        emit EditVertexRequested(m_model->ItemData(item));
 }
 
 void CQM4EditTreeView::mouseDoubleClickEvent(QMouseEvent* event)

@@ -26,7 +26,7 @@ public:
 
     explicit CQM4EditTreeView(QWidget* parent = nullptr);
 
-    void SetDocument(const scene::CQM4EditDoc* doc) { m_model.SetDocument(doc); }
+    void SetDocument(const scene::CQM4EditDoc* doc) { m_model->SetDocument(doc); }
     void SetPopupRunner(PopupRunner runner) { m_popupRunner = std::move(runner); }
 
     // ---- building (the document's tree refresh leads here) ----
@@ -36,8 +36,8 @@ public:
     void OnInitialUpdate();
 
     // ---- queries ----
-    int GetItemKind(const QModelIndex& item) const { return m_model.Kind(item); }
-    int GetItemData(const QModelIndex& item) const { return m_model.ItemData(item); }
+    int GetItemKind(const QModelIndex& item) const { return m_model->Kind(item); }
+    int GetItemData(const QModelIndex& item) const { return m_model->ItemData(item); }
     int GetSelectedKind() const override;
     int GetSelectedData() const override;
     int GetSelectedPolygonCount() const override;
@@ -49,7 +49,7 @@ public:
     // label, in the indentation or below the last row finds nothing.
     QModelIndex HitTest(const QPoint& point) const;
     QPoint GetContextPoint() const { return m_ptContext; }
-    const CSceneTreeModel& Model() const { return m_model; }
+    const CSceneTreeModel& Model() const { return *m_model; }
 
     // ---- context commands; each acts on the item under the right-click point ----
     void OnObjectView();
@@ -78,7 +78,8 @@ private:
     QModelIndex TakeContextItem(int kind);
     void RunContextMenu(const QModelIndex& item, const QPoint& point);
 
-    CSceneTreeModel m_model;
+    // A child of the view, so it outlives the view's own teardown.
+    CSceneTreeModel* m_model;
     QPoint m_ptContext{0, 0};
     PopupRunner m_popupRunner;
 };
