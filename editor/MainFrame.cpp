@@ -221,6 +221,7 @@ void CMainFrame::CreateToolBar()
     m_wndToolBar->setAllowedAreas(Qt::AllToolBarAreas);
     // Its own show/hide menu item stands in the View menu; no extra one in the context menu.
     m_wndToolBar->toggleViewAction()->setVisible(false);
+    connect(m_wndToolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateActions);
     for (int id : {ID_FILE_OPEN, ID_FILE_SAVE, ID_SEPARATOR, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_SEPARATOR,
                    ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, ID_SEPARATOR, ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE,
                    ID_SEPARATOR, ID_VIEW_RESET}) {
