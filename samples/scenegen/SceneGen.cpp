@@ -233,6 +233,7 @@ GenScene MakeDemoScene()
     s.textureNames = {"brick.tex", "stone.tex", "brass.tex", "grass.tex"};
     s.extraNames = {"demo scene", "made by scenegen"};
 
+    // Shapes are laid out in small units here and scaled up at the end.
     // A cube of side 2 centred at (-4, 1, 0): unlit, with upper type bits set.
     {
         MeshBuilder m{s, {}, 0x3401, 0};
@@ -308,6 +309,13 @@ GenScene MakeDemoScene()
         s.lights.push_back(light);
     }
     s.trailing = {'Q', 'M', '4', 0, 0xFF, 0x01};
+
+    // One world unit is one pixel at the viewport's default zoom: scale the shapes up so the
+    // demo fills a window instead of sitting in a 20-pixel speck at its centre.
+    constexpr float kDemoScale = 20.0f;
+    for (auto& v : s.vertices)
+        for (float& f : v)
+            f *= kDemoScale;
     return s;
 }
 

@@ -132,12 +132,12 @@ TEST(DocumentEditing, SetVertexAndUpdateMovesTheBoxes)
     ASSERT_TRUE(doc.Serialize(Bytes(scenegen::MakeDemoScene())).Ok());
     doc.UpdateGeometry();
     const scene::PolygonRecord p = doc.GetPolygon(0, 0);
-    ASSERT_TRUE(doc.SetVertexAndUpdate(p.vertex[0], -50.0f, 60.0f, 70.0f));
+    ASSERT_TRUE(doc.SetVertexAndUpdate(p.vertex[0], -500.0f, 600.0f, 700.0f));
     const scene::Box b = doc.GetObjectRecord(0).bounds;
-    EXPECT_EQ(b.min[0], -50.0f);
-    EXPECT_EQ(b.max[1], 60.0f);
-    EXPECT_EQ(b.max[2], 70.0f);
-    EXPECT_EQ(doc.SceneBounds().Root().box.min[0], -50.0f);
+    EXPECT_EQ(b.min[0], -500.0f);
+    EXPECT_EQ(b.max[1], 600.0f);
+    EXPECT_EQ(b.max[2], 700.0f);
+    EXPECT_EQ(doc.SceneBounds().Root().box.min[0], -500.0f);
     EXPECT_TRUE(doc.IsModified());
 }
 
