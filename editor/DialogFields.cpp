@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QLineEdit>
 
-#include "InspectorStrings.h"
+#include "DialogStrings.h"
 #include "gui/GuiPrompt.h"
 #include "scene/csv/CsvNumbers.h"
 

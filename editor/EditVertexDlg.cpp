@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "DialogFields.h"
-#include "InspectorStrings.h"
+#include "DialogStrings.h"
 
 namespace qm4edit {
 

@@ -7,7 +7,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "InspectorStrings.h"
+#include "DialogStrings.h"
 
 namespace qm4edit {
 

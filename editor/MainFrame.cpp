@@ -20,7 +20,7 @@
 #include "Commands.h"
 #include "EditorStrings.h"
 #include "Icons.h"
-#include "InspectorCommands.h"
+#include "DialogCommands.h"
 #include "LockKeys.h"
 #include "QM4EditTreeView.h"
 #include "QM4EditView.h"

@@ -77,7 +77,7 @@ public:
     void AddObjectToTree(int objectIndex, const scene::ObjectRecord& record) override;
     void RefreshTree();
     void RedrawSceneView();
-    // Hooks of the inspector dialogs and the CSV exchange, which come later.
+    // The inspector dialogs and the CSV exchange, run through DialogCommands.
     void ShowEditVertexDialog(int vertexIndex);
     void ShowObjectInfoDialog(int objectIndex);
     void ShowPolygonInfoDialog(int objectIndex, int polygonIndex);

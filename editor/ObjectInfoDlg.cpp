@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "DialogFields.h"
-#include "InspectorStrings.h"
+#include "DialogStrings.h"
 
 namespace qm4edit {
 

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "InspectorStrings.h"
+#include "DialogStrings.h"
 #include "TextureVertexDlg.h"
 
 namespace qm4edit {

@@ -17,7 +17,7 @@
 #include "SceneGen.h"
 #include "editor/EditVertexDlg.h"
 #include "editor/ImportExportTypeDlg.h"
-#include "editor/InspectorCommands.h"
+#include "editor/DialogCommands.h"
 #include "editor/ObjectInfoDlg.h"
 #include "editor/PolygonInfoDlg.h"
 #include "editor/TextureVertexDlg.h"
@@ -81,7 +81,7 @@ std::string ReadFile(const QString& path)
 
 } // namespace
 
-class InspectorDlgTest : public QObject {
+class DialogTest : public QObject {
     Q_OBJECT
 
 private slots:
@@ -99,7 +99,7 @@ private slots:
     void cancelledAndFailedCommands();
 };
 
-void InspectorDlgTest::editVertexShowsGeneralFormat()
+void DialogTest::editVertexShowsGeneralFormat()
 {
     scene::CQM4EditDoc doc;
     QVERIFY(InspectorScene(0).LoadInto(doc));
@@ -118,7 +118,7 @@ void InspectorDlgTest::editVertexShowsGeneralFormat()
     QVERIFY(Button(dlg, "apply")->isDefault());
 }
 
-void InspectorDlgTest::editVertexApplyWritesAndStaysOpen()
+void DialogTest::editVertexApplyWritesAndStaysOpen()
 {
     scene::CQM4EditDoc doc;
     QVERIFY(InspectorScene(0).LoadInto(doc));
@@ -150,7 +150,7 @@ void InspectorDlgTest::editVertexApplyWritesAndStaysOpen()
     doc.RemoveObserver(&views);
 }
 
-void InspectorDlgTest::editVertexRefusesFieldWithoutNumber()
+void DialogTest::editVertexRefusesFieldWithoutNumber()
 {
     scene::CQM4EditDoc doc;
     QVERIFY(InspectorScene(0).LoadInto(doc));
@@ -174,7 +174,7 @@ void InspectorDlgTest::editVertexRefusesFieldWithoutNumber()
     QVERIFY(!doc.IsModified());
 }
 
-void InspectorDlgTest::editVertexCloseWritesNothing()
+void DialogTest::editVertexCloseWritesNothing()
 {
     scene::CQM4EditDoc doc;
     QVERIFY(InspectorScene(0).LoadInto(doc));
@@ -193,7 +193,7 @@ void InspectorDlgTest::editVertexCloseWritesNothing()
     QCOMPARE(doc.GetVertex(40000).z, 6.0f);
 }
 
-void InspectorDlgTest::polygonInfoFieldsAndTextureVertices()
+void DialogTest::polygonInfoFieldsAndTextureVertices()
 {
     struct Case {
         std::uint16_t type;
@@ -236,7 +236,7 @@ void InspectorDlgTest::polygonInfoFieldsAndTextureVertices()
     }
 }
 
-void InspectorDlgTest::polygonInfoOutOfListIndices()
+void DialogTest::polygonInfoOutOfListIndices()
 {
     scene::CQM4EditDoc doc;
     QVERIFY(InspectorScene(0x0A).LoadInto(doc));
@@ -263,7 +263,7 @@ void InspectorDlgTest::polygonInfoOutOfListIndices()
     QCOMPARE(shownV, QString("0"));
 }
 
-void InspectorDlgTest::textureVertexOkNeedsNumbers()
+void DialogTest::textureVertexOkNeedsNumbers()
 {
     scene::CQM4EditDoc doc;
     QVERIFY(InspectorScene(0).LoadInto(doc));
@@ -286,7 +286,7 @@ void InspectorDlgTest::textureVertexOkNeedsNumbers()
     QVERIFY(!doc.IsModified());
 }
 
-void InspectorDlgTest::objectInfoFollowsApply()
+void DialogTest::objectInfoFollowsApply()
 {
     scene::CQM4EditDoc doc;
     const auto bytes = scenegen::Encode(scenegen::MakeDemoScene());
@@ -316,7 +316,7 @@ void InspectorDlgTest::objectInfoFollowsApply()
     QCOMPARE(Field(after, "m_fBox3")->text(), QString("500"));
 }
 
-void InspectorDlgTest::typeDialogCheckBoxRules()
+void DialogTest::typeDialogCheckBoxRules()
 {
     struct Case {
         bool forObject;
@@ -366,7 +366,7 @@ ModalRunner ChooseType(int type, std::optional<bool> selectedOnly = std::nullopt
 
 } // namespace
 
-void InspectorDlgTest::importCommandByType()
+void DialogTest::importCommandByType()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("in.csv");
@@ -417,7 +417,7 @@ void InspectorDlgTest::importCommandByType()
     }
 }
 
-void InspectorDlgTest::exportCommandScopesAndOptions()
+void DialogTest::exportCommandScopesAndOptions()
 {
     QTemporaryDir dir;
     scene::CQM4EditDoc doc;
@@ -463,7 +463,7 @@ void InspectorDlgTest::exportCommandScopesAndOptions()
     QVERIFY(prompt.All().empty());
 }
 
-void InspectorDlgTest::cancelledAndFailedCommands()
+void DialogTest::cancelledAndFailedCommands()
 {
     QTemporaryDir dir;
     scene::CQM4EditDoc doc;
@@ -496,5 +496,5 @@ void InspectorDlgTest::cancelledAndFailedCommands()
     QVERIFY(QDir(dir.path()).entryList(QDir::Files).isEmpty());
 }
 
-QTEST_MAIN(InspectorDlgTest)
-#include "InspectorDlgTest.moc"
+QTEST_MAIN(DialogTest)
+#include "DialogTest.moc"

@@ -1,4 +1,4 @@
-#include "InspectorCommands.h"
+#include "DialogCommands.h"
 
 #include <optional>
 
