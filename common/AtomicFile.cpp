@@ -79,7 +79,7 @@ IFileSystem& RealFileSystem()
     return fsys;
 }
 
-bool WriteFileAtomically(const fs::path& target, std::span<const std::uint8_t> data, IFileSystem& fsys,
+bool WriteFileAtomically(const fs::path& requested, std::span<const std::uint8_t> data, IFileSystem& fsys,
                          std::string* error)
 {
     auto fail = [&](const char* what) {
@@ -87,6 +87,15 @@ bool WriteFileAtomically(const fs::path& target, std::span<const std::uint8_t> d
             *error = what;
         return false;
     };
+    // Saving through a link updates the file it points to; renaming over the link itself would
+    // cut it and leave the real file stale. A dangling link is simply replaced.
+    fs::path target = requested;
+    std::error_code linkEc;
+    if (fs::is_symlink(fs::symlink_status(requested, linkEc))) {
+        fs::path real = fs::canonical(requested, linkEc);
+        if (!linkEc)
+            target = real;
+    }
     // Keep the permissions of the file being replaced, so a save does not quietly change who
     // may read or write it.
     std::error_code ec;

@@ -137,6 +137,23 @@ TEST(AtomicFile, ReadWholeFileReportsEachOutcome)
     EXPECT_EQ(std::string(out.begin(), out.end()), "0123456789");
 }
 
+TEST(AtomicFile, SavingThroughALinkUpdatesTheLinkedFileAndKeepsTheLink)
+{
+    TempDir dir;
+    fs::create_directories(dir.Path() / "real");
+    fs::path real = dir.Path() / "real" / "scene.qm4";
+    fs::path link = dir.Path() / "link.qm4";
+    ASSERT_TRUE(common::WriteFileAtomically(real, Bytes("old")));
+    std::error_code ec;
+    fs::create_symlink(real, link, ec);
+    if (ec)
+        GTEST_SKIP() << "cannot create symbolic links here";
+    ASSERT_TRUE(common::WriteFileAtomically(link, Bytes("new")));
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(link)));
+    EXPECT_EQ(Slurp(real), "new");
+    EXPECT_EQ(EntriesIn(dir.Path() / "real"), 1u);
+}
+
 TEST(AtomicFile, Utf8PathsRoundTrip)
 {
     TempDir dir;
