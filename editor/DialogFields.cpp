@@ -44,4 +44,13 @@ bool ReadFloatField(QLineEdit& field, const char* label, float& value, gui::IGui
     return false;
 }
 
+void CInitDialog::showEvent(QShowEvent* event)
+{
+    if (!m_bInitialized) {
+        m_bInitialized = true;
+        OnInitDialog();
+    }
+    QDialog::showEvent(event);
+}
+
 } // namespace qm4edit

@@ -1,12 +1,13 @@
 #pragma once
 // What the inspector dialogs share: number fields shown the way the C library's "%g" shows
-// a float, read back by C-locale atof rules, and the way modal dialogs are run.
+// a float, read back by C-locale atof rules, when the fields are filled, and the way modal
+// dialogs are run.
 
 #include <functional>
 
+#include <QDialog>
 #include <QString>
 
-class QDialog;
 class QLineEdit;
 class QWidget;
 
@@ -15,6 +16,20 @@ class IGuiPrompt;
 }
 
 namespace qm4edit {
+
+// A dialog that fills its fields from the document once, when it is first shown, so that
+// the values set on it after construction are the ones it shows.
+class CInitDialog : public QDialog {
+public:
+    using QDialog::QDialog;
+    virtual void OnInitDialog() = 0;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    bool m_bInitialized = false;
+};
 
 // Runs a modal dialog and returns its result; tests put something headless in its place.
 using ModalRunner = std::function<int(QDialog& dialog)>;

@@ -17,7 +17,7 @@ const char* const LABELS[3] = {LABEL_X_OFFSET, LABEL_Y_OFFSET, LABEL_Z_OFFSET};
 const char* const NAMES[3] = {"m_fX", "m_fY", "m_fZ"};
 } // namespace
 
-CEditVertexDlg::CEditVertexDlg(gui::IGuiPrompt& prompt, QWidget* parent) : QDialog(parent), m_prompt(prompt)
+CEditVertexDlg::CEditVertexDlg(gui::IGuiPrompt& prompt, QWidget* parent) : CInitDialog(parent), m_prompt(prompt)
 {
     setWindowTitle(QString::fromLatin1(EDIT_VERTEX_TITLE));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -59,16 +59,8 @@ void CEditVertexDlg::SetVertex(int vertexIndex, scene::CQM4EditDoc* doc)
     m_pDoc = doc;
 }
 
-void CEditVertexDlg::showEvent(QShowEvent* event)
-{
-    if (!m_bInitialized)
-        OnInitDialog();
-    QDialog::showEvent(event);
-}
-
 void CEditVertexDlg::OnInitDialog()
 {
-    m_bInitialized = true;
     if (m_pDoc) {
         const scene::ObjectVertex v = m_pDoc->GetVertex(m_nVertex);
         m_fX = v.x;

@@ -2,8 +2,7 @@
 // "Edit Vertex": shows one vertex's position and writes the fields into the scene each time
 // Apply is pressed. The dialog stays open; Close writes nothing.
 
-#include <QDialog>
-
+#include "DialogFields.h"
 #include "scene/QM4EditDoc.h"
 
 class QLineEdit;
@@ -15,7 +14,7 @@ class IGuiPrompt;
 
 namespace qm4edit {
 
-class CEditVertexDlg final : public QDialog {
+class CEditVertexDlg final : public CInitDialog {
     Q_OBJECT
 
 public:
@@ -25,7 +24,7 @@ public:
     void SetVertex(int vertexIndex, scene::CQM4EditDoc* doc);
 
     // Reads the vertex into the members and shows them; runs when the dialog is first shown.
-    void OnInitDialog();
+    void OnInitDialog() override;
     // Apply: reads the three fields, then stores them with SetVertexAndUpdate. A field that
     // holds no number is reported by name and nothing is stored.
     void OnOK();
@@ -40,14 +39,10 @@ public:
     int m_nVertex = 0;
     scene::CQM4EditDoc* m_pDoc = nullptr;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     gui::IGuiPrompt& m_prompt;
     QLineEdit* m_pEdit[3] = {nullptr, nullptr, nullptr};
     QPushButton* m_pApply = nullptr;
-    bool m_bInitialized = false;
 };
 
 } // namespace qm4edit

@@ -12,7 +12,7 @@
 namespace qm4edit {
 
 CImportExportTypeDlg::CImportExportTypeDlg(bool forObject, int selectedKind, QWidget* parent)
-    : QDialog(parent), m_bForObject(forObject), m_nSelectedKind(selectedKind)
+    : CInitDialog(parent), m_bForObject(forObject), m_nSelectedKind(selectedKind)
 {
     setWindowTitle(QString::fromLatin1(IMPORT_EXPORT_TYPE_TITLE));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -44,16 +44,8 @@ CImportExportTypeDlg::CImportExportTypeDlg(bool forObject, int selectedKind, QWi
 
 CImportExportTypeDlg::~CImportExportTypeDlg() = default;
 
-void CImportExportTypeDlg::showEvent(QShowEvent* event)
-{
-    if (!m_bInitialized)
-        OnInitDialog();
-    QDialog::showEvent(event);
-}
-
 void CImportExportTypeDlg::OnInitDialog()
 {
-    m_bInitialized = true;
     // Restricting to the selection only makes sense when an object is selected; for one
     // given object there is nothing to restrict.
     m_bSelectedOnly = !m_bForObject && m_nSelectedKind == 1;

@@ -2,14 +2,14 @@
 // "Import/Export Type": polygon lines or unique vertices, and whether only the object
 // selected in the tree takes part. Every command starts at "Object Polygons".
 
-#include <QDialog>
+#include "DialogFields.h"
 
 class QCheckBox;
 class QRadioButton;
 
 namespace qm4edit {
 
-class CImportExportTypeDlg final : public QDialog {
+class CImportExportTypeDlg final : public CInitDialog {
     Q_OBJECT
 
 public:
@@ -19,7 +19,7 @@ public:
     CImportExportTypeDlg(bool forObject, int selectedKind, QWidget* parent = nullptr);
     ~CImportExportTypeDlg() override;
 
-    void OnInitDialog();
+    void OnInitDialog() override;
     void DoDataExchange(bool saveAndValidate);
     void accept() override;
 
@@ -30,14 +30,10 @@ public:
     QRadioButton* TypeButton(int type) const { return m_pType[type]; }
     QCheckBox* SelectedOnlyBox() const { return m_pSelectedOnly; }
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     int m_nSelectedKind = 0;
     QRadioButton* m_pType[2] = {nullptr, nullptr};
     QCheckBox* m_pSelectedOnly = nullptr;
-    bool m_bInitialized = false;
 };
 
 } // namespace qm4edit

@@ -14,7 +14,7 @@
 
 namespace qm4edit {
 
-CObjectInfoDlg::CObjectInfoDlg(QWidget* parent) : QDialog(parent)
+CObjectInfoDlg::CObjectInfoDlg(QWidget* parent) : CInitDialog(parent)
 {
     setWindowTitle(QString::fromLatin1(OBJECT_INFO_TITLE));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -55,16 +55,8 @@ void CObjectInfoDlg::SetObject(int objectIndex, const scene::CQM4EditDoc* doc)
     m_pDoc = doc;
 }
 
-void CObjectInfoDlg::showEvent(QShowEvent* event)
-{
-    if (!m_bInitialized)
-        OnInitDialog();
-    QDialog::showEvent(event);
-}
-
 void CObjectInfoDlg::OnInitDialog()
 {
-    m_bInitialized = true;
     if (m_pDoc) {
         const scene::Box b = m_pDoc->GetObjectRecord(m_nObject).bounds;
         for (int a = 0; a < 3; ++a) {

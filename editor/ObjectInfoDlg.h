@@ -1,7 +1,7 @@
 #pragma once
 // "View Object Info": the bounding box of one object.
 
-#include <QDialog>
+#include "DialogFields.h"
 
 #include "scene/QM4EditDoc.h"
 
@@ -9,7 +9,7 @@ class QLineEdit;
 
 namespace qm4edit {
 
-class CObjectInfoDlg final : public QDialog {
+class CObjectInfoDlg final : public CInitDialog {
     Q_OBJECT
 
 public:
@@ -18,19 +18,15 @@ public:
 
     void SetObject(int objectIndex, const scene::CQM4EditDoc* doc);
 
-    void OnInitDialog();
+    void OnInitDialog() override;
     void DoDataExchange();
 
     float m_fBox[6] = {0, 0, 0, 0, 0, 0}; // min x, y, z, then max x, y, z
     const scene::CQM4EditDoc* m_pDoc = nullptr;
     int m_nObject = 0;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     QLineEdit* m_pBox[6] = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
-    bool m_bInitialized = false;
 };
 
 } // namespace qm4edit

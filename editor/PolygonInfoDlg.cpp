@@ -13,7 +13,7 @@
 
 namespace qm4edit {
 
-CPolygonInfoDlg::CPolygonInfoDlg(gui::IGuiPrompt& prompt, QWidget* parent) : QDialog(parent), m_prompt(prompt)
+CPolygonInfoDlg::CPolygonInfoDlg(gui::IGuiPrompt& prompt, QWidget* parent) : CInitDialog(parent), m_prompt(prompt)
 {
     setWindowTitle(QString::fromLatin1(POLYGON_INFO_TITLE));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -65,16 +65,8 @@ void CPolygonInfoDlg::SetPolygon(int objectIndex, int polygonIndex, const scene:
     m_pDoc = doc;
 }
 
-void CPolygonInfoDlg::showEvent(QShowEvent* event)
-{
-    if (!m_bInitialized)
-        OnInitDialog();
-    QDialog::showEvent(event);
-}
-
 void CPolygonInfoDlg::OnInitDialog()
 {
-    m_bInitialized = true;
     if (m_pDoc) {
         const scene::PolygonRecord p = m_pDoc->GetPolygon(m_nObject, m_nPolygon);
         for (int k = 0; k < 3; ++k) {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include <QDialog>
+#include "DialogFields.h"
 
 #include "DialogFields.h"
 #include "scene/QM4EditDoc.h"
@@ -19,7 +19,7 @@ class IGuiPrompt;
 
 namespace qm4edit {
 
-class CPolygonInfoDlg final : public QDialog {
+class CPolygonInfoDlg final : public CInitDialog {
     Q_OBJECT
 
 public:
@@ -30,7 +30,7 @@ public:
     // How the texture-vertex dialog is run (modal exec unless a test says otherwise).
     void SetModalRunner(ModalRunner runner) { m_runModal = std::move(runner); }
 
-    void OnInitDialog();
+    void OnInitDialog() override;
     void DoDataExchange();
     // "..." of corner 0, 1 or 2.
     void OnTextureVertex(int corner);
@@ -44,16 +44,12 @@ public:
     int m_nPolygon = 0;
     int m_nObject = 0;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     gui::IGuiPrompt& m_prompt;
     ModalRunner m_runModal = ExecModal;
     QLineEdit* m_pVertexId[3] = {nullptr, nullptr, nullptr};
     QLineEdit* m_pCorner[9] = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
     QLineEdit* m_pTexture = nullptr;
-    bool m_bInitialized = false;
 };
 
 } // namespace qm4edit

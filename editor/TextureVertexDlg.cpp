@@ -17,7 +17,7 @@ const char* const LABELS[2] = {LABEL_U, LABEL_V};
 const char* const NAMES[2] = {"m_fU", "m_fV"};
 } // namespace
 
-CTextureVertexDlg::CTextureVertexDlg(gui::IGuiPrompt& prompt, QWidget* parent) : QDialog(parent), m_prompt(prompt)
+CTextureVertexDlg::CTextureVertexDlg(gui::IGuiPrompt& prompt, QWidget* parent) : CInitDialog(parent), m_prompt(prompt)
 {
     setWindowTitle(QString::fromLatin1(TEXTURE_VERTEX_TITLE));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -52,16 +52,8 @@ void CTextureVertexDlg::SetTextureVertex(std::uint16_t texVertex, int kind, cons
     m_pDoc = doc;
 }
 
-void CTextureVertexDlg::showEvent(QShowEvent* event)
-{
-    if (!m_bInitialized)
-        OnInitDialog();
-    QDialog::showEvent(event);
-}
-
 void CTextureVertexDlg::OnInitDialog()
 {
-    m_bInitialized = true;
     if (m_pDoc) {
         // Every kind's record begins with u and v; an index past its list reads as zeros.
         const scene::TextureVertex t = m_pDoc->GetTextureVertex(m_nKind, m_nTexVertex);

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include <QDialog>
+#include "DialogFields.h"
 
 #include "scene/QM4EditDoc.h"
 
@@ -15,7 +15,7 @@ class IGuiPrompt;
 
 namespace qm4edit {
 
-class CTextureVertexDlg final : public QDialog {
+class CTextureVertexDlg final : public CInitDialog {
     Q_OBJECT
 
 public:
@@ -24,7 +24,7 @@ public:
 
     void SetTextureVertex(std::uint16_t texVertex, int kind, const scene::CQM4EditDoc* doc);
 
-    void OnInitDialog();
+    void OnInitDialog() override;
     bool DoDataExchange(bool saveAndValidate);
     // OK closes only when both fields hold numbers.
     void accept() override;
@@ -35,13 +35,9 @@ public:
     const scene::CQM4EditDoc* m_pDoc = nullptr;
     int m_nKind = 0;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     gui::IGuiPrompt& m_prompt;
     QLineEdit* m_pEdit[2] = {nullptr, nullptr};
-    bool m_bInitialized = false;
 };
 
 } // namespace qm4edit
