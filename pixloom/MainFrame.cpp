@@ -289,19 +289,20 @@ bool CMainFrame::OnFileSaveAs()
     return ok;
 }
 
-QString CMainFrame::SuggestedTargaName() const
+gui::FileDialogOptions CMainFrame::TargaDialogOptions() const
 {
-    return QString::fromStdString(texture::CPixloomDoc::SuggestTargaName(m_doc.GetPathName()));
+    gui::FileDialogOptions options;
+    options.filter = texture::msg::TGA_FILTER;
+    options.defaultExt = WithoutDot(texture::msg::TGA_DEFAULT_EXT);
+    options.initialName = QString::fromStdString(texture::CPixloomDoc::SuggestTargaName(m_doc.GetPathName()));
+    return options;
 }
 
 void CMainFrame::OnFileExport()
 {
     if (!m_doc.IsLoaded())
         return;
-    gui::FileDialogOptions options;
-    options.filter = texture::msg::TGA_FILTER;
-    options.defaultExt = WithoutDot(texture::msg::TGA_DEFAULT_EXT);
-    options.initialName = SuggestedTargaName();
+    gui::FileDialogOptions options = TargaDialogOptions();
     options.overwritePrompt = true;
     const std::optional<QString> chosen = m_prompt.GetSaveFileName(options);
     if (!chosen)
@@ -316,10 +317,7 @@ void CMainFrame::OnFileImport()
 {
     if (!m_doc.IsLoaded())
         return;
-    gui::FileDialogOptions options;
-    options.filter = texture::msg::TGA_FILTER;
-    options.defaultExt = WithoutDot(texture::msg::TGA_DEFAULT_EXT);
-    options.initialName = SuggestedTargaName();
+    gui::FileDialogOptions options = TargaDialogOptions();
     options.fileMustExist = true;
     const std::optional<QString> chosen = m_prompt.GetOpenFileName(options);
     if (!chosen)

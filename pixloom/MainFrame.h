@@ -71,7 +71,8 @@ private:
     void RebuildRecentFiles();
     void UpdateTitle();
     QAction* AddCommand(int id, const char* text, std::function<void()> handler);
-    QString SuggestedTargaName() const;
+    // Export and Import share the filter, extension and suggested name.
+    gui::FileDialogOptions TargaDialogOptions() const;
 
     CPixloomApp& m_app;
     texture::CPixloomDoc& m_doc;
