@@ -1,7 +1,9 @@
 #include "DialogFields.h"
 
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "DialogStrings.h"
 #include "gui/GuiPrompt.h"
@@ -42,6 +44,19 @@ bool ReadFloatField(QLineEdit& field, const char* label, float& value, gui::IGui
     field.setFocus();
     field.selectAll();
     return false;
+}
+
+QDialogButtonBox* MakeOkCancelButtons(QDialog* dialog)
+{
+    auto* buttons = new QDialogButtonBox(dialog);
+    QPushButton* ok = buttons->addButton(QString::fromLatin1(BUTTON_OK), QDialogButtonBox::AcceptRole);
+    ok->setObjectName("ok");
+    ok->setDefault(true);
+    buttons->addButton(QString::fromLatin1(BUTTON_CANCEL), QDialogButtonBox::RejectRole)->setObjectName("cancel");
+    // accept() and reject() are virtual: a dialog's own override is the one that runs.
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
 }
 
 void CInitDialog::showEvent(QShowEvent* event)

@@ -8,6 +8,7 @@
 #include <QDialog>
 #include <QString>
 
+class QDialogButtonBox;
 class QLineEdit;
 class QWidget;
 
@@ -34,6 +35,10 @@ private:
 // Runs a modal dialog and returns its result; tests put something headless in its place.
 using ModalRunner = std::function<int(QDialog& dialog)>;
 int ExecModal(QDialog& dialog);
+
+// The OK (default) and Cancel buttons of a dialog, wired to its accept() and reject(), so a
+// dialog that checks its fields on OK overrides accept().
+QDialogButtonBox* MakeOkCancelButtons(QDialog* dialog);
 
 // "%g" with precision 6, independent of the user's locale.
 QString FloatText(float value);

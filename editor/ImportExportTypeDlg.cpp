@@ -3,7 +3,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -27,13 +26,7 @@ CImportExportTypeDlg::CImportExportTypeDlg(bool forObject, int selectedKind, QWi
     m_pSelectedOnly = new QCheckBox(QString::fromLatin1(LABEL_SELECTED_ONLY), this);
     m_pSelectedOnly->setObjectName("selectedOnly");
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QString::fromLatin1(BUTTON_OK), QDialogButtonBox::AcceptRole);
-    ok->setObjectName("ok");
-    ok->setDefault(true);
-    buttons->addButton(QString::fromLatin1(BUTTON_CANCEL), QDialogButtonBox::RejectRole)->setObjectName("cancel");
-    connect(buttons, &QDialogButtonBox::accepted, this, &CImportExportTypeDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = MakeOkCancelButtons(this);
 
     auto* top = new QVBoxLayout(this);
     top->addWidget(m_pType[0]);

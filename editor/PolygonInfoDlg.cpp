@@ -42,13 +42,7 @@ CPolygonInfoDlg::CPolygonInfoDlg(gui::IGuiPrompt& prompt, QWidget* parent) : CIn
     m_pTexture = MakeField(this, "m_strTexture", true);
     textureRow->addWidget(m_pTexture, 1);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QString::fromLatin1(BUTTON_OK), QDialogButtonBox::AcceptRole);
-    ok->setObjectName("ok");
-    ok->setDefault(true);
-    buttons->addButton(QString::fromLatin1(BUTTON_CANCEL), QDialogButtonBox::RejectRole)->setObjectName("cancel");
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = MakeOkCancelButtons(this);
 
     auto* top = new QVBoxLayout(this);
     top->addLayout(grid);
