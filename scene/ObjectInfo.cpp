@@ -184,7 +184,10 @@ void CPolygonBoundsNode::Clear()
     children.clear();
 }
 
-Box QuantizeNode(CPolygonBoundsNode& node, const Box& e, const Box& p)
+namespace {
+
+// The unrounded step of every child of a node whose decoded box is p.
+double StepFor(const Box& p)
 {
     double extent[3];
     for (int a = 0; a < 3; ++a)
@@ -194,8 +197,147 @@ Box QuantizeNode(CPolygonBoundsNode& node, const Box& e, const Box& p)
         largest = extent[1];
     if (extent[2] > largest)
         largest = extent[2];
+    return largest * ONE_255TH;
+}
 
-    const double s = largest * ONE_255TH;
+// The box a node's stored quantized values stand for, against parent box p.
+Box DecodeNode(const CPolygonBoundsNode& node, const Box& p)
+{
+    const double s = StepFor(p);
+    Box d;
+    for (int a = 0; a < 3; ++a) {
+        const double base = p.min[a];
+        d.min[a] = static_cast<float>(node.qMin[a] * s + base);
+        d.max[a] = static_cast<float>(node.qMax[a] * s + base);
+    }
+    return d;
+}
+
+NodeQuant QuantOf(const CPolygonBoundsNode& node)
+{
+    NodeQuant q;
+    q.step = node.step;
+    std::memcpy(q.qMin, node.qMin, 3);
+    std::memcpy(q.qMax, node.qMax, 3);
+    return q;
+}
+
+void SetQuant(CPolygonBoundsNode& node, const NodeQuant& q)
+{
+    node.step = q.step;
+    std::memcpy(node.qMin, q.qMin, 3);
+    std::memcpy(node.qMax, q.qMax, 3);
+}
+
+bool SameQuant(const NodeQuant& a, const NodeQuant& b)
+{
+    return std::memcmp(&a, &b, sizeof(NodeQuant)) == 0;
+}
+
+// Exact boxes of a subtree in preorder, with where each node's subtree ends and whether a
+// leaf below it names a polygon with a moved corner.
+struct PartialBoxes {
+    std::vector<Box> boxes;
+    std::vector<std::uint32_t> ends;
+    std::vector<std::uint8_t> dirty;
+
+    void Clear()
+    {
+        boxes.clear();
+        ends.clear();
+        dirty.clear();
+    }
+
+    bool Moved(const CPolygonBoundsNode& leaf, const ObjectGeometry& geo, std::span<const std::uint8_t> moved) const
+    {
+        if (leaf.polygon >= geo.polygons.size())
+            return false;
+        const PolygonRecord& poly = geo.polygons[leaf.polygon];
+        for (int k = 0; k < 3; ++k) {
+            const std::size_t v = poly.vertex[k];
+            if (v < moved.size() && moved[v])
+                return true;
+        }
+        return false;
+    }
+
+    std::size_t Compute(const CPolygonBoundsNode& node, const ObjectGeometry& geo, std::span<const std::uint8_t> moved)
+    {
+        const std::size_t index = boxes.size();
+        boxes.push_back(BOX_EMPTY);
+        ends.push_back(0);
+        dirty.push_back(0);
+        if (node.childCount != 0) {
+            std::uint8_t any = 0;
+            for (const CPolygonBoundsNode& child : node.children) {
+                const std::size_t c = Compute(child, geo, moved);
+                const Box childBox = boxes[c];
+                MergeBox(boxes[index], childBox);
+                any |= dirty[c];
+            }
+            dirty[index] = any;
+        } else {
+            Box b = BOX_EMPTY;
+            MergeLeaf(node, geo, b);
+            boxes[index] = b;
+            dirty[index] = Moved(node, geo, moved) ? 1 : 0;
+        }
+        ends[index] = static_cast<std::uint32_t>(boxes.size());
+        return index;
+    }
+};
+
+// Requantizes only what can have changed: a node whose parent box and exact box are both as
+// they were keeps its values, and so does its whole subtree.
+struct PartialRequantizer {
+    const PartialBoxes& pb;
+    ObjectBoundsLog* log;
+
+    void Node(CPolygonBoundsNode& node, std::size_t i, const Box& p, const Box& pOld)
+    {
+        const bool parentMoved = !SameBits(p, pOld);
+        if (!parentMoved && !pb.dirty[i])
+            return;
+        const NodeQuant before = QuantOf(node);
+        const Box dOld = DecodeNode(node, pOld);
+        const Box d = QuantizeNode(node, pb.boxes[i], p);
+        if (log && !SameQuant(before, QuantOf(node)))
+            log->nodes.push_back({static_cast<std::uint32_t>(i), before});
+        if (node.childCount == 0)
+            return;
+        std::size_t c = i + 1;
+        for (CPolygonBoundsNode& child : node.children) {
+            Node(child, c, d, dOld);
+            c = pb.ends[c];
+        }
+    }
+};
+
+// Sets the logged nodes of one tree, walking it in preorder.
+struct QuantRestorer {
+    const ObjectBoundsLog::Node* next;
+    const ObjectBoundsLog::Node* end;
+    std::uint32_t preorder = 0;
+
+    void Node(CPolygonBoundsNode& node)
+    {
+        if (next == end)
+            return;
+        if (next->preorder == preorder) {
+            SetQuant(node, next->quant);
+            ++next;
+        }
+        ++preorder;
+        for (CPolygonBoundsNode& child : node.children)
+            Node(child);
+    }
+};
+
+} // namespace
+
+Box QuantizeNode(CPolygonBoundsNode& node, const Box& e, const Box& p)
+{
+    const double s = StepFor(p);
     node.step = static_cast<float>(s);
 
     Box d;
@@ -367,6 +509,50 @@ void CObjectInfoList::RecomputeObjectBounds(std::span<const ObjectVertex> vertic
         for (CPolygonBoundsNode& root : tree.roots)
             QuantizeCached(root, b, boxes, next);
         m_objects[i].bounds = b;
+    }
+}
+
+void CObjectInfoList::RecomputeObjectBounds(std::span<const ObjectVertex> vertices,
+                                            std::span<const std::uint32_t> objects,
+                                            std::span<const std::uint8_t> moved, ObjectBoundsLog* log)
+{
+    PartialBoxes pb;
+    for (const std::uint32_t i : objects) {
+        if (i >= m_objects.size())
+            continue;
+        const ObjectGeometry geo{m_objects[i].polygons, vertices};
+        CPolygonBoundsTree& tree = m_trees[i];
+
+        pb.Clear();
+        Box b = BOX_EMPTY;
+        for (const CPolygonBoundsNode& root : tree.roots)
+            MergeBox(b, pb.boxes[pb.Compute(root, geo, moved)]);
+
+        const Box bOld = m_objects[i].bounds;
+        const std::size_t firstNode = log ? log->nodes.size() : 0;
+        PartialRequantizer rq{pb, log};
+        std::size_t r = 0;
+        for (CPolygonBoundsNode& root : tree.roots) {
+            rq.Node(root, r, b, bOld);
+            r = pb.ends[r];
+        }
+        m_objects[i].bounds = b;
+        if (log && (log->nodes.size() != firstNode || !SameBits(b, bOld)))
+            log->objects.push_back({i, bOld, static_cast<std::uint32_t>(firstNode),
+                                    static_cast<std::uint32_t>(log->nodes.size() - firstNode)});
+    }
+}
+
+void CObjectInfoList::RestoreObjectBounds(const ObjectBoundsLog& log)
+{
+    for (const ObjectBoundsLog::Object& o : log.objects) {
+        if (o.object >= m_objects.size())
+            continue;
+        m_objects[o.object].bounds = o.bounds;
+        const ObjectBoundsLog::Node* first = log.nodes.data() + o.firstNode;
+        QuantRestorer r{first, first + o.nodeCount};
+        for (CPolygonBoundsNode& root : m_trees[o.object].roots)
+            r.Node(root);
     }
 }
 

@@ -50,6 +50,39 @@ public:
     std::size_t NodeCount() const;
 };
 
+// The stored quantized box of one node, as its bytes stand in the file.
+#pragma pack(push, 1)
+struct NodeQuant {
+    float step;
+    std::uint8_t qMin[3];
+    std::uint8_t qMax[3];
+};
+#pragma pack(pop)
+static_assert(sizeof(NodeQuant) == 10);
+
+// The bounds bytes a partial recompute overwrote, so that an undo can put back exactly what
+// stood there (a file's stored boxes need not equal a recompute). Only objects and nodes
+// whose bytes changed are listed.
+struct ObjectBoundsLog {
+    struct Object {
+        std::uint32_t object;
+        Box bounds;               // as it stood before
+        std::uint32_t firstNode;  // its entries in nodes
+        std::uint32_t nodeCount;
+    };
+#pragma pack(push, 1)
+    struct Node {
+        std::uint32_t preorder; // position of the node in its tree, depth first, roots in order
+        NodeQuant quant;        // as it stood before
+    };
+#pragma pack(pop)
+    std::vector<Object> objects; // ascending object index
+    std::vector<Node> nodes;     // per object, ascending preorder
+
+    std::size_t ByteSize() const { return objects.size() * sizeof(Object) + nodes.size() * sizeof(Node); }
+    bool Empty() const { return objects.empty(); }
+};
+
 // The quantization of one node against parent box p, given the node's exact box e. Sets
 // step, qMin and qMax, and returns the node's decoded box (what its children are quantized
 // against).
@@ -77,6 +110,14 @@ public:
     // Every object's bounds and every tree node's step, qMin and qMax from the current
     // vertex positions.
     void RecomputeObjectBounds(std::span<const ObjectVertex> vertices);
+    // The same for the listed objects (ascending) after the vertices marked in moved have
+    // moved, where every other box is still what a recompute gives: only nodes whose exact
+    // box or parent box changed are requantized. On such a scene the result is exactly what
+    // RecomputeObjectBounds gives. log, when given, receives the bytes overwritten.
+    void RecomputeObjectBounds(std::span<const ObjectVertex> vertices, std::span<const std::uint32_t> objects,
+                               std::span<const std::uint8_t> moved, ObjectBoundsLog* log = nullptr);
+    // Puts back the bytes a logged recompute overwrote.
+    void RestoreObjectBounds(const ObjectBoundsLog& log);
 
     // Hands every object, in index order, to add.
     void AddObjectsToTree(const std::function<void(int, const ObjectRecord&)>& add) const;

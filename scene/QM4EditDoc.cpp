@@ -179,6 +179,7 @@ void CQM4EditDoc::ClearScene()
     m_extraNames.Clear();
     m_trailingData.clear();
     m_trailingData.shrink_to_fit();
+    m_vertexObjects.Clear();
     RefreshTree();
 }
 
@@ -220,6 +221,50 @@ void CQM4EditDoc::UpdateGeometry()
 {
     m_objectInfo.RecomputeObjectBounds(m_objectVertices.Records());
     m_sceneBounds.RecomputeBounds(m_objectInfo);
+    NotifyUpdateAllViews();
+}
+
+const CVertexObjectIndex& CQM4EditDoc::VertexObjectIndex() const
+{
+    if (!m_vertexObjects.IsBuilt())
+        m_vertexObjects.Build(m_objectInfo, m_objectVertices.Records().size());
+    return m_vertexObjects;
+}
+
+void CQM4EditDoc::RecomputeMoved(std::span<const int> movedVertices, ObjectBoundsLog* objectLog,
+                                 SceneBoundsLog* sceneLog)
+{
+    const CVertexObjectIndex& index = VertexObjectIndex();
+    std::vector<std::uint8_t> moved(index.IndexedVertexCount(), 0);
+    std::vector<std::uint8_t> changed(m_objectInfo.GetObjectCount(), 0);
+    for (const int v : movedVertices) {
+        if (v < 0 || static_cast<std::size_t>(v) >= moved.size())
+            continue; // no polygon can name it
+        moved[static_cast<std::size_t>(v)] = 1;
+        for (const std::uint32_t o : index.ObjectsUsing(static_cast<std::size_t>(v)))
+            changed[o] = 1;
+    }
+    std::vector<std::uint32_t> objects;
+    for (std::size_t o = 0; o < changed.size(); ++o)
+        if (changed[o])
+            objects.push_back(static_cast<std::uint32_t>(o));
+    if (objects.empty())
+        return;
+    m_objectInfo.RecomputeObjectBounds(m_objectVertices.Records(), objects, moved, objectLog);
+    m_sceneBounds.RecomputeBounds(m_objectInfo, changed, sceneLog);
+}
+
+void CQM4EditDoc::UpdateGeometryFor(std::span<const int> movedVertices)
+{
+    RecomputeMoved(movedVertices, nullptr, nullptr);
+    NotifyUpdateAllViews();
+}
+
+void CQM4EditDoc::PreviewVertices(std::span<const VertexChange> positions)
+{
+    for (const VertexChange& c : positions)
+        if (c.index >= 0)
+            m_objectVertices.SetVertex(static_cast<std::size_t>(c.index), c.x, c.y, c.z);
     NotifyUpdateAllViews();
 }
 

@@ -23,6 +23,7 @@
 #include "scene/SceneBounds.h"
 #include "scene/SceneMessages.h"
 #include "scene/SceneRecords.h"
+#include "scene/VertexObjectIndex.h"
 
 namespace scene {
 
@@ -126,6 +127,16 @@ public:
     // Recomputes every object's box and bounds tree, then the scene bounds, then updates
     // the views. The modified flag is left alone.
     void UpdateGeometry();
+    // What UpdateGeometry does, limited to what moving these vertices can change: the boxes
+    // and tree nodes of the objects whose polygons use one of them, and the scene bounds
+    // above those objects. Where the boxes were current before the move, the result is
+    // exactly UpdateGeometry's; boxes the move cannot reach keep their bytes as read. Views
+    // are updated once; the modified flag is left alone. Indices out of range are ignored.
+    void UpdateGeometryFor(std::span<const int> movedVertices);
+    // Stores positions without recomputing anything and without touching the modified flag,
+    // then updates the views once: the live part of a drag, which a CVertexEdit then commits.
+    // Indices out of range are ignored.
+    void PreviewVertices(std::span<const VertexChange> positions);
     // Empties the tree, then, while loaded, hands every object to it in index order.
     void RefreshTree();
 
@@ -157,10 +168,18 @@ public:
     const CNameList& TextureNames() const { return m_textureNames; }
     const CNameList& ExtraNames() const { return m_extraNames; }
     const std::vector<std::uint8_t>& TrailingData() const { return m_trailingData; }
+    // Built on first use after a load; the polygons never change while a scene is loaded.
+    const CVertexObjectIndex& VertexObjectIndex() const;
 
 private:
+    friend class CVertexEdit;
+    friend class CVertexDrag;
+
     void NotifyClearTree();
     void NotifyUpdateAllViews();
+    // The recompute of UpdateGeometryFor, logging what it overwrites when asked.
+    void RecomputeMoved(std::span<const int> movedVertices, ObjectBoundsLog* objectLog, SceneBoundsLog* sceneLog);
+    std::span<ObjectVertex> MutableVertices() { return m_objectVertices.Records(); }
 
     bool m_bLoaded = false;
     CVertexList m_objectVertices;
@@ -175,6 +194,7 @@ private:
     std::vector<std::uint8_t> m_trailingData;
 
     bool m_bModified = false;
+    mutable CVertexObjectIndex m_vertexObjects;
     std::vector<ISceneObserver*> m_observers;
 };
 

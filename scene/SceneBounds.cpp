@@ -1,5 +1,6 @@
 #include "scene/SceneBounds.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/UserError.h"
@@ -64,6 +65,60 @@ void Recompute(CBoundsNode& node, const CObjectInfoList& objects, Box* parent)
         MergeBox(*parent, node.box);
 }
 
+struct PartialRecompute {
+    const CObjectInfoList& objects;
+    std::span<const std::uint8_t> changed;
+    SceneBoundsLog* log;
+    std::uint32_t preorder = 0;
+
+    // True when the node lies above a changed object's leaf (and was recomputed).
+    bool Node(CBoundsNode& node)
+    {
+        const std::uint32_t self = preorder++;
+        bool dirty = false;
+        if (node.childCount != 0) {
+            for (CBoundsNode& child : node.children)
+                dirty |= Node(child);
+        } else {
+            dirty = node.objectIndex < changed.size() && changed[node.objectIndex];
+        }
+        if (!dirty)
+            return false;
+        Box b = BOX_EMPTY;
+        if (node.childCount != 0) {
+            for (const CBoundsNode& child : node.children)
+                MergeBox(b, child.box);
+        } else if (objects.IsValidObject(node.objectIndex)) {
+            MergeBox(b, objects.GetObjectRecord(node.objectIndex).bounds);
+        }
+        if (!SameBits(b, node.box)) {
+            if (log)
+                log->nodes.push_back({self, node.box});
+            node.box = b;
+        }
+        return true;
+    }
+};
+
+struct Restorer {
+    const SceneBoundsLog::Node* next;
+    const SceneBoundsLog::Node* end;
+    std::uint32_t preorder = 0;
+
+    void Node(CBoundsNode& node)
+    {
+        if (next == end)
+            return;
+        if (next->preorder == preorder) {
+            node.box = next->box;
+            ++next;
+        }
+        ++preorder;
+        for (CBoundsNode& child : node.children)
+            Node(child);
+    }
+};
+
 std::size_t NodeBytes(const CBoundsNode& node)
 {
     if (node.childCount == 0)
@@ -116,6 +171,22 @@ void CSceneBounds::Serialize(common::ByteWriter& ar) const
 void CSceneBounds::RecomputeBounds(const CObjectInfoList& objects)
 {
     Recompute(m_root, objects, nullptr);
+}
+
+void CSceneBounds::RecomputeBounds(const CObjectInfoList& objects, std::span<const std::uint8_t> changed,
+                                   SceneBoundsLog* log)
+{
+    const std::size_t first = log ? log->nodes.size() : 0;
+    PartialRecompute{objects, changed, log}.Node(m_root);
+    // A node is finished after its children, so the log fills in postorder.
+    if (log)
+        std::sort(log->nodes.begin() + static_cast<std::ptrdiff_t>(first), log->nodes.end(),
+                  [](const SceneBoundsLog::Node& a, const SceneBoundsLog::Node& b) { return a.preorder < b.preorder; });
+}
+
+void CSceneBounds::RestoreBounds(const SceneBoundsLog& log)
+{
+    Restorer{log.nodes.data(), log.nodes.data() + log.nodes.size()}.Node(m_root);
 }
 
 std::size_t CSceneBounds::SerializedSize() const

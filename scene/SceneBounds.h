@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "common/ByteReader.h"
@@ -27,6 +28,17 @@ public:
     bool IsLeaf() const { return childCount == 0; }
 };
 
+// Boxes of the scene bounds tree a partial recompute overwrote, by preorder position.
+struct SceneBoundsLog {
+    struct Node {
+        std::uint32_t preorder;
+        Box box; // as it stood before
+    };
+    std::vector<Node> nodes; // ascending preorder
+
+    std::size_t ByteSize() const { return nodes.size() * sizeof(Node); }
+};
+
 class CSceneBounds {
 public:
     void Serialize(common::ByteReader& ar);
@@ -38,6 +50,12 @@ public:
     // Every node's box becomes the union of the boxes below it; a leaf takes its object's
     // bounds. A leaf naming a missing object keeps the empty box.
     void RecomputeBounds(const CObjectInfoList& objects);
+    // Recomputes only the nodes above a leaf of an object marked in changed; where every other
+    // box is still what a recompute gives, the result is exactly RecomputeBounds'. log, when
+    // given, receives the boxes overwritten.
+    void RecomputeBounds(const CObjectInfoList& objects, std::span<const std::uint8_t> changed,
+                         SceneBoundsLog* log = nullptr);
+    void RestoreBounds(const SceneBoundsLog& log);
 
     const CBoundsNode& Root() const { return m_root; }
     // Number of nodes, the root included.

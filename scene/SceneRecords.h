@@ -108,6 +108,14 @@ struct TextureVertex {
 // Texture-vertex kinds chosen by the low four bits of a polygon's type word.
 enum TextureVertexKind : int { TEXVERTEX_UNLIT = 0, TEXVERTEX_PRELIT = 1, TEXVERTEX_LIT = 2 };
 
+// One vertex moved to a new position: what an edit, a CSV import or a model import asks for.
+struct VertexChange {
+    int index = 0;
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+};
+
 struct ObjectRecord {
     std::uint32_t objectWord = 0;
     std::vector<PolygonRecord> polygons;
