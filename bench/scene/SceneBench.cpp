@@ -8,6 +8,7 @@
 
 #include "SceneGen.h"
 #include "scene/QM4EditDoc.h"
+#include "scene/VertexEdit.h"
 
 namespace {
 
@@ -94,6 +95,95 @@ void BM_RequantizePlainRecursion(benchmark::State& state)
     }
 }
 BENCHMARK(BM_RequantizePlainRecursion)->Unit(benchmark::kMillisecond);
+
+// A few neighbouring vertices of the height field that every object draws from: each is used
+// by most of the sixteen objects, so the commit reaches nearly the whole scene.
+std::vector<scene::VertexChange> DragOf(const scene::CQM4EditDoc& doc, float dy, int row = 124)
+{
+    std::vector<scene::VertexChange> out;
+    for (const int v : {row * 256 + 100, row * 256 + 101, (row + 1) * 256 + 100}) {
+        const scene::ObjectVertex p = doc.GetVertex(v);
+        out.push_back({v, p.x, p.y + dy, p.z});
+    }
+    return out;
+}
+
+// Committing a drag: the record is made, the vertices stored, the boxes they reach recomputed.
+// Arg 0 moves the vertices within the objects' boxes, arg 1 moves them out so that every
+// object box they belong to grows and the objects' whole trees are requantized.
+void BM_CommitDrag(benchmark::State& state)
+{
+    scene::CQM4EditDoc doc;
+    doc.Serialize(LargeFile());
+    const float dy = state.range(0) ? 500.0f : 0.5f;
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        scene::CVertexEdit edit(DragOf(doc, dy));
+        edit.Apply(doc);
+        state.PauseTiming();
+        bytes = edit.ByteSize();
+        edit.Revert(doc);
+        state.ResumeTiming();
+    }
+    state.counters["record_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_CommitDrag)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// One frame of a live drag: positions only.
+void BM_DragPreviewFrame(benchmark::State& state)
+{
+    scene::CQM4EditDoc doc;
+    doc.Serialize(LargeFile());
+    scene::CVertexDrag drag(doc, {124 * 256 + 100, 124 * 256 + 101, 125 * 256 + 100});
+    float dy = 0.0f;
+    for (auto _ : state)
+        drag.MoveBy(0.0f, dy += 0.01f, 0.0f);
+    drag.Cancel();
+}
+BENCHMARK(BM_DragPreviewFrame)->Unit(benchmark::kMicrosecond);
+
+// Every one of the 500,000 vertices moved, as a whole CSV import does: undo and redo.
+std::vector<scene::VertexChange> MoveAll(const scene::CQM4EditDoc& doc)
+{
+    std::vector<scene::VertexChange> out;
+    for (int v = 0; v < doc.GetVertexCount(); ++v) {
+        const scene::ObjectVertex p = doc.GetVertex(v);
+        out.push_back({v, p.x + 0.125f, p.y, p.z - 0.5f});
+    }
+    return out;
+}
+
+void BM_UndoWholeImport(benchmark::State& state)
+{
+    scene::CQM4EditDoc doc;
+    doc.Serialize(LargeFile());
+    scene::CVertexEdit edit(MoveAll(doc));
+    edit.Apply(doc);
+    for (auto _ : state) {
+        edit.Revert(doc);
+        state.PauseTiming();
+        edit.Apply(doc);
+        state.ResumeTiming();
+    }
+    state.counters["record_bytes"] = static_cast<double>(edit.ByteSize());
+    state.counters["vertices"] = static_cast<double>(edit.MovedVertices().size());
+}
+BENCHMARK(BM_UndoWholeImport)->Unit(benchmark::kMillisecond);
+
+void BM_RedoWholeImport(benchmark::State& state)
+{
+    scene::CQM4EditDoc doc;
+    doc.Serialize(LargeFile());
+    scene::CVertexEdit edit(MoveAll(doc));
+    edit.Apply(doc);
+    for (auto _ : state) {
+        state.PauseTiming();
+        edit.Revert(doc);
+        state.ResumeTiming();
+        edit.Apply(doc);
+    }
+}
+BENCHMARK(BM_RedoWholeImport)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
