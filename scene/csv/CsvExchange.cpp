@@ -1,11 +1,14 @@
 #include "CsvExchange.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <cstdint>
 #include <span>
 #include <vector>
 
 #include "scene/SceneMessages.h"
+#include "scene/VertexEdit.h"
 #include "scene/csv/CsvMessages.h"
 #include "scene/csv/CsvNumbers.h"
 
@@ -209,7 +212,17 @@ std::size_t WritePolygonVertices(const CQM4EditDoc& doc, int objectIndex, int po
 
 // ---- reading ----
 
-bool ApplyPolygonLine(CQM4EditDoc& doc, std::string_view line)
+namespace {
+
+// What one line asks for, before anything is stored.
+struct ParsedLine {
+    int corners = 0; // positions in the line: 3 for a polygon line, 1 for a vertex line
+    std::int64_t index[3] = {0, 0, 0};
+    double xyz[3][3] = {};
+};
+
+// False when the line is blank or its first field holds no number.
+bool ParsePolygonLine(std::string_view line, ParsedLine& out)
 {
     FieldSplitter fields(line);
     bool number = false;
@@ -217,80 +230,144 @@ bool ApplyPolygonLine(CQM4EditDoc& doc, std::string_view line)
     if (!number)
         return false;
     fields.Next(); // the polygon number plays no part
-
-    std::int64_t index[3];
-    double xyz[3][3];
+    out.corners = 3;
     for (int k = 0; k < 3; ++k) {
-        index[k] = ParseCLong(fields.Next());
-        xyz[k][0] = ParseCDouble(fields.Next());
-        xyz[k][1] = ParseCDouble(fields.Next());
-        xyz[k][2] = ParseCDouble(k == 2 ? fields.Last() : fields.Next());
+        out.index[k] = ParseCLong(fields.Next());
+        out.xyz[k][0] = ParseCDouble(fields.Next());
+        out.xyz[k][1] = ParseCDouble(fields.Next());
+        out.xyz[k][2] = ParseCDouble(k == 2 ? fields.Last() : fields.Next());
     }
-    for (int k = 0; k < 3; ++k)
-        if (!InVertexList(doc, index[k]))
-            return false;
-    for (int k = 0; k < 3; ++k)
-        doc.SetVertex(static_cast<int>(index[k]), NarrowToFloat(xyz[k][0]), NarrowToFloat(xyz[k][1]),
-                      NarrowToFloat(xyz[k][2]));
     return true;
 }
 
-bool ApplyVertexLine(CQM4EditDoc& doc, std::string_view line)
+bool ParseVertexLine(std::string_view line, ParsedLine& out)
 {
     FieldSplitter fields(line);
     bool number = false;
-    const std::int64_t index = ParseCLong(fields.Next(), &number);
+    out.index[0] = ParseCLong(fields.Next(), &number);
     if (!number)
         return false;
-    const double x = ParseCDouble(fields.Next());
-    const double y = ParseCDouble(fields.Next());
-    const double z = ParseCDouble(fields.Last());
-    if (!InVertexList(doc, index))
-        return false;
-    doc.SetVertex(static_cast<int>(index), NarrowToFloat(x), NarrowToFloat(y), NarrowToFloat(z));
+    out.corners = 1;
+    out.xyz[0][0] = ParseCDouble(fields.Next());
+    out.xyz[0][1] = ParseCDouble(fields.Next());
+    out.xyz[0][2] = ParseCDouble(fields.Last());
     return true;
 }
 
-namespace {
-
-template <class Apply>
-CsvReadCount ReadLines(CQM4EditDoc& doc, std::string_view text, Apply&& apply)
+bool CornersInList(const CQM4EditDoc& doc, const ParsedLine& parsed)
 {
-    CsvReadCount count;
-    ForEachLine(text, [&](std::string_view line) {
-        switch (apply(line)) {
-        case 1: ++count.applied; break;
-        case 0: ++count.skipped; break;
-        default: break;
-        }
-    });
-    doc.UpdateGeometry();
-    return count;
+    for (int k = 0; k < parsed.corners; ++k)
+        if (!InVertexList(doc, parsed.index[k]))
+            return false;
+    return true;
+}
+
+// The float a coordinate read from a line stores. Where the text reads as the same number as
+// what export writes for the float the vertex holds ("1.5" or "1.500000" for 1.5), the float
+// is kept bit for bit: six decimals cannot carry every float, and exporting, re-saving in a
+// spreadsheet and importing again must not nudge positions nobody edited.
+float ImportedCoordinate(double read, float current)
+{
+    const float narrowed = NarrowToFloat(read);
+    if (std::memcmp(&narrowed, &current, sizeof(float)) == 0)
+        return current;
+    char text[csv::MAX_FIXED6_CHARS];
+    const char* end = csv::FormatFixed6(text, current);
+    const double written = ParseCDouble(std::string_view(text, static_cast<std::size_t>(end - text)));
+    const bool same = written == read || (std::isnan(written) && std::isnan(read) &&
+                                          std::signbit(written) == std::signbit(read));
+    return same ? current : narrowed;
+}
+
+VertexChange ImportedPosition(const CQM4EditDoc& doc, const ParsedLine& parsed, int k)
+{
+    const int index = static_cast<int>(parsed.index[k]);
+    const ObjectVertex now = doc.GetVertex(index);
+    return {index, ImportedCoordinate(parsed.xyz[k][0], now.x), ImportedCoordinate(parsed.xyz[k][1], now.y),
+            ImportedCoordinate(parsed.xyz[k][2], now.z)};
+}
+
+bool StoreParsedLine(CQM4EditDoc& doc, const ParsedLine& parsed)
+{
+    if (!CornersInList(doc, parsed))
+        return false;
+    for (int k = 0; k < parsed.corners; ++k) {
+        const VertexChange c = ImportedPosition(doc, parsed, k);
+        doc.SetVertex(c.index, c.x, c.y, c.z);
+    }
+    return true;
 }
 
 } // namespace
 
+bool ApplyPolygonLine(CQM4EditDoc& doc, std::string_view line)
+{
+    ParsedLine parsed;
+    return ParsePolygonLine(line, parsed) && StoreParsedLine(doc, parsed);
+}
+
+bool ApplyVertexLine(CQM4EditDoc& doc, std::string_view line)
+{
+    ParsedLine parsed;
+    return ParseVertexLine(line, parsed) && StoreParsedLine(doc, parsed);
+}
+
+namespace {
+
+// selectObject: only the polygon lines whose first field equals objectIndex count.
+CsvImportPlan PlanLines(const CQM4EditDoc& doc, std::string_view text, bool vertexLines, bool selectObject,
+                        int objectIndex)
+{
+    CsvImportPlan plan;
+    ForEachLine(text, [&](std::string_view line) {
+        if (selectObject) {
+            bool number = false;
+            const std::int64_t object = ParseCLong(FirstField(line), &number);
+            if (number && object != objectIndex)
+                return; // another object's line: not ours to count
+        }
+        ParsedLine parsed;
+        const bool ok = vertexLines ? ParseVertexLine(line, parsed) : ParsePolygonLine(line, parsed);
+        if (!ok || !CornersInList(doc, parsed)) {
+            ++plan.count.skipped;
+            return;
+        }
+        ++plan.count.applied;
+        // Every line is compared with the positions before the import, so a vertex named on
+        // several lines keeps its float wherever the last of them leaves it unedited.
+        for (int k = 0; k < parsed.corners; ++k)
+            plan.changes.push_back(ImportedPosition(doc, parsed, k));
+    });
+    return plan;
+}
+
+CsvReadCount ApplyPlan(CQM4EditDoc& doc, CsvImportPlan plan)
+{
+    CVertexEdit(std::move(plan.changes)).Apply(doc);
+    return plan.count;
+}
+
+} // namespace
+
+CsvImportPlan PlanCsvImportText(const CQM4EditDoc& doc, std::string_view text, CsvType type, int objectIndex)
+{
+    const bool vertexLines = type == CSV_UNIQUE_VERTS;
+    return PlanLines(doc, text, vertexLines, !vertexLines && objectIndex >= 0, objectIndex);
+}
+
 CsvReadCount ReadAllPolygons(CQM4EditDoc& doc, std::string_view text)
 {
-    return ReadLines(doc, text, [&](std::string_view line) { return ApplyPolygonLine(doc, line) ? 1 : 0; });
+    return ApplyPlan(doc, PlanLines(doc, text, false, false, -1));
 }
 
 CsvReadCount ReadObjectPolygons(CQM4EditDoc& doc, int objectIndex, std::string_view text)
 {
-    return ReadLines(doc, text, [&](std::string_view line) {
-        bool number = false;
-        const std::int64_t object = ParseCLong(FirstField(line), &number);
-        if (!number)
-            return 0;
-        if (object != objectIndex)
-            return -1; // another object's line: not ours to count
-        return ApplyPolygonLine(doc, line) ? 1 : 0;
-    });
+    return ApplyPlan(doc, PlanLines(doc, text, false, true, objectIndex));
 }
 
 CsvReadCount ReadVertices(CQM4EditDoc& doc, std::string_view text)
 {
-    return ReadLines(doc, text, [&](std::string_view line) { return ApplyVertexLine(doc, line) ? 1 : 0; });
+    return ApplyPlan(doc, PlanLines(doc, text, true, false, -1));
 }
 
 // ---- whole commands ----
@@ -351,28 +428,44 @@ CsvReadCount ImportCsvText(CQM4EditDoc& doc, std::string_view text, CsvType type
     return ReadAllPolygons(doc, text);
 }
 
-CsvImportResult ImportCsvFile(CQM4EditDoc& doc, const std::filesystem::path& path, CsvType type, int objectIndex)
+CsvImportPlan PlanCsvImportFile(const CQM4EditDoc& doc, const std::filesystem::path& path, CsvType type,
+                                int objectIndex)
 {
-    CsvImportResult result;
+    CsvImportPlan plan;
     std::vector<std::uint8_t> bytes;
     const std::string name = common::PathToUtf8(path);
     switch (common::ReadWholeFile(path, bytes)) {
     case common::ReadStatus::Ok: break;
     case common::ReadStatus::CannotOpen:
-        result.ok = false;
-        result.message = CannotOpenMessage(name);
-        return result;
+        plan.ok = false;
+        plan.message = CannotOpenMessage(name);
+        return plan;
     case common::ReadStatus::ReadFailed:
-        result.ok = false;
-        result.message = CannotReadMessage(name);
-        return result;
+        plan.ok = false;
+        plan.message = CannotReadMessage(name);
+        return plan;
     case common::ReadStatus::TooLarge:
-        result.ok = false;
-        result.message = TooLargeMessage(name);
-        return result;
+        plan.ok = false;
+        plan.message = TooLargeMessage(name);
+        return plan;
     }
     const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    result.count = ImportCsvText(doc, text, type, objectIndex);
+    if (type == CSV_UNIQUE_VERTS)
+        objectIndex = -1;
+    CsvImportPlan read = PlanCsvImportText(doc, text, type, objectIndex);
+    plan.count = read.count;
+    plan.changes = std::move(read.changes);
+    return plan;
+}
+
+CsvImportResult ImportCsvFile(CQM4EditDoc& doc, const std::filesystem::path& path, CsvType type, int objectIndex)
+{
+    CsvImportPlan plan = PlanCsvImportFile(doc, path, type, objectIndex);
+    if (plan.ok)
+        CVertexEdit(std::move(plan.changes)).Apply(doc);
+    CsvImportResult result;
+    static_cast<CsvFileResult&>(result) = plan;
+    result.count = plan.count;
     return result;
 }
 

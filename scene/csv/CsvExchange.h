@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/AtomicFile.h"
 #include "scene/QM4EditDoc.h"
@@ -57,7 +58,9 @@ bool ApplyPolygonLine(CQM4EditDoc& doc, std::string_view line);
 // Parses one vertex line and stores its position; false (nothing stored) as above.
 bool ApplyVertexLine(CQM4EditDoc& doc, std::string_view line);
 
-// Each applies every line of text, then runs UpdateGeometry once (also for empty text).
+// Each applies every line of text as one CVertexEdit: positions, then the boxes they reach,
+// then the views once (also for empty text). The modified flag is set only when a position
+// changed.
 CsvReadCount ReadAllPolygons(CQM4EditDoc& doc, std::string_view text);
 // Only the lines whose first field equals objectIndex; others are neither applied nor skipped.
 CsvReadCount ReadObjectPolygons(CQM4EditDoc& doc, int objectIndex, std::string_view text);
@@ -91,6 +94,20 @@ struct CsvImportResult : CsvFileResult {
     // The line to show once the import has run ("... applied, ... skipped").
     std::string Summary() const;
 };
+
+// What an import would store, without touching the document: the positions line by line
+// (a later one for the same vertex wins) and the count of applied and skipped lines. A
+// coordinate whose text reads as the number export writes for the vertex's float keeps that
+// float bit for bit, so an unchanged file changes nothing. Hand the changes to a CVertexEdit
+// to apply them as one undoable step.
+struct CsvImportPlan : CsvImportResult {
+    std::vector<VertexChange> changes;
+};
+CsvImportPlan PlanCsvImportText(const CQM4EditDoc& doc, std::string_view text, CsvType type,
+                                int objectIndex = -1);
+// The same from a file; a file that cannot be read gives !ok, its message and no changes.
+CsvImportPlan PlanCsvImportFile(const CQM4EditDoc& doc, const std::filesystem::path& path, CsvType type,
+                                int objectIndex = -1);
 
 // Reads the file and applies it: vertex lines for CSV_UNIQUE_VERTS, otherwise polygon
 // lines, restricted to the lines of objectIndex unless it is -1. A file that cannot be
