@@ -36,18 +36,53 @@ private:
     std::FILE* m_file;
 };
 
+constexpr std::size_t TEMP_RANDOM_DIGITS = 12;
+
+std::string TempPrefix(const fs::path& target)
+{
+    return "." + PathToUtf8(target.filename()) + ".";
+}
+
+// The process id in a name made by CreateTempBeside for target; 0 for any other name.
+std::uint64_t TempWriter(const std::string& name, const std::string& prefix)
+{
+    static const std::string suffix = ".tmp";
+    if (name.size() <= prefix.size() + suffix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return 0;
+    // What lies between must be exactly "<decimal pid>.<12 hex digits>".
+    const std::string middle = name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    const std::size_t dot = middle.find('.');
+    if (dot == 0 || dot == std::string::npos || dot > 10 || middle.size() - dot - 1 != TEMP_RANDOM_DIGITS)
+        return 0;
+    std::uint64_t pid = 0;
+    for (std::size_t i = 0; i < dot; ++i) {
+        if (middle[i] < '0' || middle[i] > '9')
+            return 0;
+        pid = pid * 10 + static_cast<std::uint64_t>(middle[i] - '0');
+    }
+    for (std::size_t i = dot + 1; i < middle.size(); ++i) {
+        const char c = middle[i];
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return 0;
+    }
+    return pid;
+}
+
 class RealFs final : public IFileSystem {
 public:
     std::unique_ptr<IOutputFile> CreateTempBeside(const fs::path& target, fs::path& tempPath) override
     {
+        RemoveStaleTemporaries(target);
         std::random_device rd;
         std::mt19937_64 gen(rd());
         const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
         for (int attempt = 0; attempt < 16; ++attempt) {
-            char suffix[24];
-            std::snprintf(suffix, sizeof suffix, ".%012llx.tmp",
+            char suffix[48];
+            std::snprintf(suffix, sizeof suffix, "%llu.%012llx.tmp",
+                          static_cast<unsigned long long>(platform::CurrentProcessId()),
                           static_cast<unsigned long long>(gen() & 0xFFFFFFFFFFFFull));
-            fs::path candidate = dir / fs::path("." + PathToUtf8(target.filename()) + suffix);
+            fs::path candidate = dir / PathFromUtf8(TempPrefix(target) + suffix);
             // "x": fail rather than reuse a file that happens to exist.
             std::FILE* f = platform::OpenExclusive(candidate);
             if (f) {
@@ -72,6 +107,30 @@ public:
 };
 
 } // namespace
+
+std::size_t RemoveStaleTemporaries(const fs::path& target, ProcessGoneTest processIsGone)
+{
+    if (!processIsGone)
+        processIsGone = &platform::ProcessIsGone;
+    const fs::path dir = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const std::string prefix = TempPrefix(target);
+    const std::uint64_t self = platform::CurrentProcessId();
+    std::size_t removed = 0;
+    std::error_code ec;
+    // Best effort throughout: an unreadable folder or a file that vanishes is no reason to
+    // fail the save that asked.
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::uint64_t pid = TempWriter(PathToUtf8(it->path().filename()), prefix);
+        if (pid == 0 || pid == self)
+            continue;
+        std::error_code fileEc;
+        if (!fs::is_regular_file(it->symlink_status(fileEc)) || fileEc || !processIsGone(pid))
+            continue;
+        if (fs::remove(it->path(), fileEc))
+            ++removed;
+    }
+    return removed;
+}
 
 IFileSystem& RealFileSystem()
 {

@@ -46,6 +46,14 @@ bool WriteFileAtomically(const std::filesystem::path& target, std::span<const st
 
 enum class ReadStatus { Ok, CannotOpen, ReadFailed, TooLarge };
 
+// Temporaries are named ".<target name>.<process id>.<12 hex digits>.tmp". A process that
+// died in the middle of a save leaves one behind; this removes those beside target whose
+// writer no longer runs, and returns how many. Nothing else is touched: not other files, not
+// other targets' temporaries, not those of a running process. processIsGone decides whether
+// a process id has ended (null: ask the system). Saves through RealFileSystem() call it first.
+using ProcessGoneTest = bool (*)(std::uint64_t pid);
+std::size_t RemoveStaleTemporaries(const std::filesystem::path& target, ProcessGoneTest processIsGone = nullptr);
+
 // Reads a whole file. A file that shrinks or vanishes while being read gives ReadFailed,
 // never a partial buffer presented as complete. maxSize bounds what is accepted.
 ReadStatus ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& out,

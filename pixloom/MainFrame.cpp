@@ -180,10 +180,18 @@ void CMainFrame::UpdateActions()
 
 void CMainFrame::UpdateTitle()
 {
-    const std::filesystem::path& path = m_doc.GetPathName();
-    const QString name = path.empty() ? QString(str::UNTITLED) : FromDocPath(path.filename());
-    setWindowTitle(name + "[*] - " + str::APP_TITLE);
+    setWindowTitle(TitleName() + "[*] - " + str::APP_TITLE);
     setWindowModified(m_doc.IsModified());
+}
+
+QString CMainFrame::TitleName() const
+{
+    // A refused open leaves the previous path in the document but nothing on show: naming
+    // that file would claim it is still open.
+    const std::filesystem::path& path = m_doc.GetPathName();
+    if (path.empty() || !m_doc.IsLoaded())
+        return QString(str::UNTITLED);
+    return FromDocPath(path.filename());
 }
 
 void CMainFrame::OnDocumentChanged()
@@ -323,12 +331,30 @@ void CMainFrame::OnFileImport()
     if (!chosen)
         return;
 
+    ImportTargaAsking(ToDocPath(*chosen));
+    OnDocumentChanged();
+}
+
+void CMainFrame::ImportTargaAsking(const std::filesystem::path& path)
+{
+    // The wait cursor covers the file work only: a message or the question needs the arrow.
+    texture::TargaCheck check;
     {
         gui::WaitCursor wait;
-        CPromptOverWaitCursor prompt(m_prompt);
-        m_doc.ImportTarga(ToDocPath(*chosen), prompt);
+        check = m_doc.CheckTarga(path);
     }
-    OnDocumentChanged();
+    if (!check.result.Ok()) {
+        check.result.Report(m_prompt);
+        return;
+    }
+    if (check.NeedsDepthQuestion() && !m_prompt.AskYesNo(check.depthQuestion, common::MessageIcon::Exclamation))
+        return;
+    texture::TexResult converted;
+    {
+        gui::WaitCursor wait;
+        converted = m_doc.ConvertTarga(check);
+    }
+    converted.Report(m_prompt);
 }
 
 void CMainFrame::OnHeaderShow()

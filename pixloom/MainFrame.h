@@ -4,6 +4,7 @@
 // associations). No toolbar, no status bar.
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <vector>
@@ -70,6 +71,11 @@ private:
     void CreateMenus();
     void RebuildRecentFiles();
     void UpdateTitle();
+    // The document's file name for the title, or "Untitled" while nothing is on show.
+    QString TitleName() const;
+    // Import step by step: check the Targa, ask the depth question here at the edge when
+    // the depths differ, then convert.
+    void ImportTargaAsking(const std::filesystem::path& path);
     QAction* AddCommand(int id, const char* text, std::function<void()> handler);
     // Export and Import share the filter, extension and suggested name.
     gui::FileDialogOptions TargaDialogOptions() const;

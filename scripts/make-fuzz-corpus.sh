@@ -30,6 +30,13 @@ for bpp in 16 24 32; do
     { printf "\\x$(printf %02x "$m")"; cat "$tmp/$name.tga"; } >"$out/targa/seed-$name-same.bin"
     other=$(( ( $(depth_mode "$bpp") + 1 ) % 3 | 12 ))
     { printf "\\x$(printf %02x "$other")"; cat "$tmp/$name.tga"; } >"$out/targa/seed-$name-other.bin"
+    # The same image run-length encoded by an independent writer, when there is one.
+    if command -v convert >/dev/null; then
+      case "$bpp" in 16) kind="-depth 5";; 24) kind="-type TrueColor";; *) kind="-type TrueColorAlpha";; esac
+      # shellcheck disable=SC2086
+      convert "$tmp/$name.tga" $kind -compress RLE "$tmp/$name-rle.tga"
+      { printf "\\x$(printf %02x "$m")"; cat "$tmp/$name-rle.tga"; } >"$out/targa/seed-$name-rle.bin"
+    fi
   done
 done
 # A header-only texture (no pixels), accepted whatever its depth says.

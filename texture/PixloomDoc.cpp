@@ -75,8 +75,8 @@ void CPixloomDoc::OnCloseDocument()
     UpdateAllViews();
 }
 
-bool CPixloomDoc::ReadFilePrefix(const std::filesystem::path& path, std::size_t limit, std::uint64_t& totalLength,
-                                 common::IPrompt& prompt)
+TexResult CPixloomDoc::ReadFilePrefix(const std::filesystem::path& path, std::size_t limit,
+                                     std::uint64_t& totalLength)
 {
     m_scratch.clear();
     std::FILE* f = common::platform::OpenForReading(path);
@@ -94,47 +94,46 @@ bool CPixloomDoc::ReadFilePrefix(const std::filesystem::path& path, std::size_t 
     }
     if (!ok) {
         m_scratch.clear();
-        prompt.ShowMessage(msg::CannotOpen(common::PathToUtf8(path)), common::MessageIcon::Exclamation);
+        return TexResult::Fail(msg::CannotOpen(common::PathToUtf8(path)), common::MessageIcon::Exclamation);
     }
-    return ok;
+    return {};
 }
 
-bool CPixloomDoc::WriteOut(const std::filesystem::path& path, common::IPrompt& prompt)
+TexResult CPixloomDoc::WriteOut(const std::filesystem::path& path)
 {
-    if (!common::WriteFileAtomically(path, m_scratch, *m_fs)) {
-        prompt.ShowMessage(msg::CannotWrite(common::PathToUtf8(path)), common::MessageIcon::Exclamation);
-        return false;
-    }
-    return true;
+    if (!common::WriteFileAtomically(path, m_scratch, *m_fs))
+        return TexResult::Fail(msg::CannotWrite(common::PathToUtf8(path)), common::MessageIcon::Exclamation);
+    return {};
 }
 
 // ---------------------------------------------------------------------------------------
 // TEX
 
-bool CPixloomDoc::OnOpenDocument(const std::filesystem::path& path, common::IPrompt& prompt)
+TexResult CPixloomDoc::OnOpenDocument(const std::filesystem::path& path)
 {
     std::uint64_t total = 0;
     // A file that cannot be opened leaves the current texture on show.
-    if (!ReadFilePrefix(path, MAX_TEX_FILE, total, prompt))
-        return false;
+    if (TexResult r = ReadFilePrefix(path, MAX_TEX_FILE, total); !r.ok)
+        return r;
     m_bLoaded = 0;
+    TexResult r;
     if (!HasTexName(path)) {
         UpdateAllViews();
-        prompt.ShowMessage(msg::NOT_A_TEX, common::MessageIcon::None);
-        return false;
+        r = TexResult::Fail(msg::NOT_A_TEX, common::MessageIcon::None);
+    } else {
+        r = ParseTex(m_scratch, total);
     }
-    if (!ParseTex(m_scratch, total, prompt))
-        return false;
-    m_path = path;
-    return true;
+    if (r.ok)
+        m_path = path;
+    return r;
 }
 
-bool CPixloomDoc::ReadTex(std::span<const std::uint8_t> file, common::IPrompt& prompt)
+TexResult CPixloomDoc::ReadTexBytes(std::span<const std::uint8_t> file)
 {
-    return ParseTex(file, file.size(), prompt);
+    return ParseTex(file, file.size());
 }
 
-bool CPixloomDoc::ParseTex(std::span<const std::uint8_t> bytes, std::uint64_t totalLength, common::IPrompt& prompt)
+TexResult CPixloomDoc::ParseTex(std::span<const std::uint8_t> bytes, std::uint64_t totalLength)
 {
     m_bLoaded = 0;
     UpdateAllViews();
@@ -143,8 +142,7 @@ bool CPixloomDoc::ParseTex(std::span<const std::uint8_t> bytes, std::uint64_t to
         totalLength, static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())));
     if (totalLength < TEX_HEADER_SIZE || bytes.size() < TEX_HEADER_SIZE) {
         // Not even a header: no texture is shorter than one.
-        prompt.ShowMessage(msg::WrongTexLength(TEX_HEADER_SIZE, actual), common::MessageIcon::Exclamation);
-        return false;
+        return TexResult::Fail(msg::WrongTexLength(TEX_HEADER_SIZE, actual), common::MessageIcon::Exclamation);
     }
 
     common::ByteReader in(bytes);
@@ -157,28 +155,20 @@ bool CPixloomDoc::ParseTex(std::span<const std::uint8_t> bytes, std::uint64_t to
     // A length that does not fit the file format's 32-bit arithmetic matches no file.
     bool fits = false;
     const std::int64_t expected = ExpectedTexLength(h, &fits);
-    if (!fits || expected > std::numeric_limits<std::int32_t>::max() || expected != actual) {
-        prompt.ShowMessage(msg::WrongTexLength(ExpectedTexLengthText(h), actual), common::MessageIcon::Exclamation);
-        return false;
-    }
-    if (h.xRes < 0 || h.yRes < 0 || h.xRes > TEX_MAX_RES || h.yRes > TEX_MAX_RES) {
-        prompt.ShowMessage(msg::TexTooLarge(h.xRes, h.yRes), common::MessageIcon::Stop);
-        return false;
-    }
+    if (!fits || expected > std::numeric_limits<std::int32_t>::max() || expected != actual)
+        return TexResult::Fail(msg::WrongTexLength(ExpectedTexLengthText(h), actual), common::MessageIcon::Exclamation);
+    if (h.xRes < 0 || h.yRes < 0 || h.xRes > TEX_MAX_RES || h.yRes > TEX_MAX_RES)
+        return TexResult::Fail(msg::TexTooLarge(h.xRes, h.yRes), common::MessageIcon::Stop);
     // The depth only matters when there is a pixel to decode: an empty texture is accepted
     // whatever its bpp says.
     const bool anyPixel = h.xRes > 0 && h.yRes > 0;
-    if (anyPixel && h.bpp != 16 && h.bpp != 24 && h.bpp != 32) {
-        prompt.ShowMessage(msg::UnrecognizedBitDepth(h.bpp), common::MessageIcon::Stop);
-        return false;
-    }
+    if (anyPixel && h.bpp != 16 && h.bpp != 24 && h.bpp != 32)
+        return TexResult::Fail(msg::UnrecognizedBitDepth(h.bpp), common::MessageIcon::Stop);
     // The length check above guarantees the pixel bytes; a caller that passed only a prefix
     // of a longer file cannot get here, but never decode what is not there.
-    if (bytes.size() < static_cast<std::uint64_t>(expected)) {
-        prompt.ShowMessage(msg::WrongTexLength(expected, static_cast<std::int64_t>(bytes.size())),
-                           common::MessageIcon::Exclamation);
-        return false;
-    }
+    if (bytes.size() < static_cast<std::uint64_t>(expected))
+        return TexResult::Fail(msg::WrongTexLength(expected, static_cast<std::int64_t>(bytes.size())),
+                               common::MessageIcon::Exclamation);
 
     const std::uint8_t* src = bytes.data() + TEX_HEADER_SIZE;
     for (int y = 0; y < h.yRes; ++y) {
@@ -211,7 +201,7 @@ bool CPixloomDoc::ParseTex(std::span<const std::uint8_t> bytes, std::uint64_t to
     m_bLoaded = 1;
     m_bModified = false;
     UpdateAllViews();
-    return true;
+    return {};
 }
 
 namespace {
@@ -287,27 +277,25 @@ void CPixloomDoc::WriteTex(std::vector<std::uint8_t>& out) const
             d = EncodePixel(GetPixel(x, y), m_header.bpp, false, d);
 }
 
-bool CPixloomDoc::OnSaveDocument(const std::filesystem::path& path, common::IPrompt& prompt)
+TexResult CPixloomDoc::OnSaveDocument(const std::filesystem::path& path)
 {
-    if (!HasTexName(path)) {
-        prompt.ShowMessage(msg::NOT_A_TEX, common::MessageIcon::None);
-        return false;
-    }
+    if (!HasTexName(path))
+        return TexResult::Fail(msg::NOT_A_TEX, common::MessageIcon::None);
     m_scratch.clear();
     WriteTex(m_scratch);
-    if (!WriteOut(path, prompt))
-        return false;
-    m_bModified = false;
-    return true;
+    TexResult r = WriteOut(path);
+    if (r.ok)
+        m_bModified = false;
+    return r;
 }
 
-bool CPixloomDoc::SaveAs(const std::filesystem::path& path, common::IPrompt& prompt)
+TexResult CPixloomDoc::SaveAs(const std::filesystem::path& path)
 {
     // Nothing is removed on failure: the atomic write leaves the chosen path as it was.
-    if (!OnSaveDocument(path, prompt))
-        return false;
-    m_path = path;
-    return true;
+    TexResult r = OnSaveDocument(path);
+    if (r.ok)
+        m_path = path;
+    return r;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -318,8 +306,50 @@ namespace {
 constexpr int TGA_HEADER_SIZE = 18;
 
 // Everything an import can need lies within this prefix: the header, the longest image ID,
-// the longest colour map (65535 entries of up to 32 bytes) and the largest pixel block.
-constexpr std::size_t MAX_TGA_PREFIX = TGA_HEADER_SIZE + 255 + 65535u * 32u + STORE_BYTES;
+// the longest colour map (65535 entries of up to 32 bytes) and the largest pixel block, which
+// is run-length data at its least efficient: a one-pixel packet, one header byte, per pixel.
+constexpr std::size_t MAX_TGA_PREFIX =
+    TGA_HEADER_SIZE + 255 + 65535u * 32u + STORE_BYTES + std::size_t(TEX_MAX_RES) * TEX_MAX_RES;
+
+constexpr unsigned TGA_TRUE_COLOUR = 2;
+constexpr unsigned TGA_RLE_TRUE_COLOUR = 10;
+
+// Walks the packets of run-length pixel data holding pixelCount pixels of bytesPerPixel
+// each, handing emit(pixelIndex, pixelBytes) every pixel in file order. Packets may cross
+// rows. Fails when the data ends inside a packet (consumed then tells how many bytes the
+// data should at least have held) or a packet runs past the last pixel (overran set).
+template <class Emit>
+bool WalkRunLength(std::span<const std::uint8_t> data, std::size_t pixelCount, std::size_t bytesPerPixel,
+                   std::uint64_t& consumed, bool& overran, Emit emit)
+{
+    std::size_t pos = 0;
+    std::size_t pixel = 0;
+    overran = false;
+    while (pixel < pixelCount) {
+        if (pos >= data.size()) {
+            consumed = std::uint64_t(pos) + 1;
+            return false;
+        }
+        const std::uint8_t head = data[pos++];
+        const std::size_t count = (head & 0x7Fu) + 1u;
+        const bool run = (head & 0x80u) != 0;
+        const std::size_t bytes = run ? bytesPerPixel : count * bytesPerPixel;
+        if (data.size() - pos < bytes) {
+            consumed = std::uint64_t(pos) + bytes;
+            return false;
+        }
+        if (count > pixelCount - pixel) {
+            overran = true;
+            consumed = std::uint64_t(pos) + bytes;
+            return false;
+        }
+        for (std::size_t i = 0; i < count; ++i)
+            emit(pixel++, data.data() + pos + (run ? 0 : i * bytesPerPixel));
+        pos += bytes;
+    }
+    consumed = pos;
+    return true;
+}
 
 } // namespace
 
@@ -330,7 +360,7 @@ void CPixloomDoc::WriteTarga(std::vector<std::uint8_t>& out) const
     out.resize(start + TGA_HEADER_SIZE + PixelBytes(m_header, depth));
     std::uint8_t* d = out.data() + start;
     std::fill(d, d + TGA_HEADER_SIZE, std::uint8_t(0));
-    d[2] = 2; // uncompressed true-colour
+    d[2] = TGA_TRUE_COLOUR;
     d[12] = static_cast<std::uint8_t>(m_header.xRes);
     d[13] = static_cast<std::uint8_t>(m_header.xRes >> 8);
     d[14] = static_cast<std::uint8_t>(m_header.yRes);
@@ -344,42 +374,44 @@ void CPixloomDoc::WriteTarga(std::vector<std::uint8_t>& out) const
             d = EncodePixel(GetPixel(x, y), depth, true, d);
 }
 
-bool CPixloomDoc::ExportTarga(const std::filesystem::path& path, common::IPrompt& prompt)
+TexResult CPixloomDoc::ExportTarga(const std::filesystem::path& path)
 {
-    if (!HasTgaName(path)) {
-        prompt.ShowMessage(msg::NOT_A_TGA_EXPORT, common::MessageIcon::None);
-        return false;
-    }
+    if (!HasTgaName(path))
+        return TexResult::Fail(msg::NOT_A_TGA_EXPORT, common::MessageIcon::None);
     m_scratch.clear();
     WriteTarga(m_scratch);
-    return WriteOut(path, prompt);
+    return WriteOut(path);
 }
 
-bool CPixloomDoc::ImportTarga(const std::filesystem::path& path, common::IPrompt& prompt)
+TargaCheck CPixloomDoc::CheckTarga(const std::filesystem::path& path)
 {
+    TargaCheck check;
     if (!HasTgaName(path)) {
-        prompt.ShowMessage(msg::NOT_A_TGA_IMPORT, common::MessageIcon::None);
-        return false;
+        check.result = TexResult::Fail(msg::NOT_A_TGA_IMPORT, common::MessageIcon::None);
+        return check;
     }
     std::uint64_t total = 0;
-    if (!ReadFilePrefix(path, MAX_TGA_PREFIX, total, prompt))
-        return false;
-    return ParseTarga(m_scratch, total, prompt, common::PathToUtf8(path));
+    if (check.result = ReadFilePrefix(path, MAX_TGA_PREFIX, total); !check.result.ok)
+        return check;
+    return ParseTargaHeader(m_scratch, total, common::PathToUtf8(path));
 }
 
-bool CPixloomDoc::ImportTargaBytes(std::span<const std::uint8_t> file, common::IPrompt& prompt)
+TargaCheck CPixloomDoc::CheckTargaBytes(std::span<const std::uint8_t> file)
 {
-    return ParseTarga(file, file.size(), prompt, std::string());
+    return ParseTargaHeader(file, file.size(), std::string());
 }
 
-bool CPixloomDoc::ParseTarga(std::span<const std::uint8_t> bytes, std::uint64_t totalLength,
-                             common::IPrompt& prompt, const std::string& fileName)
+TargaCheck CPixloomDoc::ParseTargaHeader(std::span<const std::uint8_t> bytes, std::uint64_t totalLength,
+                                         const std::string& fileName) const
 {
+    TargaCheck check;
+    auto refuse = [&check](std::string text) {
+        check.result = TexResult::Fail(std::move(text), common::MessageIcon::Stop);
+        return check;
+    };
     const std::uint64_t available = std::min<std::uint64_t>(totalLength, bytes.size());
-    if (available < TGA_HEADER_SIZE) {
-        prompt.ShowMessage(msg::TargaTruncated(fileName, TGA_HEADER_SIZE, totalLength), common::MessageIcon::Stop);
-        return false;
-    }
+    if (available < TGA_HEADER_SIZE)
+        return refuse(msg::TargaTruncated(fileName, TGA_HEADER_SIZE, totalLength));
 
     common::ByteReader in(bytes.first(TGA_HEADER_SIZE));
     const unsigned idLength = in.U8();
@@ -389,72 +421,177 @@ bool CPixloomDoc::ParseTarga(std::span<const std::uint8_t> bytes, std::uint64_t 
     const unsigned mapLength = in.U16();
     const unsigned mapEntryBits = in.U8();
     in.Skip(4); // x and y origin
-    const unsigned width = in.U16();
-    const unsigned height = in.U16();
-    const unsigned depth = in.U8();
-    const unsigned descriptor = in.U8();
+    check.width = in.U16();
+    check.height = in.U16();
+    check.depth = in.U8();
+    check.descriptor = in.U8();
+    check.runLength = imageType == TGA_RLE_TRUE_COLOUR;
+    const int bytesPerPixel = BytesPerPixel(static_cast<int>(check.depth));
 
-    if (imageType != 2) {
-        prompt.ShowMessage(msg::UnsupportedTarga(imageType), common::MessageIcon::Stop);
-        return false;
-    }
-    if (static_cast<std::int64_t>(width) != m_header.xRes || static_cast<std::int64_t>(height) != m_header.yRes) {
-        prompt.ShowMessage(msg::TargaWrongSize(m_header.xRes, m_header.yRes), common::MessageIcon::Stop);
-        return false;
-    }
+    // Run-length packets cannot be walked without knowing how long a pixel is.
+    if (imageType != TGA_TRUE_COLOUR && !(check.runLength && bytesPerPixel != 0))
+        return refuse(msg::UnsupportedTarga(imageType));
+    if (static_cast<std::int64_t>(check.width) != m_header.xRes ||
+        static_cast<std::int64_t>(check.height) != m_header.yRes)
+        return refuse(msg::TargaWrongSize(m_header.xRes, m_header.yRes));
 
     const std::uint64_t offset =
         TGA_HEADER_SIZE + std::uint64_t(idLength) + std::uint64_t(mapLength) * ((mapEntryBits + 7) / 8);
-    const int bytesPerPixel = BytesPerPixel(static_cast<int>(depth));
-    // Depths we cannot decode read nothing (those pixels become zero), so they need no data.
-    const std::uint64_t needed = bytesPerPixel == 0 ? 0 : offset + std::uint64_t(width) * height * bytesPerPixel;
-    if (available < needed) {
-        prompt.ShowMessage(msg::TargaTruncated(fileName, needed, totalLength), common::MessageIcon::Stop);
-        return false;
+    const std::size_t pixelCount = std::size_t(check.width) * check.height;
+    if (check.runLength) {
+        if (available < offset)
+            return refuse(msg::TargaTruncated(fileName, offset + (pixelCount ? 1 : 0), totalLength));
+        const auto data = bytes.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(available - offset));
+        std::uint64_t consumed = 0;
+        bool overran = false;
+        if (!WalkRunLength(data, pixelCount, std::size_t(bytesPerPixel), consumed, overran,
+                           [](std::size_t, const std::uint8_t*) {})) {
+            if (overran)
+                return refuse(msg::TargaRunPastImage(fileName));
+            return refuse(msg::TargaTruncated(fileName, offset + consumed, totalLength));
+        }
+        check.pixelData = data.first(static_cast<std::size_t>(consumed));
+    } else {
+        // Depths we cannot decode read nothing (those pixels become zero), so they need no data.
+        const std::uint64_t needed = bytesPerPixel == 0 ? 0 : offset + std::uint64_t(pixelCount) * bytesPerPixel;
+        if (available < needed)
+            return refuse(msg::TargaTruncated(fileName, needed, totalLength));
+        if (bytesPerPixel != 0)
+            check.pixelData = bytes.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(needed - offset));
     }
 
-    if (static_cast<std::int64_t>(depth) != m_header.bpp &&
-        !prompt.AskYesNo(msg::TargaDepthQuestion(depth, m_header.bpp), common::MessageIcon::Exclamation))
-        return false;
+    if (static_cast<std::int64_t>(check.depth) != m_header.bpp)
+        check.depthQuestion = msg::TargaDepthQuestion(check.depth, m_header.bpp);
+    return check;
+}
+
+TexResult CPixloomDoc::ConvertTarga(const TargaCheck& check)
+{
+    if (!check.result.ok)
+        return check.result;
+    // A check made against another texture (or a texture since reopened) must not write
+    // outside what it was checked for.
+    if (static_cast<std::int64_t>(check.width) != m_header.xRes ||
+        static_cast<std::int64_t>(check.height) != m_header.yRes)
+        return TexResult::Fail(msg::TargaWrongSize(m_header.xRes, m_header.yRes), common::MessageIcon::Stop);
 
     // Bit 5 set: the first row in the file is the top row; bit 4 set: each row runs right
     // to left. Our own exports have both clear.
-    const bool topFirst = (descriptor & 0x20) != 0;
-    const bool rightToLeft = (descriptor & 0x10) != 0;
-    const std::uint8_t* src = bytesPerPixel == 0 ? nullptr : bytes.data() + offset;
-    const int w = static_cast<int>(width);
-    const int h = static_cast<int>(height);
-    for (int row = 0; row < h; ++row) {
-        const int y = topFirst ? row : h - 1 - row;
-        for (int col = 0; col < w; ++col) {
-            const int x = rightToLeft ? w - 1 - col : col;
-            std::uint8_t* p = GetPixel(x, y);
-            p[0] = p[1] = p[2] = p[3] = 0;
-            switch (bytesPerPixel) {
-            case 2:
-                DecodeTga16(static_cast<std::uint16_t>(src[0] | (src[1] << 8)), p);
-                break;
-            case 3:
-                p[0] = src[0];
-                p[1] = src[1];
-                p[2] = src[2];
-                break;
-            case 4:
-                p[0] = src[0];
-                p[1] = src[1];
-                p[2] = src[2];
-                p[3] = src[3];
-                break;
-            default:
-                break;
-            }
-            src += bytesPerPixel;
+    const bool topFirst = (check.descriptor & 0x20) != 0;
+    const bool rightToLeft = (check.descriptor & 0x10) != 0;
+    const int bytesPerPixel = BytesPerPixel(static_cast<int>(check.depth));
+    const std::size_t w = check.width;
+    const std::size_t h = check.height;
+    auto put = [&](std::size_t index, const std::uint8_t* src) {
+        const std::size_t row = index / w;
+        const std::size_t col = index % w;
+        const int y = static_cast<int>(topFirst ? row : h - 1 - row);
+        const int x = static_cast<int>(rightToLeft ? w - 1 - col : col);
+        std::uint8_t* p = GetPixel(x, y);
+        p[0] = p[1] = p[2] = p[3] = 0;
+        switch (bytesPerPixel) {
+        case 2:
+            DecodeTga16(static_cast<std::uint16_t>(src[0] | (src[1] << 8)), p);
+            break;
+        case 3:
+            p[0] = src[0];
+            p[1] = src[1];
+            p[2] = src[2];
+            break;
+        case 4:
+            p[0] = src[0];
+            p[1] = src[1];
+            p[2] = src[2];
+            p[3] = src[3];
+            break;
+        default:
+            break;
         }
+    };
+
+    const std::size_t pixelCount = w * h;
+    if (check.runLength) {
+        std::uint64_t consumed = 0;
+        bool overran = false;
+        // The check walked these very bytes; a second walk cannot fail.
+        WalkRunLength(check.pixelData, pixelCount, std::size_t(bytesPerPixel), consumed, overran, put);
+    } else if (check.pixelData.size() < pixelCount * std::size_t(bytesPerPixel)) {
+        return TexResult::Fail(msg::TargaTruncated(std::string(), pixelCount * std::size_t(bytesPerPixel),
+                                                   check.pixelData.size()),
+                               common::MessageIcon::Stop);
+    } else if (bytesPerPixel == 0) {
+        static const std::uint8_t none[4] = {};
+        for (std::size_t i = 0; i < pixelCount; ++i)
+            put(i, none);
+    } else {
+        for (std::size_t i = 0; i < pixelCount; ++i)
+            put(i, check.pixelData.data() + i * std::size_t(bytesPerPixel));
     }
 
     m_bModified = true;
     UpdateAllViews();
-    return true;
+    return {};
+}
+
+// ---------------------------------------------------------------------------------------
+// The same operations reported through a prompt
+
+bool CPixloomDoc::OnOpenDocument(const std::filesystem::path& path, common::IPrompt& prompt)
+{
+    const TexResult r = OnOpenDocument(path);
+    r.Report(prompt);
+    return r.ok;
+}
+
+bool CPixloomDoc::OnSaveDocument(const std::filesystem::path& path, common::IPrompt& prompt)
+{
+    const TexResult r = OnSaveDocument(path);
+    r.Report(prompt);
+    return r.ok;
+}
+
+bool CPixloomDoc::SaveAs(const std::filesystem::path& path, common::IPrompt& prompt)
+{
+    const TexResult r = SaveAs(path);
+    r.Report(prompt);
+    return r.ok;
+}
+
+bool CPixloomDoc::ExportTarga(const std::filesystem::path& path, common::IPrompt& prompt)
+{
+    const TexResult r = ExportTarga(path);
+    r.Report(prompt);
+    return r.ok;
+}
+
+bool CPixloomDoc::ReadTex(std::span<const std::uint8_t> file, common::IPrompt& prompt)
+{
+    const TexResult r = ReadTexBytes(file);
+    r.Report(prompt);
+    return r.ok;
+}
+
+bool CPixloomDoc::ImportAsking(TargaCheck check, common::IPrompt& prompt)
+{
+    if (!check.result.ok) {
+        check.result.Report(prompt);
+        return false;
+    }
+    if (check.NeedsDepthQuestion() && !prompt.AskYesNo(check.depthQuestion, common::MessageIcon::Exclamation))
+        return false;
+    const TexResult r = ConvertTarga(check);
+    r.Report(prompt);
+    return r.ok;
+}
+
+bool CPixloomDoc::ImportTarga(const std::filesystem::path& path, common::IPrompt& prompt)
+{
+    return ImportAsking(CheckTarga(path), prompt);
+}
+
+bool CPixloomDoc::ImportTargaBytes(std::span<const std::uint8_t> file, common::IPrompt& prompt)
+{
+    return ImportAsking(CheckTargaBytes(file), prompt);
 }
 
 } // namespace texture

@@ -1,10 +1,11 @@
 #pragma once
 // The texture document: one texture at a time, held in a fixed 512 x 512 pixel store, read
-// from and written to TEX files, exchanged with uncompressed Targa images.
+// from and written to TEX files, exported to uncompressed Targa images and imported from
+// uncompressed or run-length encoded ones.
 //
-// Every operation that can fail tells the user through the prompt it is given and returns
-// false; nothing here throws on bad input or shows anything itself. The wait cursor is the
-// caller's business.
+// Every operation that can fail returns a TexResult carrying the exact text and icon the user
+// must see; nothing here throws on bad input, shows anything or asks anything itself. The
+// wait cursor and the depth question of a Targa import are the caller's business.
 
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +22,43 @@
 
 namespace texture {
 
+// What an operation hands back: success, or the exact text and icon the user must be shown.
+// The document never shows anything itself; the program's edge reports the result.
+struct TexResult {
+    bool ok = true;
+    std::string message; // empty when there is nothing to show
+    common::MessageIcon icon = common::MessageIcon::None;
+
+    static TexResult Fail(std::string text, common::MessageIcon icon)
+    {
+        return TexResult{false, std::move(text), icon};
+    }
+    bool Ok() const { return ok; }
+    void Report(common::IPrompt& prompt) const
+    {
+        if (!message.empty())
+            prompt.ShowMessage(message, icon);
+    }
+};
+
+// The first step of a Targa import: the file read and every check made, nothing changed.
+// When result is ok and depthQuestion is not empty, the edge asks it (Yes/No, exclamation
+// icon) and goes on to ConvertTarga only on Yes.
+struct TargaCheck {
+    TexResult result;
+    std::string depthQuestion;
+
+    bool NeedsDepthQuestion() const { return result.ok && !depthQuestion.empty(); }
+
+    // What ConvertTarga decodes; pixelData points into the bytes that were checked.
+    unsigned width = 0;
+    unsigned height = 0;
+    unsigned depth = 0;
+    unsigned descriptor = 0;
+    bool runLength = false;
+    std::span<const std::uint8_t> pixelData;
+};
+
 class CPixloomDoc {
 public:
     CPixloomDoc();
@@ -34,34 +72,50 @@ public:
     // Reads a TEX file. The name must end in "tex" (any case). On success the header and
     // pixels are replaced, the document is loaded and unmodified and the path becomes the
     // document's path. A file that cannot be opened changes nothing; any later refusal leaves
-    // the document unloaded (the store and header keep the previous texture).
-    bool OnOpenDocument(const std::filesystem::path& path, common::IPrompt& prompt);
+    // the document unloaded (the store, header and path keep the previous texture's, which
+    // nothing shows).
+    TexResult OnOpenDocument(const std::filesystem::path& path);
 
     // Writes the texture as TEX at its own depth, atomically. Clears the modified flag on
     // success. Does not change the document's path (SaveAs does).
-    bool OnSaveDocument(const std::filesystem::path& path, common::IPrompt& prompt);
+    TexResult OnSaveDocument(const std::filesystem::path& path);
 
     // Save As once the user has chosen a path: saves there and, on success, makes it the
     // document's path. A refused or failed save keeps the former path and never removes or
     // alters anything at the chosen path.
-    bool SaveAs(const std::filesystem::path& path, common::IPrompt& prompt);
+    TexResult SaveAs(const std::filesystem::path& path);
 
     // Close: the document shows nothing.
     void OnCloseDocument();
 
     // Writes the texture as an uncompressed Targa (bottom row first), atomically. The
     // document is not changed.
+    TexResult ExportTarga(const std::filesystem::path& path);
+
+    // Importing a Targa of the same size, in two steps so the edge can ask the depth question
+    // between them. CheckTarga reads the file and makes every check (name, image type, size,
+    // truncation) without changing the document; ConvertTarga then replaces the pixels and
+    // marks the document modified (header, path and loaded flag stay). The check refers to
+    // the document's read buffer (or, from CheckTargaBytes, to the caller's bytes): convert
+    // before anything else reads into the document.
+    TargaCheck CheckTarga(const std::filesystem::path& path);
+    TargaCheck CheckTargaBytes(std::span<const std::uint8_t> file);
+    TexResult ConvertTarga(const TargaCheck& check);
+
+    // Reads TEX bytes held in memory (no name test, the path is left alone).
+    TexResult ReadTexBytes(std::span<const std::uint8_t> file);
+
+    // Conveniences for callers with a prompt at hand (tests, tools, benchmarks): each runs the
+    // operation above, reports its result through the prompt and returns whether it
+    // succeeded. The Targa imports ask the depth question between the two steps.
+    bool OnOpenDocument(const std::filesystem::path& path, common::IPrompt& prompt);
+    bool OnSaveDocument(const std::filesystem::path& path, common::IPrompt& prompt);
+    bool SaveAs(const std::filesystem::path& path, common::IPrompt& prompt);
     bool ExportTarga(const std::filesystem::path& path, common::IPrompt& prompt);
-
-    // Replaces the texture's pixels with those of a Targa of the same size. Every check (name,
-    // image type, size, truncation, the depth question) comes before the first pixel changes.
-    // On success the document is marked modified; header, path and loaded flag stay.
     bool ImportTarga(const std::filesystem::path& path, common::IPrompt& prompt);
-
-    // The same operations over bytes in memory (no name test): what the file operations use,
-    // and what fuzzing and tests call directly. ReadTex on success does not set the path.
     bool ReadTex(std::span<const std::uint8_t> file, common::IPrompt& prompt);
     bool ImportTargaBytes(std::span<const std::uint8_t> file, common::IPrompt& prompt);
+
     // Appends the TEX or Targa bytes of the current texture to out.
     void WriteTex(std::vector<std::uint8_t>& out) const;
     void WriteTarga(std::vector<std::uint8_t>& out) const;
@@ -103,14 +157,14 @@ protected:
         return (static_cast<std::size_t>(x) * TEX_MAX_RES + static_cast<std::size_t>(y)) * TEX_PIXEL_BYTES;
     }
     void UpdateAllViews();
-    // Reads up to the scratch buffer's capacity from path; totalLength receives the file's
-    // whole length. Reports and returns false when the file cannot be read.
-    bool ReadFilePrefix(const std::filesystem::path& path, std::size_t limit, std::uint64_t& totalLength,
-                        common::IPrompt& prompt);
-    bool ParseTex(std::span<const std::uint8_t> bytes, std::uint64_t totalLength, common::IPrompt& prompt);
-    bool ParseTarga(std::span<const std::uint8_t> bytes, std::uint64_t totalLength, common::IPrompt& prompt,
-                    const std::string& fileName);
-    bool WriteOut(const std::filesystem::path& path, common::IPrompt& prompt);
+    // Reads up to limit bytes of path into the scratch buffer; totalLength receives the
+    // file's whole length.
+    TexResult ReadFilePrefix(const std::filesystem::path& path, std::size_t limit, std::uint64_t& totalLength);
+    TexResult ParseTex(std::span<const std::uint8_t> bytes, std::uint64_t totalLength);
+    TargaCheck ParseTargaHeader(std::span<const std::uint8_t> bytes, std::uint64_t totalLength,
+                                const std::string& fileName) const;
+    TexResult WriteOut(const std::filesystem::path& path);
+    bool ImportAsking(TargaCheck check, common::IPrompt& prompt);
 
     int m_bLoaded = 0;
     std::unique_ptr<std::uint8_t[]> m_pixels; // TEX_MAX_RES * TEX_MAX_RES pixels, allocated once

@@ -19,6 +19,11 @@ const char* TargaLeadingText(unsigned imageType)
     }
 }
 
+std::string TargaName(const std::string& path)
+{
+    return path.empty() ? std::string("The Targa file") : "The Targa file \"" + path + "\"";
+}
+
 } // namespace
 
 std::string WrongTexLength(std::int64_t expected, std::int64_t actual)
@@ -38,6 +43,8 @@ std::string UnrecognizedBitDepth(std::int32_t bpp)
 
 std::string TexTooLarge(std::int32_t xRes, std::int32_t yRes)
 {
+    if (xRes < 0 || yRes < 0)
+        return "The texture's size is invalid.  Pixloom can only open textures of at most 512 by 512 pixels.";
     return "The texture is " + std::to_string(xRes) + " by " + std::to_string(yRes) +
            " pixels.  Pixloom can only open textures of at most 512 by 512 pixels.";
 }
@@ -68,9 +75,14 @@ std::string TargaDepthQuestion(unsigned targaDepth, std::int32_t bpp)
 
 std::string TargaTruncated(const std::string& path, std::uint64_t needed, std::uint64_t actual)
 {
-    std::string name = path.empty() ? std::string("The Targa file") : "The Targa file \"" + path + "\"";
-    return name + " is shorter than its header says: it should hold at least " + std::to_string(needed) +
+    return TargaName(path) + " is shorter than its header says: it should hold at least " + std::to_string(needed) +
            " bytes but holds " + std::to_string(actual) + ".  Nothing was imported.";
+}
+
+std::string TargaRunPastImage(const std::string& path)
+{
+    return TargaName(path) + " is damaged: its compressed pixel data runs past the end of the image.  Nothing was "
+                             "imported.";
 }
 
 std::string CannotOpen(const std::string& path)

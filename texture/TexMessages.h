@@ -21,7 +21,7 @@ std::string WrongTexLength(std::int64_t expected, std::int64_t actual);
 std::string WrongTexLength(const std::string& expected, std::int64_t actual);
 // "Unrecognized bit depth %d"
 std::string UnrecognizedBitDepth(std::int32_t bpp);
-// Textures the store cannot hold (wider or taller than 512, or negative).
+// Textures the store cannot hold: wider or taller than 512, or of a negative size.
 std::string TexTooLarge(std::int32_t xRes, std::int32_t yRes);
 
 // Leading text by Targa image type, followed by the unsupported-format sentence.
@@ -32,6 +32,8 @@ std::string TargaWrongSize(std::int32_t xRes, std::int32_t yRes);
 std::string TargaDepthQuestion(unsigned targaDepth, std::int32_t bpp);
 // A Targa that ends before its header or pixel data does (path may be empty).
 std::string TargaTruncated(const std::string& path, std::uint64_t needed, std::uint64_t actual);
+// A run-length Targa whose packets describe more pixels than the image has.
+std::string TargaRunPastImage(const std::string& path);
 
 // Files that cannot be opened, read or written.
 std::string CannotOpen(const std::string& path);

@@ -8,12 +8,12 @@
 // stderr), 2 on wrong usage.
 
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "common/AtomicFile.h"
-#include "common/Prompt.h"
 #include "texture/PixloomDoc.h"
 
 namespace {
@@ -33,20 +33,27 @@ const char* const HELP =
     "  --yes   answer Yes to the question whether to convert a Targa of another depth\n"
     "          (otherwise it is answered No and the import fails)\n";
 
-// Messages and questions go to stderr; questions are answered from the command line.
-class StderrPrompt final : public common::IPrompt {
-public:
-    explicit StderrPrompt(bool yes) : m_yes(yes) {}
-    void ShowMessage(const std::string& text, common::MessageIcon) override { std::cerr << text << '\n'; }
-    bool AskYesNo(const std::string& text, common::MessageIcon) override
-    {
-        std::cerr << text << '\n' << (m_yes ? "Yes (--yes)" : "No (use --yes to answer Yes)") << '\n';
-        return m_yes;
-    }
+// The core hands back what to tell the user; here it goes to stderr.
+bool Done(const texture::TexResult& r)
+{
+    if (!r.message.empty())
+        std::cerr << r.message << '\n';
+    return r.Ok();
+}
 
-private:
-    bool m_yes;
-};
+// A Targa of another depth needs the user's consent; on the command line that is --yes.
+bool Import(texture::CPixloomDoc& doc, const std::filesystem::path& tga, bool yes)
+{
+    const texture::TargaCheck check = doc.CheckTarga(tga);
+    if (!Done(check.result))
+        return false;
+    if (check.NeedsDepthQuestion()) {
+        std::cerr << check.depthQuestion << '\n' << (yes ? "Yes (--yes)" : "No (use --yes to answer Yes)") << '\n';
+        if (!yes)
+            return false;
+    }
+    return Done(doc.ConvertTarga(check));
+}
 
 int Usage()
 {
@@ -82,11 +89,10 @@ int main(int argc, char** argv)
 
     const std::string& cmd = args[0];
     auto path = [&](std::size_t i) { return common::PathFromUtf8(args[i]); };
-    StderrPrompt prompt(yes);
     texture::CPixloomDoc doc;
 
     if (cmd == "info" && args.size() == 2) {
-        if (!doc.OnOpenDocument(path(1), prompt))
+        if (!Done(doc.OnOpenDocument(path(1))))
             return 1;
         const texture::TexHeader& h = doc.GetHeader();
         std::cout << "filler: " << texture::FormatFiller(h) << '\n'
@@ -96,13 +102,13 @@ int main(int argc, char** argv)
         return 0;
     }
     if (cmd == "export" && args.size() == 3) {
-        if (!doc.OnOpenDocument(path(1), prompt) || !doc.ExportTarga(path(2), prompt))
+        if (!Done(doc.OnOpenDocument(path(1))) || !Done(doc.ExportTarga(path(2))))
             return 1;
         return 0;
     }
     if (cmd == "import" && args.size() == 4) {
-        if (!doc.OnOpenDocument(path(1), prompt) || !doc.ImportTarga(path(2), prompt) ||
-            !doc.OnSaveDocument(path(3), prompt))
+        if (!Done(doc.OnOpenDocument(path(1))) || !Import(doc, path(2), yes) ||
+            !Done(doc.OnSaveDocument(path(3))))
             return 1;
         return 0;
     }

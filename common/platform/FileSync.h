@@ -14,4 +14,9 @@ bool SyncToDisk(std::FILE* f);                                 // after fflush
 bool ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
 std::int64_t FileSize(std::FILE* f);                           // -1 on failure
 
+std::uint64_t CurrentProcessId();
+// True only when no process with this id runs any more. A process that runs but that we may
+// not inspect (another user's) counts as running.
+bool ProcessIsGone(std::uint64_t pid);
+
 } // namespace common::platform

@@ -1,6 +1,9 @@
 #include "FileSync.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <limits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,6 +60,19 @@ std::int64_t FileSize(std::FILE* f)
     if (::fstat(::fileno(f), &st) != 0)
         return -1;
     return static_cast<std::int64_t>(st.st_size);
+}
+
+std::uint64_t CurrentProcessId()
+{
+    return static_cast<std::uint64_t>(::getpid());
+}
+
+bool ProcessIsGone(std::uint64_t pid)
+{
+    // 0 and negative values address process groups, not one process.
+    if (pid == 0 || pid > static_cast<std::uint64_t>(std::numeric_limits<pid_t>::max()))
+        return false;
+    return ::kill(static_cast<pid_t>(pid), 0) == -1 && errno == ESRCH;
 }
 
 } // namespace common::platform

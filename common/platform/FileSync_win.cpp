@@ -40,4 +40,23 @@ std::int64_t FileSize(std::FILE* f)
     return static_cast<std::int64_t>(st.st_size);
 }
 
+std::uint64_t CurrentProcessId()
+{
+    return ::GetCurrentProcessId();
+}
+
+bool ProcessIsGone(std::uint64_t pid)
+{
+    if (pid == 0 || pid > 0xFFFFFFFFull)
+        return false;
+    HANDLE h = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+    if (!h)
+        return ::GetLastError() == ERROR_INVALID_PARAMETER; // denied access means it runs
+    // A process that ended stays openable while anyone holds a handle to it.
+    DWORD code = 0;
+    const bool ended = ::GetExitCodeProcess(h, &code) && code != STILL_ACTIVE;
+    ::CloseHandle(h);
+    return ended;
+}
+
 } // namespace common::platform

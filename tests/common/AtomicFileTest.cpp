@@ -7,6 +7,11 @@
 
 #include "common/AtomicFile.h"
 
+#ifndef _WIN32
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 namespace fs = std::filesystem;
 using common::IFileSystem;
 using common::IOutputFile;
@@ -163,3 +168,62 @@ TEST(AtomicFile, Utf8PathsRoundTrip)
     EXPECT_EQ(common::PathToUtf8(p.filename()), name);
     EXPECT_TRUE(fs::exists(p));
 }
+
+namespace {
+
+bool Only4242HasEnded(std::uint64_t pid) { return pid == 4242; }
+
+void Touch(const fs::path& p) { std::ofstream(p, std::ios::binary) << "x"; }
+
+} // namespace
+
+TEST(AtomicFile, OnlyTemporariesOfThisTargetWhoseWriterEndedAreRemoved)
+{
+    TempDir dir;
+    const fs::path target = dir.Path() / "t.tex";
+    const char* const kept[] = {
+        ".t.tex.777.0123456789ab.tmp",       // its writer still runs
+        ".t.tex.0123456789ab.tmp",           // no writer named
+        "t.tex.4242.0123456789ab.tmp",       // not hidden: not ours
+        ".t.tex.4242.0123456789ab.tmp.bak",  // a different ending
+        ".t.tex.4242.0123456789AB.tmp",      // we write lower-case hex
+        ".t.tex.4242.012345.tmp",            // too few digits
+        ".t.tex.-4242.0123456789ab.tmp",     // not a process id
+        ".other.tex.4242.0123456789ab.tmp",  // another target's
+        ".t.tex.5.4242.0123456789ab.tmp",    // the temporary of "t.tex.5"
+    };
+    for (const char* name : kept)
+        Touch(dir.Path() / name);
+    Touch(dir.Path() / ".t.tex.4242.0123456789ab.tmp");
+    Touch(dir.Path() / ".t.tex.4242.fedcba987654.tmp");
+
+    EXPECT_EQ(common::RemoveStaleTemporaries(target, &Only4242HasEnded), 2u);
+    for (const char* name : kept)
+        EXPECT_TRUE(fs::exists(dir.Path() / name)) << name;
+    EXPECT_EQ(EntriesIn(dir.Path()), std::size(kept));
+}
+
+#ifndef _WIN32
+TEST(AtomicFile, ASaveRemovesTheTemporaryOfAWriterThatDied)
+{
+    TempDir dir;
+    const fs::path target = dir.Path() / "t.tex";
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    const fs::path dead = dir.Path() / (".t.tex." + std::to_string(child) + ".0123456789ab.tmp");
+    const fs::path mine = dir.Path() / (".t.tex." + std::to_string(getpid()) + ".0123456789ab.tmp");
+    const fs::path init = dir.Path() / ".t.tex.1.0123456789ab.tmp";
+    Touch(dead);
+    Touch(mine);
+    Touch(init);
+
+    ASSERT_TRUE(common::WriteFileAtomically(target, Bytes("new")));
+    EXPECT_FALSE(fs::exists(dead));
+    EXPECT_TRUE(fs::exists(mine));
+    EXPECT_TRUE(fs::exists(init));
+    EXPECT_EQ(Slurp(target), "new");
+}
+#endif

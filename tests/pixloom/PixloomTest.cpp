@@ -555,6 +555,24 @@ private slots:
         QCOMPARE(ReadAll(copy).size(), 32 + 4 * 4 * 4);
     }
 
+    void refusedOpenLeavesNoStaleTitle()
+    {
+        const QString good = Path("good.tex"), bad = Path("bad.tex");
+        QVERIFY(WriteAll(good, TexBytes(4, 4, 32)));
+        QVERIFY(WriteAll(bad, TexBytes(4, 4, 32).left(40)));
+        ScriptedGuiPrompt prompt;
+        CPixloomApp app(&prompt);
+        QVERIFY(app.InitInstance({good}));
+        QCOMPARE(app.GetMainFrame()->windowTitle(), QString("good.tex[*] - Pixloom"));
+        // Nothing is on show after the refusal, so no file may be named; one that cannot be
+        // read at all leaves the texture, and its name, as they were.
+        QVERIFY(app.OpenDocumentFile(Path("nowhere.tex")) == false);
+        QCOMPARE(app.GetMainFrame()->windowTitle(), QString("good.tex[*] - Pixloom"));
+        QVERIFY(!app.OpenDocumentFile(bad));
+        QCOMPARE(app.GetMainFrame()->windowTitle(), QString("Untitled[*] - Pixloom"));
+        QCOMPARE(prompt.All().size(), std::size_t(2));
+    }
+
     void refusedCommandLineFileEndsStartup()
     {
         struct Case {

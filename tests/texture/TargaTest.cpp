@@ -141,7 +141,9 @@ TEST_F(Targa, EveryOtherImageTypeIsRefusedWithItsLeadingText)
     };
     for (auto [type, lead] : cases) {
         prompt.Clear();
-        TgaSpec s{4, 2, 32};
+        // Run-length true colour is imported at 16, 24 and 32 bits; at any other depth its
+        // packets cannot be read and it keeps its refusal.
+        TgaSpec s{4, 2, type == 10 ? 15 : 32};
         s.imageType = type;
         EXPECT_FALSE(Import(PatternTga(s))) << type;
         ASSERT_EQ(prompt.Count(), 1u);
@@ -402,4 +404,102 @@ TEST_F(Targa, ImportFromMemoryMatchesTheFileRoute)
     Bytes out;
     doc.WriteTarga(out);
     EXPECT_EQ(out, tga);
+}
+
+namespace {
+
+// A run-length Targa of pixels (file order, bytesPer each) cut into packets as plan says: a
+// positive count is a raw packet, a negative one a run of the packet's first pixel.
+Bytes RleTga(TgaSpec s, const Bytes& pixels, std::initializer_list<int> plan)
+{
+    s.imageType = 10;
+    Bytes b = TgaHeaderBytes(s);
+    const std::size_t bytesPer = std::size_t(s.depth) / 8;
+    std::size_t at = 0;
+    for (int n : plan) {
+        const std::size_t count = std::size_t(n < 0 ? -n : n);
+        b.push_back(static_cast<std::uint8_t>((n < 0 ? 0x80 : 0) | (count - 1)));
+        const std::size_t bytes = (n < 0 ? 1 : count) * bytesPer;
+        b.insert(b.end(), pixels.begin() + std::ptrdiff_t(at), pixels.begin() + std::ptrdiff_t(at + bytes));
+        at += count * bytesPer;
+    }
+    return b;
+}
+
+// Pixels of a 4 x 3 image in file order, with the repeats the runs of Plan() stand for.
+Bytes RunnyPixels(int bytesPer)
+{
+    const int values[12] = {5, 5, 5, 5, 5, 9, 17, 23, 31, 40, 40, 40};
+    Bytes b;
+    for (int v : values)
+        for (int c = 0; c < bytesPer; ++c)
+            b.push_back(static_cast<std::uint8_t>(v * 3 + c * 50));
+    return b;
+}
+
+} // namespace
+
+TEST_F(Targa, RunLengthImportsTheSamePixelsAsItsUncompressedTwin)
+{
+    for (int depth : {16, 24, 32}) {
+        for (int descriptor : {0x00, 0x20}) {
+            SCOPED_TRACE(testing::Message() << depth << " bits, descriptor " << descriptor);
+            Load(4, 3, depth);
+            TgaSpec s{4, 3, depth};
+            s.descriptor = descriptor;
+            const Bytes pixels = RunnyPixels(depth / 8);
+            Bytes flat = TgaHeaderBytes(s);
+            flat.insert(flat.end(), pixels.begin(), pixels.end());
+            ASSERT_TRUE(doc.ImportTargaBytes(flat, prompt));
+            const Bytes twin = StoreArea(doc);
+
+            // A run and a raw packet that each cross a row, then a run ending the image exactly.
+            Load(4, 3, depth);
+            const Bytes rle = RleTga(s, pixels, {-5, 4, -3});
+            const texture::TargaCheck check = doc.CheckTargaBytes(rle);
+            ASSERT_TRUE(check.result.Ok()) << check.result.message;
+            EXPECT_FALSE(check.NeedsDepthQuestion());
+            ASSERT_TRUE(doc.ConvertTarga(check).Ok());
+            EXPECT_EQ(StoreArea(doc), twin);
+            EXPECT_TRUE(doc.IsModified());
+        }
+    }
+}
+
+TEST_F(Targa, DamagedRunLengthIsRefusedBeforeAnyPixelChangesOrAnyQuestion)
+{
+    Load(4, 3, 24);
+    const Bytes before = StoreArea(doc);
+    // Deeper than the texture: a sound file would bring up the question.
+    const TgaSpec s{4, 3, 32};
+    const Bytes pixels = RunnyPixels(4);
+    const Bytes good = RleTga(s, pixels, {-5, 4, -3});
+
+    for (std::size_t n = 18; n < good.size(); ++n) {
+        prompt.Clear();
+        EXPECT_FALSE(doc.ImportTargaBytes(Bytes(good.begin(), good.begin() + std::ptrdiff_t(n)), prompt)) << n;
+        ASSERT_EQ(prompt.Count(), 1u) << n;
+        EXPECT_FALSE(prompt.Last().question);
+        EXPECT_EQ(prompt.Last().text.rfind("The Targa file is shorter than its header says", 0), 0u) << n;
+        EXPECT_EQ(prompt.Last().icon, MessageIcon::Stop);
+    }
+    // A last packet of two pixels where one is left, as a run and as raw pixels.
+    Bytes oneMore = pixels;
+    oneMore.insert(oneMore.end(), 4, 0x66);
+    for (const Bytes& over : {RleTga(s, oneMore, {-5, 4, -2, -2}), RleTga(s, oneMore, {-5, 4, 2, 2})}) {
+        prompt.Clear();
+        EXPECT_FALSE(doc.ImportTargaBytes(over, prompt));
+        ASSERT_EQ(prompt.Count(), 1u);
+        EXPECT_EQ(prompt.Last().text, texture::msg::TargaRunPastImage(""));
+    }
+    ExpectUnchanged(before);
+
+    // Whole, the same file asks first; the file route names the file in its refusals.
+    prompt.Clear();
+    prompt.QueueAnswer(false);
+    EXPECT_FALSE(Import(good));
+    EXPECT_TRUE(prompt.Last().question);
+    EXPECT_FALSE(Import(Bytes(good.begin(), good.end() - 1)));
+    EXPECT_NE(prompt.Last().text.find("in.tga"), std::string::npos);
+    ExpectUnchanged(before);
 }
