@@ -127,6 +127,7 @@ public:
         m_bin.insert(m_bin.end(), p, p + size);
         return offset;
     }
+    void Reserve(std::size_t n) { m_bin.reserve(n); }
     std::vector<std::uint8_t>& Bytes() { return m_bin; }
 
 private:
@@ -301,18 +302,15 @@ std::vector<std::uint8_t> BuildGlb(const CQM4EditDoc& doc, const SceneTextures& 
     const auto [first, last] = ObjectRange(doc, options);
     const int textureCount = doc.TextureNames().GetCount();
 
-    // Materials (and images) only for the textures the exported polygons use, in index order.
-    const std::vector<bool> used = UsedTextures(doc, options);
-    std::vector<int> materialOf(static_cast<std::size_t>(textureCount), -1);
-    std::vector<int> materialTextures;
-    for (int i = 0; i < textureCount; ++i) {
-        if (used[static_cast<std::size_t>(i)]) {
-            materialOf[static_cast<std::size_t>(i)] = static_cast<int>(materialTextures.size());
-            materialTextures.push_back(i);
-        }
-    }
+    // One material per texture name, at the texture's index; only used ones get their image.
+    std::vector<bool> used(static_cast<std::size_t>(textureCount), false);
 
     BinBuilder bin;
+    std::size_t polygonTotal = 0;
+    for (int o = first; o < last; ++o)
+        polygonTotal += doc.GetObjectRecord(o).polygons.size();
+    // At most three new vertices of 20 bytes and three indices a polygon, plus the images.
+    bin.Reserve(polygonTotal * 3 * 24 + (std::size_t(1) << 20));
     std::string bufferViews, accessors, meshes, nodes, sceneNodes;
     int viewCount = 0, accessorCount = 0, meshCount = 0;
     auto addView = [&](const void* data, std::size_t size, int target) {
@@ -344,6 +342,8 @@ std::vector<std::uint8_t> BuildGlb(const CQM4EditDoc& doc, const SceneTextures& 
         mesh.uvs.clear();
         mesh.primitives.clear();
         CornerTable table(polygons.size() * 3);
+        mesh.positions.reserve(polygons.size() * 9);
+        mesh.uvs.reserve(polygons.size() * 6);
         std::vector<int> primitiveOf(static_cast<std::size_t>(textureCount), -1);
         std::size_t faces = 0;
         for (const PolygonRecord& p : polygons) {
@@ -352,10 +352,13 @@ std::vector<std::uint8_t> BuildGlb(const CQM4EditDoc& doc, const SceneTextures& 
                 continue;
             }
             ++faces;
+            used[p.texture] = true;
             int& prim = primitiveOf[p.texture];
             if (prim < 0) {
                 prim = static_cast<int>(mesh.primitives.size());
                 mesh.primitives.push_back({p.texture, {}, 0});
+                if (mesh.primitives.size() == 1)
+                    mesh.primitives.back().indices.reserve(polygons.size() * 3);
             }
             GltfPrimitive& gp = mesh.primitives[static_cast<std::size_t>(prim)];
             const std::uint64_t kind = static_cast<std::uint64_t>(CQM4EditDoc::GetTextureVertexKind(p.type));
@@ -441,7 +444,7 @@ std::vector<std::uint8_t> BuildGlb(const CQM4EditDoc& doc, const SceneTextures& 
             meshes += "{\"attributes\":{\"POSITION\":" + std::to_string(posAccessor) +
                       ",\"TEXCOORD_0\":" + std::to_string(uvAccessor) + "},\"indices\":" +
                       std::to_string(indexAccessor) + ",\"material\":" +
-                      std::to_string(materialOf[static_cast<std::size_t>(gp.texture)]) + ",\"mode\":4}";
+                      std::to_string(gp.texture) + ",\"mode\":4}";
         }
         meshes += "]}";
     }
@@ -449,13 +452,11 @@ std::vector<std::uint8_t> BuildGlb(const CQM4EditDoc& doc, const SceneTextures& 
     // Materials, each with its texture when the file was found.
     std::string materials, images, texturesJson;
     int imageCount = 0;
-    for (std::size_t k = 0; k < materialTextures.size(); ++k) {
-        const int ti = materialTextures[k];
-        const auto& image = textures.images.size() > static_cast<std::size_t>(ti) ? textures.images[static_cast<std::size_t>(ti)]
-                                                                                    : std::optional<texture::RgbaImage>{};
+    for (int ti = 0; ti < textureCount; ++ti) {
+        const std::size_t k = static_cast<std::size_t>(ti);
         std::vector<std::uint8_t> png;
-        if (image)
-            png = EncodePng(*image);
+        if (used[k] && k < textures.images.size() && textures.images[k])
+            png = EncodePng(*textures.images[k]);
         if (k)
             materials += ',';
         materials += "{\"name\":";
@@ -474,7 +475,7 @@ std::vector<std::uint8_t> BuildGlb(const CQM4EditDoc& doc, const SceneTextures& 
             materials += "\"baseColorTexture\":{\"index\":" + std::to_string(imageCount) + "},";
             ++imageCount;
             ++counts.textures;
-        } else {
+        } else if (used[k]) {
             ++counts.missingTextures;
         }
         materials += "\"metallicFactor\":0,\"roughnessFactor\":1}}";

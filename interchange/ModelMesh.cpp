@@ -2,36 +2,41 @@
 
 namespace interchange {
 
-namespace {
-
-bool TexVertexExists(const scene::CQM4EditDoc& doc, int kind, std::uint16_t index)
-{
-    switch (kind) {
-    case scene::TEXVERTEX_PRELIT: return doc.PrelitTexVertices().IsValidIndex(index);
-    case scene::TEXVERTEX_LIT: return doc.LitTexVertices().IsValidIndex(index);
-    default: return doc.UnlitTexVertices().IsValidIndex(index);
-    }
-}
-
-} // namespace
-
 scene::TextureVertex CornerUv(const scene::CQM4EditDoc& doc, const scene::PolygonRecord& p, int corner)
 {
     return doc.GetTextureVertex(scene::CQM4EditDoc::GetTextureVertexKind(p.type), p.texVertex[corner]);
 }
 
+namespace {
+
+template <class Record>
+bool UvUsable(const std::span<const Record> list, std::uint16_t index)
+{
+    if (index >= list.size())
+        return false;
+    const Record& r = list[index];
+    const float u = r.u, v = r.v; // copied: the records are packed
+    return std::isfinite(u) && std::isfinite(v);
+}
+
+} // namespace
+
 bool IsExportable(const scene::CQM4EditDoc& doc, const scene::PolygonRecord& p)
 {
     if (p.texture >= doc.TextureNames().GetCount())
         return false;
+    const auto vertices = doc.ObjectVertices().Records();
     const int kind = scene::CQM4EditDoc::GetTextureVertexKind(p.type);
     for (int c = 0; c < 3; ++c) {
-        if (p.vertex[c] >= doc.GetVertexCount() || !TexVertexExists(doc, kind, p.texVertex[c]))
+        if (p.vertex[c] >= vertices.size())
             return false;
-        const scene::ObjectVertex v = doc.ObjectVertices().GetAt(p.vertex[c]);
-        const scene::TextureVertex t = CornerUv(doc, p, c);
-        if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z) || !std::isfinite(t.u) ||
-            !std::isfinite(t.v))
+        const scene::ObjectVertex v = vertices[p.vertex[c]];
+        if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z))
+            return false;
+        const bool uv = kind == scene::TEXVERTEX_PRELIT ? UvUsable(doc.PrelitTexVertices().Records(), p.texVertex[c])
+                        : kind == scene::TEXVERTEX_LIT  ? UvUsable(doc.LitTexVertices().Records(), p.texVertex[c])
+                                                        : UvUsable(doc.UnlitTexVertices().Records(), p.texVertex[c]);
+        if (!uv)
             return false;
     }
     return true;
