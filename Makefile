@@ -8,7 +8,7 @@ CMAKE_FLAGS ?=
 all: build
 
 deps:
-	@scripts/install-deps.sh
+	@QM_TOOLS_DIR=$(BUILD)/tools scripts/install-deps.sh
 
 configure: deps
 	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null

@@ -12,6 +12,8 @@ packages=(
   # xdg-mime/xdg-open outside a desktop session read a file's type through `mimetype`
   libfile-mimeinfo-perl
   fonts-dejavu-core
+  # model and image exchange (header-only), and the independent readers its tests run
+  libstb-dev assimp-utils nodejs npm
 )
 if [ "${1:-}" = "--ci" ]; then
   packages+=(clang llvm libclang-rt-14-dev g++-mingw-w64-x86-64-posix)
@@ -23,7 +25,19 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+# The Khronos glTF validator, from npm, into the build folder's tools (QM_TOOLS_DIR).
+install_gltf_validator() {
+  local tools="${QM_TOOLS_DIR:-build/tools}"
+  [ -d "$tools/node_modules/gltf-validator" ] && return 0
+  echo "Installing gltf-validator into $tools"
+  mkdir -p "$tools"
+  npm install --prefix "$tools" --no-audit --no-fund --silent gltf-validator
+}
+
+if [ ${#missing[@]} -eq 0 ]; then
+  install_gltf_validator
+  exit 0
+fi
 
 echo "Installing: ${missing[*]}"
 sudo=""
@@ -32,3 +46,4 @@ export DEBIAN_FRONTEND=noninteractive
 # A fresh machine may have empty package lists.
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+install_gltf_validator

@@ -15,6 +15,8 @@ int RunRecompute(const std::vector<std::string>& args);
 int RunSetVertex(const std::vector<std::string>& args);
 int RunExport(const std::vector<std::string>& args);
 int RunImport(const std::vector<std::string>& args);
+int RunExportModel(const std::vector<std::string>& args);
+int RunImportModel(const std::vector<std::string>& args);
 
 namespace {
 
@@ -31,6 +33,14 @@ const Command COMMANDS[] = {
      "read vertex positions from polygon lines (only those of object N with --object) or, with "
      "--vertices, from vertex lines; save",
      RunImport},
+    {"export-model", "IN OUT.obj|OUT.glb [--object N]",
+     "write the objects (or object N, 0-based) as Wavefront OBJ with materials and PNG textures, or as "
+     "binary glTF 2.0 with textures embedded; the format follows OUT's extension",
+     RunExportModel},
+    {"import-model", "IN IN.obj OUT [--object N]",
+     "read vertex positions back from an OBJ file, matching its objects, materials and faces to the "
+     "scene's (only object N with --object); save",
+     RunImportModel},
 };
 
 } // namespace

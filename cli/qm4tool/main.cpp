@@ -23,7 +23,7 @@ void PrintHelp()
     PrintUsage(std::cout);
     std::cout << '\n';
     for (const qm4tool::Command& c : qm4tool::AllCommands())
-        std::cout << "  " << std::left << std::setw(12) << c.name << c.summary << '\n';
+        std::cout << "  " << std::left << std::setw(14) << c.name << c.summary << '\n';
     std::cout << "\nExit status: 0 success, 1 the operation failed (message on stderr), 2 wrong usage.\n"
                  "Negative numbers are ordinary arguments.\n";
 }

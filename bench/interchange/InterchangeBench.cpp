@@ -1,0 +1,134 @@
+// Model export and import on the generated scene of 1,000,000 polygons, and PNG encoding of
+// one 512 x 512 texture.
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+#include "SceneGen.h"
+#include "interchange/ImageCodec.h"
+#include "interchange/ModelExport.h"
+#include "interchange/ObjImport.h"
+
+namespace {
+
+const std::vector<std::uint8_t>& LargeFile()
+{
+    static const std::vector<std::uint8_t> bytes = [] {
+        scene::CQM4EditDoc doc;
+        doc.Serialize(scenegen::Encode(scenegen::MakeLargeScene({})));
+        doc.UpdateGeometry();
+        return doc.SaveToBytes();
+    }();
+    return bytes;
+}
+
+std::filesystem::path Temp(const char* name)
+{
+    return std::filesystem::temp_directory_path() / name;
+}
+
+// Building the files in memory: what the export itself costs, without the disk.
+void BM_BuildObj(benchmark::State& state)
+{
+    scene::CQM4EditDoc doc;
+    doc.Serialize(LargeFile());
+    interchange::ExportCounts counts;
+    for (auto _ : state) {
+        auto files = interchange::BuildObj(doc, {}, "bench", {}, counts);
+        benchmark::DoNotOptimize(files.obj.data());
+    }
+}
+BENCHMARK(BM_BuildObj)->Unit(benchmark::kMillisecond);
+
+void BM_BuildGlb(benchmark::State& state)
+{
+    scene::CQM4EditDoc doc;
+    doc.Serialize(LargeFile());
+    interchange::ExportCounts counts;
+    for (auto _ : state) {
+        auto glb = interchange::BuildGlb(doc, {}, {}, counts);
+        benchmark::DoNotOptimize(glb.data());
+    }
+}
+BENCHMARK(BM_BuildGlb)->Unit(benchmark::kMillisecond);
+
+// The whole command: build the text and save it (temporary file, flush, rename).
+void BM_ExportObjFile(benchmark::State& state)
+{
+    scene::CQM4EditDoc doc;
+    doc.Serialize(LargeFile());
+    const auto out = Temp("bench_interchange.obj");
+    for (auto _ : state) {
+        const interchange::ExportResult r = interchange::ExportModelFile(doc, Temp(""), out);
+        if (!r.ok)
+            state.SkipWithError(r.message.c_str());
+        state.counters["polygons"] = static_cast<double>(r.counts.polygons);
+    }
+    state.counters["MB"] = static_cast<double>(std::filesystem::file_size(out)) / 1e6;
+    std::filesystem::remove(out);
+    std::filesystem::remove(Temp("bench_interchange.mtl"));
+}
+BENCHMARK(BM_ExportObjFile)->Unit(benchmark::kMillisecond);
+
+void BM_ExportGlbFile(benchmark::State& state)
+{
+    scene::CQM4EditDoc doc;
+    doc.Serialize(LargeFile());
+    const auto out = Temp("bench_interchange.glb");
+    for (auto _ : state) {
+        const interchange::ExportResult r = interchange::ExportModelFile(doc, Temp(""), out);
+        if (!r.ok)
+            state.SkipWithError(r.message.c_str());
+    }
+    state.counters["MB"] = static_cast<double>(std::filesystem::file_size(out)) / 1e6;
+    std::filesystem::remove(out);
+}
+BENCHMARK(BM_ExportGlbFile)->Unit(benchmark::kMillisecond);
+
+// Reading the file, matching, applying the moves and the one geometry update. Every vertex
+// is moved a little so the whole path runs.
+void BM_ImportObjFile(benchmark::State& state)
+{
+    scene::CQM4EditDoc doc;
+    doc.Serialize(LargeFile());
+    const auto out = Temp("bench_interchange_in.obj");
+    interchange::ExportModelFile(doc, Temp(""), out);
+    for (auto _ : state) {
+        state.PauseTiming();
+        doc.Serialize(LargeFile());
+        for (int i = 0; i < doc.GetVertexCount(); ++i) {
+            const scene::ObjectVertex v = doc.GetVertex(i);
+            doc.SetVertex(i, v.x, v.y + 0.5f, v.z);
+        }
+        state.ResumeTiming();
+        const interchange::ObjImportPlan plan = interchange::ImportObjFile(doc, out);
+        if (!plan.ok)
+            state.SkipWithError(plan.message.c_str());
+        state.counters["moved"] = static_cast<double>(plan.moves.size());
+    }
+    std::filesystem::remove(out);
+    std::filesystem::remove(Temp("bench_interchange_in.mtl"));
+}
+BENCHMARK(BM_ImportObjFile)->Unit(benchmark::kMillisecond);
+
+void BM_EncodePng512(benchmark::State& state)
+{
+    // A texture-like picture: smooth gradients with fine noise.
+    texture::RgbaImage im{512, 512, std::vector<std::uint8_t>(512 * 512 * 4)};
+    std::uint32_t seed = 1;
+    for (std::size_t i = 0; i < im.rgba.size(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        const std::size_t p = i / 4;
+        im.rgba[i] = i % 4 == 3 ? 255 : static_cast<std::uint8_t>((p % 512) / 2 + (p / 512) / 4 + (seed >> 29));
+    }
+    std::size_t size = 0;
+    for (auto _ : state)
+        size = interchange::EncodePng(im).size();
+    state.counters["KB"] = static_cast<double>(size) / 1e3;
+}
+BENCHMARK(BM_EncodePng512)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

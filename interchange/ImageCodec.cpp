@@ -1,0 +1,140 @@
+#include "interchange/ImageCodec.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "interchange/InterchangeMessages.h"
+#include "interchange/PngWriter.h"
+
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#endif
+#include <stb/stb_image.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+namespace interchange {
+namespace {
+
+bool IsPng(std::span<const std::uint8_t> b)
+{
+    static constexpr std::uint8_t SIG[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    return b.size() >= 8 && std::memcmp(b.data(), SIG, 8) == 0;
+}
+
+bool IsBmp(std::span<const std::uint8_t> b)
+{
+    return b.size() >= 2 && b[0] == 'B' && b[1] == 'M';
+}
+
+struct StbFree {
+    void operator()(unsigned char* p) const { stbi_image_free(p); }
+};
+
+} // namespace
+
+DecodeResult DecodeImage(std::span<const std::uint8_t> bytes)
+{
+    DecodeResult result;
+    if (!IsPng(bytes) && !IsBmp(bytes)) {
+        result.message = IMAGE_NOT_PNG_OR_BMP;
+        return result;
+    }
+    if (bytes.size() > static_cast<std::size_t>(INT_MAX)) {
+        result.message = IMAGE_DAMAGED;
+        return result;
+    }
+    const auto* data = bytes.data();
+    const int size = static_cast<int>(bytes.size());
+
+    // The header alone first, so that a hostile size never drives an allocation.
+    int w = 0, h = 0, channels = 0;
+    if (!stbi_info_from_memory(data, size, &w, &h, &channels) || w <= 0 || h <= 0) {
+        result.message = IMAGE_DAMAGED;
+        return result;
+    }
+    if (w > MAX_IMAGE_SIDE || h > MAX_IMAGE_SIDE) {
+        result.message = ImageTooLargeMessage(w, h);
+        return result;
+    }
+
+    int dw = 0, dh = 0, fileChannels = 0;
+    std::unique_ptr<unsigned char, StbFree> pixels(stbi_load_from_memory(data, size, &dw, &dh, &fileChannels, 4));
+    if (!pixels || dw != w || dh != h) {
+        result.message = IMAGE_DAMAGED;
+        return result;
+    }
+    DecodedImage out;
+    out.image.width = w;
+    out.image.height = h;
+    const std::size_t n = static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4;
+    out.image.rgba.assign(pixels.get(), pixels.get() + n);
+    out.hasAlpha = fileChannels == 2 || fileChannels == 4;
+    if (!out.hasAlpha) {
+        // A palette or colour key with transparency also makes a 32-bit source.
+        for (std::size_t i = 3; i < n; i += 4) {
+            if (out.image.rgba[i] != 255) {
+                out.hasAlpha = true;
+                break;
+            }
+        }
+    }
+    result.image = std::move(out);
+    return result;
+}
+
+DecodeResult DecodeImageFile(const std::filesystem::path& path)
+{
+    std::vector<std::uint8_t> bytes;
+    // No image we accept needs more than four bytes a pixel plus headers at the largest size.
+    const std::uint64_t limit = std::uint64_t(MAX_IMAGE_SIDE) * MAX_IMAGE_SIDE * 4 + (1u << 20);
+    switch (common::ReadWholeFile(path, bytes, limit)) {
+    case common::ReadStatus::Ok:
+        return DecodeImage(bytes);
+    case common::ReadStatus::TooLarge: {
+        DecodeResult r;
+        r.message = IMAGE_DAMAGED;
+        return r;
+    }
+    default: {
+        DecodeResult r;
+        r.message = CannotReadMessage(common::PathToUtf8(path));
+        return r;
+    }
+    }
+}
+
+std::vector<std::uint8_t> EncodePng(const texture::RgbaImage& image, bool withAlpha)
+{
+    if (image.width <= 0 || image.height <= 0 || image.width > MAX_IMAGE_SIDE || image.height > MAX_IMAGE_SIDE ||
+        image.rgba.size() != static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height) * 4)
+        return {};
+
+    const unsigned char* src = image.rgba.data();
+    std::vector<std::uint8_t> rgb;
+    int components = 4;
+    if (!withAlpha) {
+        rgb.resize(image.rgba.size() / 4 * 3);
+        for (std::size_t i = 0, j = 0; i < image.rgba.size(); i += 4, j += 3) {
+            rgb[j] = image.rgba[i];
+            rgb[j + 1] = image.rgba[i + 1];
+            rgb[j + 2] = image.rgba[i + 2];
+        }
+        src = rgb.data();
+        components = 3;
+    }
+    return png::Encode(src, image.width, image.height, components);
+}
+
+bool WritePngFile(const std::filesystem::path& path, const texture::RgbaImage& image, bool withAlpha,
+                  common::IFileSystem& fs)
+{
+    const std::vector<std::uint8_t> png = EncodePng(image, withAlpha);
+    return !png.empty() && common::WriteFileAtomically(path, png, fs);
+}
+
+} // namespace interchange
