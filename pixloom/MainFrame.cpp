@@ -184,6 +184,7 @@ void CMainFrame::UpdateTitle()
     const QString name = path.empty() ? QString(str::UNTITLED) : FromDocPath(path.filename());
     setWindowTitle(name + "[*] - " + str::APP_TITLE);
     setWindowModified(m_doc.IsModified());
+    m_prompt.SetDocumentPath(path.empty() ? QString() : FromDocPath(path));
 }
 
 void CMainFrame::OnDocumentChanged()
