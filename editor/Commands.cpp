@@ -51,6 +51,15 @@ constexpr std::array kCommands = {
     CommandInfo{ID_NEXT_PANE, "ID_NEXT_PANE", "", "Switch to the next window pane\nNext Pane"},
     CommandInfo{ID_PREV_PANE, "ID_PREV_PANE", "", "Switch back to the previous window pane\nPrevious Pane"},
 
+    CommandInfo{ID_VIEW_FITSCENE, "ID_VIEW_FITSCENE", "Fit Sc&ene\tHome",
+                "Zoom and center so that the whole scene shows\nFit Scene"},
+    CommandInfo{ID_VIEW_FITSELECTION, "ID_VIEW_FITSELECTION", "Fit Se&lection\tF",
+                "Zoom and center so that the selected item shows\nFit Selection"},
+    CommandInfo{ID_VIEW_WIREFRAME, "ID_VIEW_WIREFRAME", "&Wireframe\tW",
+                "Show or hide the outlines of every polygon\nWireframe"},
+    CommandInfo{ID_OPTIONS_WIRECOLOR, "ID_OPTIONS_WIRECOLOR", "Set &Wire Color",
+                "Set color used to outline every polygon in the wireframe view"},
+
     CommandInfo{ID_OBJECT_VIEW, "ID_OBJECT_VIEW", "&View...", nullptr},
     CommandInfo{ID_OBJECT_EXPORT, "ID_OBJECT_EXPORT", "&Export...", nullptr},
     CommandInfo{ID_POLYGON_VIEW, "ID_POLYGON_VIEW", "&View...", nullptr},

@@ -51,6 +51,12 @@ enum CommandId : int {
     ID_INDICATOR_NUM = 59138,
     ID_INDICATOR_SCRL = 59139,
 
+    // Viewport navigation and reading, beyond the original menus.
+    ID_VIEW_FITSCENE = 32800,
+    ID_VIEW_FITSELECTION = 32801,
+    ID_VIEW_WIREFRAME = 32802,
+    ID_OPTIONS_WIRECOLOR = 32803,
+
     // Context menus of the tree pane.
     ID_OBJECT_VIEW = 32789,
     ID_OBJECT_EXPORT = 32790,

@@ -35,5 +35,15 @@ inline constexpr const char* KEY_MAIN_COLOR = "MainColor";
 inline constexpr const char* KEY_EXTRA_COLOR1 = "ExtraColor1";
 inline constexpr const char* KEY_EXTRA_COLOR2 = "ExtraColor2";
 inline constexpr const char* KEY_HILITE_COLOR = "HiliteColor";
+inline constexpr const char* KEY_WIRE_COLOR = "WireColor";
+inline constexpr const char* KEY_WIREFRAME = "Wireframe";
+
+// The viewport's status panes and its pick report.
+inline constexpr const char* STATUS_PROJECTION_TOP = "Top (X-Z)";
+inline constexpr const char* STATUS_PROJECTION_FRONT = "Front (X-Y)";
+inline constexpr const char* STATUS_PROJECTION_SIDE = "Side (Z-Y)";
+inline constexpr const char* STATUS_ZOOM_FACTOR = "%1 px/unit";
+inline constexpr const char* STATUS_POINTER = "%1 %2, %3 %4";
+inline constexpr const char* STATUS_PICKED_VERTEX = "Vertex %1: (%2, %3, %4), used by %5 corners";
 
 } // namespace qm4edit

@@ -136,6 +136,18 @@ QPixmap DrawToolbarImage(int id)
             p.drawPolygon(head, 3);
         }
         break;
+    case ID_VIEW_WIREFRAME: {
+        // Two triangles sharing an edge, outlines only.
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(60, 60, 60), 1));
+        const QPointF pts[] = {{1.5, 13.5}, {7.5, 2.5}, {14.5, 12.5}, {9.5, 14.5}};
+        p.drawLine(pts[0], pts[1]);
+        p.drawLine(pts[1], pts[2]);
+        p.drawLine(pts[2], pts[3]);
+        p.drawLine(pts[3], pts[0]);
+        p.drawLine(pts[1], pts[3]);
+        break;
+    }
     default:
         break;
     }

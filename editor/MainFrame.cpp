@@ -67,6 +67,9 @@ QList<QKeySequence> ShortcutsOf(int id)
     case ID_EDIT_PASTE: return {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)};
     case ID_NEXT_PANE: return {QKeySequence(Qt::Key_F6)};
     case ID_PREV_PANE: return {QKeySequence(Qt::SHIFT | Qt::Key_F6)};
+    case ID_VIEW_FITSCENE: return {QKeySequence(Qt::Key_Home)};
+    case ID_VIEW_FITSELECTION: return {QKeySequence(Qt::Key_F)};
+    case ID_VIEW_WIREFRAME: return {QKeySequence(Qt::Key_W)};
     default: return {};
     }
 }
@@ -152,6 +155,7 @@ void CMainFrame::CreateActions()
     addAction(m_actions[ID_FILE_NEW]);
     addAction(m_actions[ID_NEXT_PANE]);
     addAction(m_actions[ID_PREV_PANE]);
+    CreateViewportCommands();
 }
 
 void CMainFrame::CreateMenus()
@@ -200,6 +204,11 @@ void CMainFrame::CreateMenus()
     view->addAction(m_actions[ID_VIEW_ZOOMOUT]);
     view->addSeparator();
     view->addAction(m_actions[ID_VIEW_RESET]);
+    view->addSeparator();
+    view->addAction(m_actions[ID_VIEW_FITSCENE]);
+    view->addAction(m_actions[ID_VIEW_FITSELECTION]);
+    view->addSeparator();
+    view->addAction(m_actions[ID_VIEW_WIREFRAME]);
 
     QMenu* options = menu(bar->addMenu(QString(MENU_OPTIONS)));
     options->addAction(m_actions[ID_OPTIONS_PRIMARYCOLOR]);
@@ -207,6 +216,7 @@ void CMainFrame::CreateMenus()
     options->addAction(m_actions[ID_OPTIONS_SECONDARYCOLOR2]);
     options->addAction(m_actions[ID_OPTIONS_HIGHLIGHTCOLOR]);
     options->addAction(m_actions[ID_OPTIONS_OVERLAYCOLOR]);
+    options->addAction(m_actions[ID_OPTIONS_WIRECOLOR]);
     options->addAction(m_actions[ID_OPTIONS_ASSOCIATIONS]);
 
     QMenu* help = menu(bar->addMenu(QString(MENU_HELP)));
@@ -224,7 +234,7 @@ void CMainFrame::CreateToolBar()
     connect(m_wndToolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateActions);
     for (int id : {ID_FILE_OPEN, ID_FILE_SAVE, ID_SEPARATOR, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_SEPARATOR,
                    ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, ID_SEPARATOR, ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE,
-                   ID_SEPARATOR, ID_VIEW_RESET}) {
+                   ID_SEPARATOR, ID_VIEW_RESET, ID_SEPARATOR, ID_VIEW_WIREFRAME}) {
         if (id == ID_SEPARATOR)
             m_wndToolBar->addSeparator();
         else
@@ -239,6 +249,11 @@ void CMainFrame::CreateStatusBar()
     // A normal widget: command prompts cover it while shown and it comes back afterwards.
     m_pMessagePane = new QLabel(QString(STATUS_READY), bar);
     bar->addWidget(m_pMessagePane, 1);
+    for (QLabel*& pane : m_pViewPanes) {
+        pane = new QLabel(bar);
+        pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        bar->addPermanentWidget(pane);
+    }
     const char* texts[3] = {INDICATOR_CAPS, INDICATOR_NUM, INDICATOR_SCRL};
     for (int i = 0; i < 3; ++i) {
         auto* label = new QLabel(bar);
@@ -275,6 +290,7 @@ void CMainFrame::CreateClient()
     connect(m_pTreeView, &CQM4EditTreeView::PolygonInfoRequested, this, &CMainFrame::ShowPolygonInfoDialog);
     connect(m_pTreeView, &CQM4EditTreeView::ExportObjectRequested, this, &CMainFrame::ExportObjectCsv);
     connect(m_pTreeView, &CQM4EditTreeView::ExportPolygonRequested, this, &CMainFrame::ExportPolygonCsv);
+    AttachViewportCommands();
 }
 
 void CMainFrame::showEvent(QShowEvent* event)
@@ -343,6 +359,7 @@ void CMainFrame::UpdateActions()
         m_actions[id]->setEnabled(false);
     m_actions[ID_VIEW_TOOLBAR]->setChecked(!m_wndToolBar->isHidden());
     m_actions[ID_VIEW_STATUS_BAR]->setChecked(!statusBar()->isHidden());
+    UpdateViewportCommands(loaded);
     UpdateIndicators();
 }
 
@@ -367,6 +384,7 @@ void CMainFrame::UpdateTitle()
 {
     setWindowTitle(DocumentTitle() + "[*] - " + APP_TITLE);
     setWindowModified(m_doc.IsModified());
+    m_prompt.SetDocumentPath(m_strPathName);
 }
 
 void CMainFrame::UpdateAllViews()
@@ -528,6 +546,10 @@ void CMainFrame::OnCommand(int id)
     case ID_OPTIONS_HIGHLIGHTCOLOR: OnColor(id); break;
     case ID_OPTIONS_ASSOCIATIONS: gui::RunFileAssocDialog(this, gui::AssocProgram::QM4Edit, m_prompt); break;
     case ID_APP_ABOUT: OnAppAbout(); break;
+    case ID_VIEW_FITSCENE: m_pSceneView->FitScene(); break;
+    case ID_VIEW_FITSELECTION: m_pSceneView->FitSelection(); break;
+    case ID_VIEW_WIREFRAME: m_pSceneView->SetWireframe(!m_pSceneView->IsWireframe()); break;
+    case ID_OPTIONS_WIRECOLOR: OnColor(id); break;
     case ID_NEXT_PANE: OnNextPane(true); break;
     case ID_PREV_PANE: OnNextPane(false); break;
     default: break;
@@ -582,6 +604,7 @@ void CMainFrame::OnColor(int id)
     case ID_OPTIONS_PRIMARYCOLOR: initial = view.GetMainColor(); break;
     case ID_OPTIONS_SECONDARYCOLOR1: initial = view.GetExtraColor1(); break;
     case ID_OPTIONS_SECONDARYCOLOR2: initial = view.GetExtraColor2(); break;
+    case ID_OPTIONS_WIRECOLOR: initial = view.GetWireColor(); break;
     default: initial = view.GetHiliteColor(); break;
     }
     const std::optional<std::uint32_t> chosen = m_prompt.ChooseColor(initial);
@@ -591,6 +614,7 @@ void CMainFrame::OnColor(int id)
     case ID_OPTIONS_PRIMARYCOLOR: view.SetMainColor(*chosen); break;
     case ID_OPTIONS_SECONDARYCOLOR1: view.SetExtraColor1(*chosen); break;
     case ID_OPTIONS_SECONDARYCOLOR2: view.SetExtraColor2(*chosen); break;
+    case ID_OPTIONS_WIRECOLOR: view.SetWireColor(*chosen); break;
     default: view.SetHiliteColor(*chosen); break;
     }
 }
@@ -691,6 +715,58 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------------------------------
+// The viewport's navigation and reading commands, kept together
+
+void CMainFrame::CreateViewportCommands()
+{
+    for (int id : {ID_VIEW_FITSCENE, ID_VIEW_FITSELECTION, ID_VIEW_WIREFRAME, ID_OPTIONS_WIRECOLOR})
+        MakeAction(id);
+    m_actions[ID_VIEW_WIREFRAME]->setCheckable(true);
+    m_actions[ID_VIEW_WIREFRAME]->setIcon(ToolbarIcon(ID_VIEW_WIREFRAME));
+    m_actions[ID_VIEW_WIREFRAME]->setIconVisibleInMenu(false);
+    // Their keys act only while the viewport has the focus, so the tree keeps its own
+    // Home and its type-ahead.
+    for (int id : {ID_VIEW_FITSCENE, ID_VIEW_FITSELECTION, ID_VIEW_WIREFRAME})
+        m_actions[id]->setShortcutContext(Qt::WidgetShortcut);
+}
+
+void CMainFrame::AttachViewportCommands()
+{
+    for (int id : {ID_VIEW_FITSCENE, ID_VIEW_FITSELECTION, ID_VIEW_WIREFRAME})
+        m_pSceneView->addAction(m_actions[id]);
+    connect(m_pSceneView, &CQM4EditView::VertexPicked, this, &CMainFrame::OnVertexPicked);
+    connect(m_pSceneView, &CQM4EditView::ViewStatusChanged, this, &CMainFrame::UpdateViewPanes);
+    UpdateViewPanes();
+}
+
+void CMainFrame::UpdateViewportCommands(bool loaded)
+{
+    for (int id : {ID_VIEW_FITSCENE, ID_VIEW_FITSELECTION, ID_VIEW_WIREFRAME})
+        m_actions[id]->setEnabled(loaded);
+    m_actions[ID_VIEW_WIREFRAME]->setChecked(m_pSceneView->IsWireframe());
+    UpdateViewPanes();
+}
+
+void CMainFrame::UpdateViewPanes()
+{
+    if (!m_pSceneView)
+        return;
+    const QString texts[3] = {m_pSceneView->ProjectionText(), m_pSceneView->ZoomText(),
+                              m_pSceneView->PointerText()};
+    for (int i = 0; i < 3; ++i) {
+        if (m_pViewPanes[i]->text() != texts[i])
+            m_pViewPanes[i]->setText(texts[i]);
+        m_pViewPanes[i]->setVisible(!texts[i].isEmpty());
+    }
+}
+
+void CMainFrame::OnVertexPicked(int vertexIndex)
+{
+    const int corners = m_pTreeView->SelectVertex(vertexIndex);
+    statusBar()->showMessage(CQM4EditView::PickMessage(vertexIndex, m_doc.GetVertex(vertexIndex), corners));
 }
 
 // ---------------------------------------------------------------------------------------

@@ -133,6 +133,12 @@ private:
     void OnOpenRecentFile(int index);
     void OnColor(int id);
     void OnAppAbout();
+    // The viewport's commands, keys, status panes and pick report.
+    void CreateViewportCommands();
+    void AttachViewportCommands();
+    void UpdateViewportCommands(bool loaded);
+    void UpdateViewPanes();
+    void OnVertexPicked(int vertexIndex);
     void OnNextPane(bool forward);
     void OnWindowSplit();
     bool SplitModeKey(int key);
@@ -149,6 +155,7 @@ private:
     QToolBar* m_wndToolBar = nullptr;
     QLabel* m_pMessagePane = nullptr;
     QLabel* m_pIndicators[3] = {nullptr, nullptr, nullptr};
+    QLabel* m_pViewPanes[3] = {nullptr, nullptr, nullptr}; // projection, zoom, pointer
 
     std::map<int, QAction*> m_actions;
     QMenu* m_pFileMenu = nullptr;

@@ -1,6 +1,7 @@
 #include "QM4EditTreeView.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QStyle>
@@ -24,6 +25,7 @@ CQM4EditTreeView::CQM4EditTreeView(QWidget* parent) : QTreeView(parent), m_model
     setContextMenuPolicy(Qt::PreventContextMenu);
     header()->setStretchLastSection(true);
     m_popupRunner = [](QMenu& menu, const QPoint& globalPos) { return menu.exec(globalPos); };
+    connect(this, &QTreeView::collapsed, this, &CQM4EditTreeView::OnCollapsed);
 }
 
 void CQM4EditTreeView::AddObject(int objectIndex, const scene::ObjectRecord& record)
@@ -111,8 +113,49 @@ QModelIndex CQM4EditTreeView::HitTest(const QPoint& point) const
     return item;
 }
 
+bool CQM4EditTreeView::IsLeftClickTarget(const QPoint& point) const
+{
+    if (HitTest(point).isValid())
+        return true;
+    // The button sits in the indentation just left of the item's own rectangle.
+    const QModelIndex item = indexAt(point);
+    if (!item.isValid() || !m_model->hasChildren(item))
+        return false;
+    const QRect rect = visualRect(item);
+    return point.x() < rect.left() && point.x() >= rect.left() - indentation();
+}
+
+QItemSelectionModel::SelectionFlags CQM4EditTreeView::selectionCommand(const QModelIndex& index,
+                                                                       const QEvent* event) const
+{
+    // Once an item is selected something stays selected: nothing (no click on empty space,
+    // no Ctrl+click, no Ctrl+Space) takes the selection away without giving it to another.
+    if (!index.isValid())
+        return QItemSelectionModel::NoUpdate;
+    const QItemSelectionModel::SelectionFlags flags = QTreeView::selectionCommand(index, event);
+    if (flags.testFlag(QItemSelectionModel::Deselect) || flags.testFlag(QItemSelectionModel::Toggle))
+        return QItemSelectionModel::NoUpdate;
+    return flags;
+}
+
 void CQM4EditTreeView::mousePressEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::LeftButton) {
+        const QPoint point = event->position().toPoint();
+        m_bLeftPressPassed = IsLeftClickTarget(point);
+        if (!m_bLeftPressPassed) {
+            // Empty space, the row beside a label, the indentation: nothing happens.
+            event->accept();
+            setFocus(Qt::MouseFocusReason);
+            return;
+        }
+        // Modifiers mean nothing to a tree with one selection.
+        QMouseEvent plain(event->type(), event->position(), event->scenePosition(), event->globalPosition(),
+                          event->button(), event->buttons(), Qt::NoModifier, event->pointingDevice());
+        QTreeView::mousePressEvent(&plain);
+        event->setAccepted(plain.isAccepted());
+        return;
+    }
     if (event->button() != Qt::RightButton) {
         QTreeView::mousePressEvent(event);
         return;
@@ -134,7 +177,99 @@ void CQM4EditTreeView::mouseReleaseEvent(QMouseEvent* event)
         event->accept();
         return;
     }
+    if (event->button() == Qt::LeftButton) {
+        const bool passed = m_bLeftPressPassed;
+        m_bLeftPressPassed = false;
+        if (!passed) {
+            event->accept();
+            return;
+        }
+        QMouseEvent plain(event->type(), event->position(), event->scenePosition(), event->globalPosition(),
+                          event->button(), event->buttons(), Qt::NoModifier, event->pointingDevice());
+        QTreeView::mouseReleaseEvent(&plain);
+        event->setAccepted(plain.isAccepted());
+        return;
+    }
     QTreeView::mouseReleaseEvent(event);
+}
+
+void CQM4EditTreeView::mouseMoveEvent(QMouseEvent* event)
+{
+    // Dragging with the left button does not sweep the selection along.
+    if (event->buttons() & Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    QTreeView::mouseMoveEvent(event);
+}
+
+void CQM4EditTreeView::keyPressEvent(QKeyEvent* event)
+{
+    const bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (menuKey || shiftF10) {
+        event->accept();
+        OpenContextMenuFromKeyboard();
+        return;
+    }
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        event->accept();
+        RunFirstContextCommand();
+        return;
+    }
+    QTreeView::keyPressEvent(event);
+}
+
+void CQM4EditTreeView::OpenContextMenuFromKeyboard()
+{
+    const QModelIndex item = GetSelectedItem();
+    if (m_model->Kind(item) == ITEM_NONE)
+        return;
+    scrollTo(item);
+    // A point on the item's label, where a right click would have opened the same menu.
+    const QRect rect = visualRect(item);
+    const QPoint point(rect.left() + 2, rect.center().y());
+    if (HitTest(point) != item)
+        return;
+    m_ptContext = point;
+    RunContextMenu(item, point);
+}
+
+void CQM4EditTreeView::RunFirstContextCommand()
+{
+    const QModelIndex item = GetSelectedItem();
+    switch (m_model->Kind(item)) {
+    case ITEM_OBJECT: emit ObjectInfoRequested(m_model->ItemData(item)); break;
+    case ITEM_POLYGON: emit PolygonInfoRequested(m_model->ItemData(item.parent()), m_model->ItemData(item)); break;
+    case ITEM_VERTEX: emit EditVertexRequested(m_model->ItemData(item)); break;
+    default: break;
+    }
+}
+
+int CQM4EditTreeView::SelectVertex(int vertexIndex)
+{
+    int count = 0;
+    const QModelIndex corner = m_model->FirstCornerOf(vertexIndex, count);
+    if (!corner.isValid())
+        return count;
+    expand(corner.parent().parent());
+    expand(corner.parent());
+    setCurrentIndex(corner);
+    scrollTo(corner);
+    return count;
+}
+
+void CQM4EditTreeView::OnCollapsed(const QModelIndex& item)
+{
+    // A selection hidden inside a collapsed item moves up to that item, as the platform's
+    // tree does, and the viewport outlines the new selection.
+    for (QModelIndex p = GetSelectedItem().parent(); p.isValid(); p = p.parent()) {
+        if (p == item) {
+            setCurrentIndex(item);
+            return;
+        }
+    }
 }
 
 void CQM4EditTreeView::RunContextMenu(const QModelIndex& item, const QPoint& point)
@@ -218,6 +353,11 @@ void CQM4EditTreeView::OnVertexEdit()
 
 void CQM4EditTreeView::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::LeftButton && !IsLeftClickTarget(event->position().toPoint())) {
+        event->accept();
+        return;
+    }
+    m_bLeftPressPassed = event->button() == Qt::LeftButton;
     QTreeView::mouseDoubleClickEvent(event);
     if (event->button() != Qt::LeftButton)
         return;

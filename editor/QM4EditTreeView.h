@@ -51,6 +51,14 @@ public:
     QPoint GetContextPoint() const { return m_ptContext; }
     const CSceneTreeModel& Model() const { return *m_model; }
 
+    // Selects the first corner item that uses a vertex, expanding its parents and scrolling
+    // it into view; returns how many corners use the vertex (0: nothing is selected).
+    int SelectVertex(int vertexIndex);
+    // The selected item's context menu, opened from the keyboard at the item.
+    void OpenContextMenuFromKeyboard();
+    // The first command of the selected item's context menu (View... or Edit...).
+    void RunFirstContextCommand();
+
     // ---- context commands; each acts on the item under the right-click point ----
     void OnObjectView();
     void OnObjectExport();
@@ -71,17 +79,26 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event = nullptr) const override;
     void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) override;
 
 private:
     // The item under m_ptContext if it has the kind the command belongs to; resets the point.
     QModelIndex TakeContextItem(int kind);
     void RunContextMenu(const QModelIndex& item, const QPoint& point);
+    // Whether a left press at point is one the tree acts on: on a label, or on the
+    // expand/collapse button of a row.
+    bool IsLeftClickTarget(const QPoint& point) const;
+    void OnCollapsed(const QModelIndex& item);
 
     // A child of the view, so it outlives the view's own teardown.
     CSceneTreeModel* m_model;
     QPoint m_ptContext{0, 0};
     PopupRunner m_popupRunner;
+    bool m_bLeftPressPassed = false;
 };
 
 } // namespace qm4edit

@@ -2,8 +2,13 @@
 // The right pane: an orthographic view of every vertex of the scene, with the tree's
 // selection outlined beneath them. Pans by dragging with the left button (applied when the
 // button is released); projection, zoom, reset and colours come from the main frame.
+// Beyond those: the wheel zooms about the pointer, the middle button pans live, a short
+// left click picks a vertex, fitting frames the scene or the selection, and the wireframe
+// outlines every polygon.
 
+#include <array>
 #include <cstdint>
+#include <memory>
 
 #include <QImage>
 #include <QPoint>
@@ -18,6 +23,7 @@ class CQM4EditDoc;
 namespace qm4edit {
 
 class ISceneSelection;
+class CPickIndex;
 
 class CQM4EditView final : public QWidget {
     Q_OBJECT
@@ -26,10 +32,18 @@ public:
     static constexpr float MIN_ZOOM = 0.25f;
     static constexpr float MAX_ZOOM = 1024.0f;
     static constexpr float DEFAULT_ZOOM = 8.0f;
+    // A press and release no farther apart than this are a click, not a drag.
+    static constexpr int CLICK_SLOP = 3;
+    // How near to a vertex a click must land to pick it.
+    static constexpr int PICK_RADIUS = 4;
+    // Pixels kept free around what Fit Scene and Fit Selection frame.
+    static constexpr int FIT_MARGIN = 8;
+    // Coordinates farther out than this are taken for damage and left out of a fit.
+    static constexpr double FIT_LIMIT = 1e7;
 
-    // Reads the four colours from section "Settings" of the program's settings.
+    // Reads the colours and the wireframe switch from section "Settings".
     explicit CQM4EditView(const scene::CQM4EditDoc& doc, QWidget* parent = nullptr);
-    // Writes the four colours back, changed or not.
+    // Writes them back, changed or not.
     ~CQM4EditView() override;
 
     // Asked for the tree's selection while painting. Not owned; null draws no selection.
@@ -50,14 +64,40 @@ public:
     std::uint32_t GetExtraColor2() const { return m_state.extraColor2; }
     std::uint32_t GetHiliteColor() const { return m_state.hiliteColor; }
 
+    // ---- navigation and reading beyond the menu's zoom steps ----
+    // One zoom step about a point of the view: the world point under it stays under it.
+    // At a limit nothing changes and nothing is repainted.
+    void ZoomInAt(const QPoint& point);
+    void ZoomOutAt(const QPoint& point);
+    // The largest zoom step at which every finite vertex fits, centred; an empty scene
+    // resets the view.
+    void FitScene();
+    // The same for the vertices of the tree's selection; with none, nothing changes.
+    void FitSelection();
+    void SetWireframe(bool on);
+    bool IsWireframe() const { return m_state.wireframe; }
+    void SetWireColor(std::uint32_t c);
+    std::uint32_t GetWireColor() const { return m_state.wireColor; }
+
+    // The vertex a click at point would pick, or -1.
+    int PickVertex(const QPoint& point) const;
+    // "Vertex N: (x, y, z), used by K corners".
+    static QString PickMessage(int vertexIndex, const scene::ObjectVertex& v, int cornerCount);
+
+    // The texts of the status panes: projection, zoom factor, world point under the pointer
+    // (empty while the pointer is outside the view or nothing is loaded).
+    QString ProjectionText() const;
+    QString ZoomText() const;
+    QString PointerText() const;
+
     // Invalidates the whole view; it is painted again at the next paint.
     void Redraw();
-    // The document changed.
-    void OnUpdate() { Redraw(); }
+    // The document changed: what the pick index knows of the vertices is stale.
+    void OnUpdate();
 
     float GetZoom() const { return m_state.zoom; }
-    int GetPanX() const { return m_state.panX; }
-    int GetPanY() const { return m_state.panY; }
+    int GetPanX() const { return static_cast<int>(m_state.panX); }
+    int GetPanY() const { return static_cast<int>(m_state.panY); }
     bool IsDragging() const { return m_bDragging; }
     const ViewState& State() const { return m_state; }
     // How many times the view asked to be repainted; lets tests tell "no repaint" apart.
@@ -66,12 +106,26 @@ public:
     // The picture at the view's current size, as it is painted.
     void RenderTo(QImage& image) const;
 
+signals:
+    // A click landed on vertex vertexIndex.
+    void VertexPicked(int vertexIndex);
+    // Projection, zoom, pan or the pointer moved: the status panes read the view again.
+    void ViewStatusChanged();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
+    void ZoomAt(const QPoint& point, float zoom);
+    // Frames the box, or returns false when it holds no point.
+    bool FitBox(double hmin, double hmax, double vmin, double vmax);
+    void SetPan(double panX, double panY);
+
     const scene::CQM4EditDoc& m_doc;
     const ISceneSelection* m_pSelection = nullptr;
     QPoint m_ptDragStart;
@@ -79,6 +133,16 @@ private:
     ViewState m_state;
     int m_nRedrawCount = 0;
     QImage m_image; // reused between paints
+
+    bool m_bMiddlePanning = false;
+    QPoint m_ptMiddleStart;
+    std::int64_t m_nMiddleStartX = 0; // the origin's pan offset in pixels when it began
+    std::int64_t m_nMiddleStartY = 0;
+    int m_nWheelDelta = 0; // eighths of a degree not yet turned into a step
+    QPoint m_ptPointer;
+    bool m_bPointerInside = false;
+    // One per projection, built at the first pick and dropped when the document changes.
+    mutable std::array<std::unique_ptr<CPickIndex>, 3> m_pickIndex;
 };
 
 } // namespace qm4edit

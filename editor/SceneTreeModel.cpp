@@ -27,6 +27,7 @@ void CSceneTreeModel::Clear()
     m_objectIndex.shrink_to_fit();
     m_polygonStart.assign(1, 0);
     m_polygonStart.shrink_to_fit();
+    m_bUsesBuilt = false;
     endResetModel();
 }
 
@@ -36,7 +37,48 @@ void CSceneTreeModel::AddObject(int objectIndex, const scene::ObjectRecord& reco
     beginInsertRows(QModelIndex(), row, row);
     m_objectIndex.push_back(objectIndex);
     m_polygonStart.push_back(m_polygonStart.back() + record.polygons.size());
+    m_bUsesBuilt = false;
     endInsertRows();
+}
+
+void CSceneTreeModel::BuildVertexUses() const
+{
+    // Polygons name vertices by 16-bit index.
+    constexpr std::size_t kIndices = 65536;
+    constexpr std::uint64_t kUnused = ~std::uint64_t{0};
+    m_firstUse.assign(kIndices, kUnused);
+    m_useCount.assign(kIndices, 0);
+    m_bUsesBuilt = true;
+    if (!m_pDoc)
+        return;
+    for (std::size_t row = 0; row < m_objectIndex.size(); ++row) {
+        const scene::ObjectRecord& record = m_pDoc->GetObjectRecord(m_objectIndex[row]);
+        const std::uint64_t start = m_polygonStart[row];
+        const std::uint64_t shown = m_polygonStart[row + 1] - start;
+        for (std::uint64_t p = 0; p < shown && p < record.polygons.size(); ++p) {
+            for (int c = 0; c < 3; ++c) {
+                const std::uint16_t v = record.polygons[p].vertex[c];
+                if (m_firstUse[v] == kUnused)
+                    m_firstUse[v] = (start + p) * 3 + static_cast<std::uint64_t>(c);
+                ++m_useCount[v];
+            }
+        }
+    }
+}
+
+QModelIndex CSceneTreeModel::FirstCornerOf(int vertexIndex, int& cornerCount) const
+{
+    cornerCount = 0;
+    if (vertexIndex < 0 || vertexIndex > 65535)
+        return {};
+    if (!m_bUsesBuilt)
+        BuildVertexUses();
+    const auto v = static_cast<std::size_t>(vertexIndex);
+    cornerCount = m_useCount[v];
+    if (cornerCount == 0)
+        return {};
+    const std::uint64_t corner = m_firstUse[v];
+    return createIndex(static_cast<int>(corner % 3), 0, MakeId(corner, ITEM_VERTEX));
 }
 
 std::uint64_t CSceneTreeModel::TotalItemCount() const

@@ -39,6 +39,10 @@ public:
     // Every item of the tree, at every level.
     std::uint64_t TotalItemCount() const;
 
+    // The corner item of the first object, polygon and corner, in index order, that uses
+    // a vertex, and how many corners use it; invalid (and 0) when none does.
+    QModelIndex FirstCornerOf(int vertexIndex, int& cornerCount) const;
+
     int Kind(const QModelIndex& index) const;
     // -1 for an invalid index.
     int ItemData(const QModelIndex& index) const;
@@ -65,7 +69,14 @@ private:
         return static_cast<int>(d.polygon - m_polygonStart[static_cast<std::size_t>(d.row)]);
     }
 
+    void BuildVertexUses() const;
+
     const scene::CQM4EditDoc* m_pDoc = nullptr;
+    // Per vertex: its first corner (polygon counted across objects, times three, plus the
+    // corner) and its number of corners. Built at the first question, dropped on change.
+    mutable std::vector<std::uint64_t> m_firstUse;
+    mutable std::vector<int> m_useCount;
+    mutable bool m_bUsesBuilt = false;
     // Per object row: the object index it shows, and where its polygons start when all
     // objects' polygons are counted in a row. m_polygonStart has one extra entry: the total.
     std::vector<int> m_objectIndex;

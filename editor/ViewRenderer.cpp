@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <utility>
+#include <vector>
 
 #include "ViewSelection.h"
 
@@ -14,21 +16,7 @@ namespace {
 // Far beyond any screen, yet small enough that offsets added to it stay exact in 64 bits.
 constexpr double kFarAway = 1099511627776.0; // 2^40
 
-struct Origin {
-    double s;
-    std::int64_t x;
-    std::int64_t y;
-};
-
-Origin MakeOrigin(const ViewState& state, int width, int height)
-{
-    Origin o;
-    o.s = static_cast<double>(state.zoom) / 8.0;
-    // Truncation towards zero, as a cast does; the halving is integer division.
-    o.x = width / 2 + static_cast<std::int64_t>(static_cast<double>(state.panX) * o.s);
-    o.y = height / 2 + static_cast<std::int64_t>(static_cast<double>(state.panY) * o.s);
-    return o;
-}
+using Origin = ViewOrigin;
 
 template <int Projection>
 inline void Axes(const scene::ObjectVertex& v, float& h, float& w)
@@ -269,25 +257,132 @@ void DrawVertices(Canvas& canvas, const Origin& o, const ViewState& state,
     }
 }
 
+// Every polygon's three edges in one colour. All of them share the colour, so the order in
+// which they are drawn does not matter; what matters is that each edge gets exactly the
+// pixels Canvas::Line would give it, which the fast paths below keep.
+void DrawWireframe(Canvas& canvas, const Origin& o, const ViewState& state,
+                   std::span<const scene::ObjectVertex> vertices, std::span<const scene::ObjectRecord> objects)
+{
+    if (state.wireColor == COLOR_NOT_DRAWN || objects.empty())
+        return;
+    const QRgb color = RgbFromColorref(state.wireColor);
+    // Polygons name vertices by 16-bit index: place those once, not three times per polygon.
+    const std::size_t count = std::min<std::size_t>(vertices.size(), 65536);
+    constexpr std::int64_t kUnplaced = std::numeric_limits<std::int64_t>::min();
+    static thread_local std::vector<std::int64_t> xs, ys;
+    xs.resize(count);
+    ys.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        float h, w;
+        AxesOf(state.projection, vertices[i], h, w);
+        if (!Place(o, h, w, xs[i], ys[i]))
+            xs[i] = kUnplaced;
+    }
+    const std::int64_t width = canvas.Width(), height = canvas.Height(), stride = canvas.Stride();
+    QRgb* const bits = canvas.Row(0);
+
+    // Bresenham between two pixels that are both inside the image, with no checks per pixel.
+    auto inside = [&](std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) {
+        const std::int64_t adx = x1 > x0 ? x1 - x0 : x0 - x1;
+        const std::int64_t ady = y1 > y0 ? y1 - y0 : y0 - y1;
+        if (adx <= 1 && ady <= 1) {
+            // One step or none: the line is its two ends.
+            bits[y0 * stride + x0] = color;
+            bits[y1 * stride + x1] = color;
+            return;
+        }
+        const std::int64_t sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? stride : -stride;
+        const std::int64_t dx = adx, dy = -ady;
+        std::int64_t err = dx + dy;
+        QRgb* p = bits + y0 * stride + x0;
+        QRgb* const end = bits + y1 * stride + x1;
+        for (;;) {
+            *p = color;
+            if (p == end)
+                break;
+            const std::int64_t e2 = 2 * err;
+            if (e2 >= dy) {
+                err += dy;
+                p += sx;
+            }
+            if (e2 <= dx) {
+                err += dx;
+                p += sy;
+            }
+        }
+    };
+    auto in = [&](std::int64_t x, std::int64_t y) { return x >= 0 && y >= 0 && x < width && y < height; };
+    auto edge = [&](std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1) {
+        if (in(x0, y0) && in(x1, y1))
+            inside(x0, y0, x1, y1);
+        else
+            canvas.Line(x0, y0, x1, y1, color);
+    };
+
+    for (const scene::ObjectRecord& object : objects) {
+        for (const scene::PolygonRecord& polygon : object.polygons) {
+            const std::size_t a = polygon.vertex[0], b = polygon.vertex[1], c = polygon.vertex[2];
+            if (a >= count || b >= count || c >= count)
+                continue;
+            const std::int64_t ax = xs[a], bx = xs[b], cx = xs[c];
+            if (ax == kUnplaced || bx == kUnplaced || cx == kUnplaced)
+                continue;
+            const std::int64_t ay = ys[a], by = ys[b], cy = ys[c];
+            // A triangle wholly beyond one side of the image touches none of its pixels.
+            if ((ax < 0 && bx < 0 && cx < 0) || (ay < 0 && by < 0 && cy < 0) ||
+                (ax >= width && bx >= width && cx >= width) || (ay >= height && by >= height && cy >= height))
+                continue;
+            edge(ax, ay, bx, by);
+            edge(bx, by, cx, cy);
+            edge(cx, cy, ax, ay);
+        }
+    }
+}
+
 } // namespace
+
+ViewOrigin MakeViewOrigin(const ViewState& state, int width, int height)
+{
+    ViewOrigin o;
+    o.s = static_cast<double>(state.zoom) / 8.0;
+    // Truncation towards zero, as a cast does; the halving is integer division.
+    o.x = width / 2 + static_cast<std::int64_t>(state.panX * o.s);
+    o.y = height / 2 + static_cast<std::int64_t>(state.panY * o.s);
+    return o;
+}
+
+void ProjectionAxes(int projection, const scene::ObjectVertex& v, float& h, float& w)
+{
+    AxesOf(projection, v, h, w);
+}
+
+void DrawViewLine(QImage& image, std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, QRgb color)
+{
+    if (image.isNull())
+        return;
+    Canvas canvas(image);
+    canvas.Line(x0, y0, x1, y1, color);
+}
 
 bool ProjectToPixel(const ViewState& state, int width, int height, const scene::ObjectVertex& v, std::int64_t& px,
                     std::int64_t& py)
 {
-    const Origin o = MakeOrigin(state, width, height);
+    const Origin o = MakeViewOrigin(state, width, height);
     float h, w;
     AxesOf(state.projection, v, h, w);
     return Place(o, h, w, px, py);
 }
 
 void RenderScene(QImage& image, const ViewState& state, std::span<const scene::ObjectVertex> vertices, bool loaded,
-                 const ISceneSelection* selection)
+                 const ISceneSelection* selection, std::span<const scene::ObjectRecord> objects)
 {
     image.fill(RgbFromColorref(BACKGROUND_COLOR));
     if (!loaded || image.isNull())
         return;
     Canvas canvas(image);
-    const Origin o = MakeOrigin(state, image.width(), image.height());
+    const Origin o = MakeViewOrigin(state, image.width(), image.height());
+    if (state.wireframe)
+        DrawWireframe(canvas, o, state, vertices, objects);
     if (selection)
         DrawSelection(canvas, o, state, vertices, *selection);
     switch (state.projection) {

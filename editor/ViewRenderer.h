@@ -19,18 +19,24 @@ inline constexpr std::uint32_t DEFAULT_MAIN_COLOR = 0x00000000;
 inline constexpr std::uint32_t DEFAULT_EXTRA_COLOR1 = 0x00808080;
 inline constexpr std::uint32_t DEFAULT_EXTRA_COLOR2 = 0x00FFFFFF;
 inline constexpr std::uint32_t DEFAULT_HILITE_COLOR = 0x000000FF;
+inline constexpr std::uint32_t DEFAULT_WIRE_COLOR = 0x00C0C0C0;
 // What the view shows where nothing is drawn, as an erased window would.
 inline constexpr std::uint32_t BACKGROUND_COLOR = 0x00FFFFFF;
 
 struct ViewState {
     int projection = 0; // 0 top (X-Z), 1 front (X-Y), 2 side (Z-Y)
     float zoom = 8.0f;  // pixels per world unit times 8
-    int panX = 0;       // world units
-    int panY = 0;
+    // World units. Dragging keeps them whole; zooming about the pointer and fitting may
+    // leave fractions, so that a point can be placed to the pixel at any zoom.
+    double panX = 0;
+    double panY = 0;
     std::uint32_t mainColor = DEFAULT_MAIN_COLOR;
     std::uint32_t extraColor1 = DEFAULT_EXTRA_COLOR1;
     std::uint32_t extraColor2 = DEFAULT_EXTRA_COLOR2;
     std::uint32_t hiliteColor = DEFAULT_HILITE_COLOR;
+    // Every polygon outlined beneath the selection; white draws nothing, like the extra colours.
+    bool wireframe = false;
+    std::uint32_t wireColor = DEFAULT_WIRE_COLOR;
 };
 
 // 0x00BBGGRR -> an opaque QRgb.
@@ -44,9 +50,25 @@ inline QRgb RgbFromColorref(std::uint32_t c)
 bool ProjectToPixel(const ViewState& state, int width, int height, const scene::ObjectVertex& v, std::int64_t& px,
                     std::int64_t& py);
 
-// Erases image to the background and, when loaded, draws the selection's outlines and then
-// every vertex. image must be Format_RGB32. selection may be null (nothing selected).
+// The client pixel where the view's origin (world 0 on both axes) lands, and the zoom factor.
+struct ViewOrigin {
+    double s;
+    std::int64_t x;
+    std::int64_t y;
+};
+ViewOrigin MakeViewOrigin(const ViewState& state, int width, int height);
+
+// The horizontal and vertical world coordinates a projection shows.
+void ProjectionAxes(int projection, const scene::ObjectVertex& v, float& h, float& w);
+
+// Erases image to the background and, when loaded, draws (with the wireframe on) every
+// polygon of objects, then the selection's outlines, then every vertex. image must be
+// Format_RGB32. selection may be null (nothing selected).
 void RenderScene(QImage& image, const ViewState& state, std::span<const scene::ObjectVertex> vertices, bool loaded,
-                 const ISceneSelection* selection);
+                 const ISceneSelection* selection, std::span<const scene::ObjectRecord> objects = {});
+
+// A one-pixel line between two image pixels, both ends included, cut to the image: the
+// same pixels the view's outlines use.
+void DrawViewLine(QImage& image, std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, QRgb color);
 
 } // namespace qm4edit

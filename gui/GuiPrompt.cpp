@@ -1,6 +1,9 @@
 #include "GuiPrompt.h"
 
+#include <algorithm>
+
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -21,29 +24,6 @@ QMessageBox::Icon ToQtIcon(common::MessageIcon icon)
     return QMessageBox::NoIcon;
 }
 
-QString WithDefaultExt(QString path, const FileDialogOptions& options)
-{
-    if (!path.isEmpty() && !options.defaultExt.isEmpty() && QFileInfo(path).suffix().isEmpty())
-        path += "." + options.defaultExt;
-    return path;
-}
-
-std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogOptions& options, bool open)
-{
-    QFileDialog dlg(parent);
-    dlg.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-    dlg.setFileMode(open && options.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dlg.setNameFilter(ToQtFilter(options.filter));
-    if (!options.defaultExt.isEmpty())
-        dlg.setDefaultSuffix(options.defaultExt);
-    if (!options.initialName.isEmpty())
-        dlg.selectFile(options.initialName);
-    dlg.setOption(QFileDialog::DontConfirmOverwrite, !options.overwritePrompt);
-    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
-        return std::nullopt;
-    return WithDefaultExt(dlg.selectedFiles().first(), options);
-}
-
 } // namespace
 
 void QtPrompt::ShowMessage(const std::string& text, common::MessageIcon icon)
@@ -61,12 +41,49 @@ bool QtPrompt::AskYesNo(const std::string& text, common::MessageIcon icon)
 
 std::optional<QString> QtPrompt::GetOpenFileName(const FileDialogOptions& options)
 {
-    return RunFileDialog(m_parent, options, true);
+    return RunFileDialog(options, true);
 }
 
 std::optional<QString> QtPrompt::GetSaveFileName(const FileDialogOptions& options)
 {
-    return RunFileDialog(m_parent, options, false);
+    return RunFileDialog(options, false);
+}
+
+void QtPrompt::SetDocumentPath(const QString& path)
+{
+    m_documentFolder = path.isEmpty() ? QString() : QFileInfo(path).absolutePath();
+}
+
+std::optional<QString> QtPrompt::RunFileDialog(const FileDialogOptions& options, bool open)
+{
+    QFileDialog dlg(m_parent);
+    dlg.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dlg.setFileMode(open && options.fileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    // The labels show as written; the patterns behind them are Qt's.
+    dlg.setOption(QFileDialog::HideNameFilterDetails, true);
+    dlg.setNameFilters(ToQtNameFilters(options.filter));
+    const QString folder = !options.initialDir.isEmpty() ? options.initialDir : m_documentFolder;
+    if (!folder.isEmpty() && QFileInfo(folder).isDir())
+        dlg.setDirectory(folder);
+    if (!options.initialName.isEmpty())
+        dlg.selectFile(options.initialName);
+    // The extension and the question about replacing a file are ours: the name the user
+    // typed is not yet the name that will be written.
+    dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+    for (;;) {
+        if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
+            return std::nullopt;
+        const QString chosen = dlg.selectedFiles().first();
+        if (open)
+            return chosen;
+        const std::optional<QString> path = ConfirmSaveName(chosen, options, [this](const QString& p) {
+            return AskYesNo(QString(ASK_REPLACE_FILE).arg(QDir::toNativeSeparators(p)).toStdString(),
+                            common::MessageIcon::Exclamation);
+        });
+        if (path)
+            return path;
+        dlg.selectFile(QFileInfo(chosen).fileName());
+    }
 }
 
 std::optional<std::uint32_t> QtPrompt::ChooseColor(std::uint32_t initial)
@@ -87,6 +104,52 @@ SaveChangesAnswer QtPrompt::AskSaveChanges(const QString& text)
     case QMessageBox::No: return SaveChangesAnswer::No;
     default: return SaveChangesAnswer::Cancel;
     }
+}
+
+QString ApplyDefaultExtension(const QString& path, const QString& defaultExt)
+{
+    const qsizetype slash = std::max(path.lastIndexOf('/'), path.lastIndexOf('\\'));
+    const QString name = path.mid(slash + 1);
+    if (name.isEmpty())
+        return path;
+    if (name.endsWith('.')) {
+        // "name." asks for the name without an extension; a name of dots alone stays.
+        qsizetype end = path.size();
+        while (end > slash + 1 && path[end - 1] == '.')
+            --end;
+        return end > slash + 1 ? path.left(end) : path;
+    }
+    if (defaultExt.isEmpty() || name.contains('.'))
+        return path;
+    return path + "." + defaultExt;
+}
+
+std::optional<QString> ConfirmSaveName(const QString& chosen, const FileDialogOptions& options,
+                                       const std::function<bool(const QString&)>& askReplace)
+{
+    const QString path = ApplyDefaultExtension(chosen, options.defaultExt);
+    if (options.overwritePrompt && QFileInfo::exists(path) && !askReplace(path))
+        return std::nullopt;
+    return path;
+}
+
+QStringList ToQtNameFilters(const QString& classicFilter)
+{
+    const QStringList parts = classicFilter.split('|', Qt::SkipEmptyParts);
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
+        for (QString& p : patterns) {
+            p = p.trimmed();
+            // On the platform the programs come from "*.*" matches every name; Qt's needs a dot.
+            if (p == "*.*")
+                p = "*";
+        }
+        // Qt reads the patterns from the last parentheses and hides them; the label before
+        // them is what the user sees.
+        filters << parts[i] + " (" + patterns.join(' ') + ")";
+    }
+    return filters;
 }
 
 QString ToQtFilter(const QString& classicFilter)

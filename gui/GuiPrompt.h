@@ -4,9 +4,11 @@
 // every command headless with a scripted fake.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include <QString>
+#include <QStringList>
 
 #include "common/Prompt.h"
 
@@ -20,6 +22,8 @@ struct FileDialogOptions {
     // Appended (without the dot) when the user types a name without an extension.
     QString defaultExt;
     QString initialName;
+    // Where the dialog opens; empty: the current document's folder, if it has one.
+    QString initialDir;
     // Open dialogs: only existing files may be chosen.
     bool fileMustExist = false;
     // Save dialogs: confirm before replacing an existing file.
@@ -36,6 +40,9 @@ public:
     virtual std::optional<std::uint32_t> ChooseColor(std::uint32_t initial) = 0;
     // "Save changes to ...?" before a modified document is replaced or the program closes.
     virtual SaveChangesAnswer AskSaveChanges(const QString& text) = 0;
+    // The document the program shows (empty for an untitled one); file dialogs open in its
+    // folder.
+    virtual void SetDocumentPath(const QString& /*path*/) {}
 };
 
 // The real thing: modal Qt dialogs captioned with the application title.
@@ -50,11 +57,32 @@ public:
     std::optional<QString> GetSaveFileName(const FileDialogOptions& options) override;
     std::optional<std::uint32_t> ChooseColor(std::uint32_t initial) override;
     SaveChangesAnswer AskSaveChanges(const QString& text) override;
+    void SetDocumentPath(const QString& path) override;
 
 private:
+    std::optional<QString> RunFileDialog(const FileDialogOptions& options, bool open);
+
     QWidget* m_parent;
     QString m_title;
+    QString m_documentFolder;
 };
+
+// Asked before a save dialog's choice replaces a file; %1 is the file's path.
+inline constexpr const char* ASK_REPLACE_FILE = "%1 already exists.\nDo you want to replace it?";
+
+// The name a save dialog hands back: defaultExt (without its dot) added to a name that has
+// no extension; a name typed with a trailing dot asks for no extension, and the dot goes.
+QString ApplyDefaultExtension(const QString& path, const QString& defaultExt);
+
+// The final path of a save dialog's choice. When it names an existing file and the options
+// ask for it, askReplace(path) must say yes; nullopt when it says no (the dialog shows again).
+std::optional<QString> ConfirmSaveName(const QString& chosen, const FileDialogOptions& options,
+                                       const std::function<bool(const QString&)>& askReplace);
+
+// The classic filter as Qt dialog filters whose shown text stays the classic label, with
+// "*.*" matching every file, also those without an extension. For a dialog with
+// QFileDialog::HideNameFilterDetails.
+QStringList ToQtNameFilters(const QString& classicFilter);
 
 // "Text (*.x)|*.x|All Files (*.*)|*.*||" -> "Text (*.x);;All Files (*.*)"
 QString ToQtFilter(const QString& classicFilter);

@@ -182,6 +182,7 @@ void CMainFrame::UpdateTitle()
 {
     setWindowTitle(TitleName() + "[*] - " + str::APP_TITLE);
     setWindowModified(m_doc.IsModified());
+    m_prompt.SetDocumentPath(path.empty() ? QString() : FromDocPath(path));
 }
 
 QString CMainFrame::TitleName() const

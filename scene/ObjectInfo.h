@@ -103,6 +103,7 @@ public:
     // Out of range: an all-zero record.
     PolygonRecord GetPolygon(std::size_t object, std::size_t polygon) const;
     const CPolygonBoundsTree& GetTree(std::size_t i) const { return m_trees[i]; } // unchecked
+    std::span<const ObjectRecord> Objects() const { return m_objects; }
 
     std::size_t TotalPolygonCount() const;
     std::size_t TotalTreeNodeCount() const;

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 
 #include "SceneGen.h"
 #include "editor/MainFrame.h"
@@ -181,6 +182,97 @@ void BM_RepaintViewport500k(benchmark::State& state)
     f.view->hide();
 }
 BENCHMARK(BM_RepaintViewport500k)->Unit(benchmark::kMillisecond);
+
+// The whole 1,000,000-polygon scene in a 1000 x 800 view, framed by Fit Scene.
+struct LargeViewFixture {
+    scene::CQM4EditDoc doc;
+    std::unique_ptr<qm4edit::CQM4EditView> view;
+
+    LargeViewFixture()
+    {
+        const auto bytes = scenegen::Encode(scenegen::MakeLargeScene(scenegen::LargeOptions{}));
+        doc.Serialize(bytes);
+        view = std::make_unique<qm4edit::CQM4EditView>(doc);
+        view->resize(1000, 800);
+        view->SetWireframe(false);
+        view->FitScene();
+    }
+};
+
+LargeViewFixture& LargeFixture()
+{
+    static LargeViewFixture f;
+    return f;
+}
+
+// Every polygon outlined, the whole widget repainted. range(0): zoom steps in from the fit
+// (0: the whole scene on screen; 2: a quarter of it, the rest clipped away).
+void BM_WireframeRepaint1M(benchmark::State& state)
+{
+    LargeViewFixture& f = LargeFixture();
+    f.view->FitScene();
+    for (int i = 0; i < state.range(0); ++i)
+        f.view->ZoomIn();
+    f.view->SetWireframe(true);
+    f.view->show();
+    QApplication::processEvents();
+    for (auto _ : state)
+        f.view->repaint();
+    f.view->SetWireframe(false);
+    f.view->hide();
+    state.counters["polygons"] = static_cast<double>(f.doc.ObjectInfo().TotalPolygonCount());
+}
+BENCHMARK(BM_WireframeRepaint1M)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// One wheel notch about the pointer and the repaint it causes, wireframe off.
+void BM_WheelZoomRepaint1M(benchmark::State& state)
+{
+    LargeViewFixture& f = LargeFixture();
+    f.view->FitScene();
+    f.view->show();
+    QApplication::processEvents();
+    bool in = true;
+    for (auto _ : state) {
+        QWheelEvent e(QPointF(640, 300), QPointF(640, 300), QPoint(), QPoint(0, in ? 120 : -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(f.view.get(), &e);
+        f.view->repaint();
+        in = !in;
+    }
+    f.view->hide();
+}
+BENCHMARK(BM_WheelZoomRepaint1M)->Unit(benchmark::kMillisecond);
+
+// A click's pick over the scene's 500,000 vertices, the index already built. range(0): zoom
+// steps out from the fit (at 4 the whole scene covers a few pixels: many vertices per pixel).
+void BM_Pick1M(benchmark::State& state)
+{
+    LargeViewFixture& f = LargeFixture();
+    f.view->FitScene();
+    for (int i = 0; i < state.range(0); ++i)
+        f.view->ZoomOut();
+    f.view->PickVertex(QPoint(500, 400)); // builds the index
+    scenegen::Rng rng(5);
+    int found = 0;
+    for (auto _ : state) {
+        const QPoint p(static_cast<int>(rng.Float(0, 999)), static_cast<int>(rng.Float(0, 799)));
+        found += f.view->PickVertex(p) >= 0;
+    }
+    state.counters["hit_ratio"] = static_cast<double>(found) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_Pick1M)->Arg(0)->Arg(4)->Unit(benchmark::kMicrosecond);
+
+// The first pick after a change of the vertices: the index is built again.
+void BM_PickIndexBuild500k(benchmark::State& state)
+{
+    LargeViewFixture& f = LargeFixture();
+    f.view->FitScene();
+    for (auto _ : state) {
+        f.view->OnUpdate();
+        benchmark::DoNotOptimize(f.view->PickVertex(QPoint(500, 400)));
+    }
+}
+BENCHMARK(BM_PickIndexBuild500k)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -168,11 +168,13 @@ private slots:
                  QStringList({"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
         QMenu* view = TopMenu(f, "&View");
         QCOMPARE(MenuTexts(view), QStringList({"[&Controls]", "-", "&Top", "&Front", "&Side", "-", "Zoom &In",
-                                               "Zoom &Out", "-", "&Reset View"}));
+                                               "Zoom &Out", "-", "&Reset View", "-", "Fit Sc&ene\tHome",
+                                               "Fit Se&lection\tF", "-", "&Wireframe\tW"}));
         QCOMPARE(MenuTexts(view->actions().first()->menu()), QStringList({"&Toolbar", "&Status Bar", "S&plit"}));
         QCOMPARE(MenuTexts(TopMenu(f, "&Options")),
                  QStringList({"Set &Primary Color", "Set Secondary Color &1", "Set Secondary Color &2",
-                              "Set &Highlight Color", "Set &Overlay Color", "&Associations..."}));
+                              "Set &Highlight Color", "Set &Overlay Color", "Set &Wire Color",
+                              "&Associations..."}));
         QCOMPARE(MenuTexts(TopMenu(f, "&Help")), QStringList({"&About QM4Edit..."}));
         QCOMPARE(MenuTexts(TopMenu(f, "&File")->actions()[7]->menu()), QStringList({"&ALP", "&REC"}));
 
@@ -198,7 +200,7 @@ private slots:
             buttons << (a->isSeparator() ? 0 : a->data().toInt());
         QCOMPARE(buttons, QList<int>({ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0,
                                       ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, 0, ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE, 0,
-                                      ID_VIEW_RESET}));
+                                      ID_VIEW_RESET, 0, ID_VIEW_WIREFRAME}));
         for (QAction* a : f.GetToolBar()->actions())
             QVERIFY(a->isSeparator() || !a->icon().isNull());
 
@@ -645,6 +647,124 @@ private slots:
         QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, onVertex);
         QCOMPARE(editVertex.size(), 1);
         QCOMPARE(editVertex[0][0].toInt(), 3);
+    }
+
+    void treeClicksBesideLabelsOrOnEmptySpaceChangeNothing()
+    {
+        TestApp t(m_twoObjects);
+        t.frame().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&t.frame()));
+        CQM4EditTreeView& tree = t.tree();
+        tree.expand(Item(tree, {0}));
+        QWidget* vp = tree.viewport();
+        const QModelIndex poly = Item(tree, {0, 1});
+        QTest::mouseClick(vp, Qt::LeftButton, {}, OnLabel(tree, poly));
+        QCOMPARE(tree.GetSelectedItem(), poly);
+
+        const QRect last = tree.visualRect(Item(tree, {1}));
+        const QRect other = tree.visualRect(Item(tree, {0, 2}));
+        for (const auto& [point, modifiers] :
+             {std::pair{QPoint(20, last.bottom() + 30), Qt::KeyboardModifiers()},        // below the items
+              {QPoint(other.left() + 120, other.center().y()), Qt::KeyboardModifiers()}, // right of a label
+              {OnLabel(tree, poly), Qt::KeyboardModifiers(Qt::ControlModifier)}}) {      // Ctrl on the selection
+            QTest::mouseClick(vp, Qt::LeftButton, modifiers, point);
+            QCOMPARE(tree.GetSelectedItem(), poly);
+            QCOMPARE(tree.currentIndex(), poly);
+        }
+        QTest::mouseDClick(vp, Qt::LeftButton, {}, QPoint(other.left() + 120, other.center().y()));
+        QCOMPARE(tree.GetSelectedItem(), poly);
+
+        // Collapsing hides the selection: it moves up to the collapsed object and is drawn.
+        tree.expand(poly);
+        tree.setCurrentIndex(Item(tree, {0, 1, 2}));
+        const int redraws = t.view().RedrawCount();
+        tree.collapse(Item(tree, {0}));
+        QCOMPARE(tree.GetSelectedItem(), Item(tree, {0}));
+        QVERIFY(t.view().RedrawCount() > redraws);
+    }
+
+    void keyboardOpensTheContextMenuAndEnterRunsItsFirstCommand()
+    {
+        TestApp t(m_twoObjects);
+        t.frame().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&t.frame()));
+        CQM4EditTreeView& tree = t.tree();
+        QStringList shown;
+        tree.SetPopupRunner([&](QMenu& menu, const QPoint&) -> QAction* {
+            shown = MenuTexts(&menu);
+            return menu.actions().first();
+        });
+        QSignalSpy polyInfo(&tree, &CQM4EditTreeView::PolygonInfoRequested);
+        QSignalSpy objInfo(&tree, &CQM4EditTreeView::ObjectInfoRequested);
+        QSignalSpy editVertex(&tree, &CQM4EditTreeView::EditVertexRequested);
+        tree.setFocus();
+        tree.setCurrentIndex(Item(tree, {0, 2}));
+        QTest::keyClick(&tree, Qt::Key_Menu);
+        QCOMPARE(shown, QStringList({"&View...", "&Export..."}));
+        QCOMPARE(polyInfo.size(), 1);
+        QCOMPARE(polyInfo[0], QVariantList({0, 2}));
+        tree.setCurrentIndex(Item(tree, {1, 0, 1}));
+        QTest::keyClick(&tree, Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(shown, QStringList({"&Edit..."}));
+        QCOMPARE(editVertex.size(), 1);
+        QCOMPARE(editVertex[0][0].toInt(), 4);
+
+        QTest::keyClick(&tree, Qt::Key_Return);
+        QCOMPARE(editVertex.size(), 2);
+        tree.setCurrentIndex(Item(tree, {1}));
+        QTest::keyClick(&tree, Qt::Key_Enter);
+        QCOMPARE(objInfo.size(), 1);
+        QCOMPARE(objInfo[0][0].toInt(), 1);
+    }
+
+    void clickInTheViewportSelectsTheVertexAndKeysActOnlyThere()
+    {
+        scenegen::GenScene s = fixtures::TwoObjects();
+        s.vertices.push_back({100, 0, -100}); // vertex 6: no polygon uses it
+        const QString path = fixtures::WriteFile(m_dir.path(), "unused.qm4", fixtures::Bytes(s));
+        TestApp t(path);
+        t.frame().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&t.frame()));
+        CQM4EditView& view = t.view();
+        CQM4EditTreeView& tree = t.tree();
+        const int cx = view.width() / 2, cy = view.height() / 2;
+
+        // Vertex 2 (0, 0, 30): first used by corner 3 of "Polygon 1" of "Object 1".
+        QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(cx + 1, cy - 31));
+        QCOMPARE(tree.GetSelectedItem(), Item(tree, {0, 0, 2}));
+        QVERIFY(tree.isExpanded(Item(tree, {0})) && tree.isExpanded(Item(tree, {0, 0})));
+        QCOMPARE(t.frame().statusBar()->currentMessage(), QString("Vertex 2: (0, 0, 30), used by 3 corners"));
+
+        QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(cx + 100, cy + 100));
+        QCOMPARE(t.frame().statusBar()->currentMessage(), QString("Vertex 6: (100, 0, -100), used by 0 corners"));
+        QCOMPARE(tree.GetSelectedItem(), Item(tree, {0, 0, 2}));
+        QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(cx - 70, cy + 70));
+        QCOMPARE(tree.GetSelectedItem(), Item(tree, {0, 0, 2}));
+
+        // Status panes.
+        QStringList panes;
+        for (QLabel* l : t.frame().statusBar()->findChildren<QLabel*>())
+            panes << l->text();
+        QVERIFY(panes.contains("Top (X-Z)") && panes.contains("1 px/unit"));
+
+        // Single keys belong to the viewport; in the tree they stay type-ahead.
+        view.setFocus();
+        QTest::keyClick(&view, Qt::Key_W);
+        QVERIFY(view.IsWireframe());
+        QVERIFY(t.Checked(ID_VIEW_WIREFRAME));
+        QTest::keyClick(&view, Qt::Key_Home);
+        QCOMPARE(view.GetZoom(), 16.0f);
+        tree.setFocus();
+        QTest::keyClick(&tree, Qt::Key_W);
+        QVERIFY(view.IsWireframe());
+
+        t.prompt->QueueColor(0x112233);
+        t.frame().OnCommand(ID_OPTIONS_WIRECOLOR);
+        QCOMPARE(view.GetWireColor(), 0x112233u);
+        t.app.reset();
+        QSettings settings(gui::kCompanyKey, "QM4Edit");
+        QCOMPARE(settings.value("Settings/WireColor").toInt(), 0x112233);
+        QCOMPARE(settings.value("Settings/Wireframe").toInt(), 1);
     }
 
     void viewportInTheWindowOutlinesTheTreeSelection()

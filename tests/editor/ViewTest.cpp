@@ -2,6 +2,9 @@
 
 #include <QtTest>
 
+#include <cmath>
+#include <tuple>
+
 #include "EditorFixtures.h"
 #include "editor/QM4EditView.h"
 #include "gui/Settings.h"
@@ -270,6 +273,209 @@ private slots:
             }
             QCOMPARE(fast, slow);
         }
+    }
+
+    void wireframeMatchesDrawingEachLineAndPixel()
+    {
+        // Random triangles over random points, some corners far away, off screen, not numbers
+        // or past the vertex list, against drawing each edge and then each pixel one by one.
+        scenegen::Rng rng(11);
+        scenegen::GenScene s;
+        for (int i = 0; i < 400; ++i)
+            s.vertices.push_back({rng.Float(-90, 90), rng.Float(-60, 60), rng.Float(-70, 70)});
+        s.vertices[5] = {std::numeric_limits<float>::quiet_NaN(), 0, 0};
+        s.vertices[6] = {4e9f, -3e9f, 2e9f};
+        for (int o = 0; o < 3; ++o) {
+            scenegen::GenObject obj;
+            for (int p = 0; p < 300; ++p) {
+                auto pick = [&] { return static_cast<std::uint16_t>(rng.Float(0, 402)); };
+                obj.polygons.push_back(fixtures::Tri(pick(), pick(), pick()));
+            }
+            s.objects.push_back(obj);
+        }
+        scene::CQM4EditDoc doc;
+        Load(doc, s);
+        const auto vertices = doc.ObjectVertices().Records();
+        const int w = 101, h = 67;
+        qm4edit::ViewState st;
+        st.wireframe = true;
+        st.wireColor = 0x3060C0;
+        const struct {
+            int projection;
+            float zoom;
+            double panX, panY;
+        } cases[] = {{0, 8, 0, 0}, {1, 16, -7.5, 3}, {2, 2, 11, -9}, {0, 64, 0.25, 1}, {1, 0.25f, 0, 0}};
+        for (const auto& c : cases) {
+            st.projection = c.projection;
+            st.zoom = c.zoom;
+            st.panX = c.panX;
+            st.panY = c.panY;
+            QImage fast(w, h, QImage::Format_RGB32);
+            qm4edit::RenderScene(fast, st, vertices, true, nullptr, doc.ObjectInfo().Objects());
+
+            QImage slow(w, h, QImage::Format_RGB32);
+            slow.fill(Qt::white);
+            for (const auto& object : doc.ObjectInfo().Objects())
+                for (const auto& poly : object.polygons) {
+                    std::int64_t x[3], y[3];
+                    bool ok = true;
+                    for (int k = 0; k < 3; ++k)
+                        ok = ok && poly.vertex[k] < vertices.size() &&
+                             qm4edit::ProjectToPixel(st, w, h, vertices[poly.vertex[k]], x[k], y[k]);
+                    if (!ok)
+                        continue;
+                    for (int k = 0; k < 3; ++k)
+                        qm4edit::DrawViewLine(slow, x[k], y[k], x[(k + 1) % 3], y[(k + 1) % 3],
+                                              qm4edit::RgbFromColorref(st.wireColor));
+                }
+            for (const auto& v : vertices) {
+                std::int64_t x, y;
+                if (!qm4edit::ProjectToPixel(st, w, h, v, x, y))
+                    continue;
+                for (auto [dx, dy, colour] : {std::tuple{0, 0, st.mainColor}, {-1, -1, st.extraColor1},
+                                              {1, -1, st.extraColor1}, {-1, 1, st.extraColor1},
+                                              {1, 1, st.extraColor1}})
+                    if (x + dx >= 0 && y + dy >= 0 && x + dx < w && y + dy < h)
+                        slow.setPixel(int(x + dx), int(y + dy), qm4edit::RgbFromColorref(colour));
+            }
+            QCOMPARE(fast, slow);
+            QVERIFY(CountColor(fast, st.wireColor) > 50);
+        }
+        // White draws no wire at all.
+        st.wireColor = kWhite;
+        QImage none(w, h, QImage::Format_RGB32);
+        qm4edit::RenderScene(none, st, vertices, true, nullptr, doc.ObjectInfo().Objects());
+        st.wireframe = false;
+        QImage off(w, h, QImage::Format_RGB32);
+        qm4edit::RenderScene(off, st, vertices, true, nullptr, doc.ObjectInfo().Objects());
+        QCOMPARE(none, off);
+    }
+
+    void wheelZoomKeepsThePointUnderThePointer()
+    {
+        scene::CQM4EditDoc doc;
+        Load(doc, fixtures::Points({{0, 0, 0}}));
+        auto view = MakeView(doc);
+        scenegen::Rng rng(3);
+        auto wheel = [&](QPoint at, int delta) {
+            QWheelEvent e(QPointF(at), QPointF(view->mapToGlobal(at)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(view.get(), &e);
+        };
+        for (int trial = 0; trial < 200; ++trial) {
+            const QPoint at(int(rng.Float(0, 399)), int(rng.Float(0, 299)));
+            // The world point under the pointer, as a vertex would be placed there.
+            const qm4edit::ViewOrigin o = qm4edit::MakeViewOrigin(view->State(), 400, 300);
+            const float h = float((at.x() - o.x) / o.s), v = float(-(at.y() - o.y) / o.s);
+            const scene::ObjectVertex p{h, 0, v};
+            wheel(at, trial % 3 == 0 ? -120 : 120);
+            std::int64_t x, y;
+            QVERIFY(qm4edit::ProjectToPixel(view->State(), 400, 300, p, x, y));
+            QVERIFY2(std::abs(x - at.x()) <= 1 && std::abs(y - at.y()) <= 1,
+                     qPrintable(QString("zoom %1: (%2, %3) -> (%4, %5)").arg(view->GetZoom()).arg(at.x()).arg(at.y()).arg(x).arg(y)));
+        }
+        // One step per notch, half notches add up, and a limit repaints nothing.
+        view->ResetView();
+        wheel({10, 10}, 240);
+        QCOMPARE(view->GetZoom(), 32.0f);
+        wheel({10, 10}, -60);
+        QCOMPARE(view->GetZoom(), 32.0f);
+        wheel({10, 10}, -60);
+        QCOMPARE(view->GetZoom(), 16.0f);
+        wheel({10, 10}, 120 * 8);
+        QCOMPARE(view->GetZoom(), 1024.0f);
+        const int before = view->RedrawCount();
+        const double panX = view->State().panX;
+        wheel({300, 10}, 120);
+        QCOMPARE(view->RedrawCount(), before);
+        QCOMPARE(view->State().panX, panX);
+    }
+
+    void fitFramesEveryFiniteVertexAtTheLargestZoom()
+    {
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        const struct {
+            std::vector<std::array<float, 3>> points;
+            float zoom; // expected; 0: the view is reset
+        } cases[] = {
+            {{{5, 1, -3}}, 1024},                                     // one vertex: the deepest zoom
+            {{{-1000, 0, -10}, {1000, 0, 10}}, 1},                    // 2000 wide in 382 pixels
+            {{{-3e6f, 0, 0}, {3e6f, 0, 5}, {nan, 0, 0}}, 0.25f},      // too wide for any zoom
+            {{{0, 0, 0}, {100, 0, 50}, {nan, nan, nan}, {1e30f, 0, 0}, {2e7f, 0, 0}}, 16}, // damage left out
+            {{{nan, 0, nan}, {1e20f, 0, 0}}, 0},                      // nothing finite: reset
+        };
+        for (const auto& c : cases) {
+            scene::CQM4EditDoc doc;
+            Load(doc, fixtures::Points(c.points));
+            auto view = MakeView(doc);
+            view->ZoomIn();
+            view->FitScene();
+            if (c.zoom == 0) {
+                QCOMPARE(view->GetZoom(), 8.0f);
+                QCOMPARE(view->State().panX, 0.0);
+                continue;
+            }
+            QCOMPARE(view->GetZoom(), c.zoom);
+            std::int64_t minX = 1 << 30, maxX = -(1 << 30), minY = 1 << 30, maxY = -(1 << 30);
+            for (const auto& p : c.points) {
+                const scene::ObjectVertex v{p[0], p[1], p[2]};
+                std::int64_t x, y;
+                if (!std::isfinite(p[0]) || std::fabs(p[0]) > 1e7f || !std::isfinite(p[2]))
+                    continue;
+                QVERIFY(qm4edit::ProjectToPixel(view->State(), 400, 300, v, x, y));
+                minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
+            }
+            if (c.zoom > 0.25f) {
+                QVERIFY(minX >= 8 && maxX < 392 && minY >= 8 && maxY < 292);
+                QVERIFY(std::abs((minX + maxX) / 2 - 200) <= 1 && std::abs((minY + maxY) / 2 - 150) <= 1);
+            }
+        }
+        // An empty document resets the view too.
+        scene::CQM4EditDoc empty;
+        auto view = MakeView(empty);
+        view->ZoomIn();
+        view->FitScene();
+        QCOMPARE(view->GetZoom(), 8.0f);
+    }
+
+    void clickPicksTheNearestThenLowestVertexAndMiddleDragPansLive()
+    {
+        scene::CQM4EditDoc doc;
+        // At the default zoom vertices 1 and 2 share pixel (210, 150); 3 is a pixel nearer to
+        // (213, 150) than they are; 4 is off in a corner.
+        Load(doc, fixtures::Points({{-50, 0, 0}, {10.2f, 0, 0}, {10.7f, 0, 0}, {12, 0, 0}, {150, 0, 100}, {10.5f, 0, 0}}));
+        auto view = MakeView(doc);
+        view->show();
+        QVERIFY(QTest::qWaitForWindowExposed(view.get()));
+        QCOMPARE(view->PickVertex({210, 150}), 1);
+        QCOMPARE(view->PickVertex({213, 152}), 3);
+        QCOMPARE(view->PickVertex({208, 148}), 1);
+        QCOMPARE(view->PickVertex({204, 150}), -1); // beyond four pixels
+        QCOMPARE(view->PickVertex({350, 50}), 4);
+        view->SetProjection(2); // side view: every vertex but 4 (at (300, 150)) on the centre
+        QCOMPARE(view->PickVertex({200, 150}), 0);
+
+        QSignalSpy picked(view.get(), &qm4edit::CQM4EditView::VertexPicked);
+        QTest::mouseClick(view.get(), Qt::LeftButton, {}, {302, 151});
+        QCOMPARE(picked.size(), 1);
+        QCOMPARE(picked[0][0].toInt(), 4);
+        QCOMPARE(view->GetPanX(), 0); // a click never pans
+        QTest::mousePress(view.get(), Qt::LeftButton, {}, {100, 100});
+        QTest::mouseRelease(view.get(), Qt::LeftButton, {}, {102, 102});
+        QCOMPARE(picked.size(), 1); // empty space: nothing
+        QCOMPARE(view->GetPanX(), 0);
+
+        // The middle button drags the picture along with the pointer, at any zoom.
+        view->SetProjection(0);
+        view->ZoomIn();
+        QTest::mousePress(view.get(), Qt::MiddleButton, {}, {100, 100});
+        QMouseEvent move(QEvent::MouseMove, QPointF(137, 91), QPointF(view->mapToGlobal(QPoint(137, 91))),
+                         Qt::NoButton, Qt::MiddleButton, Qt::NoModifier);
+        QApplication::sendEvent(view.get(), &move);
+        QCOMPARE(ColorrefAt(Grab(*view), 200 - 100 + 37, 150 - 9), kBlack); // vertex 0 at x -50 -> -100 px
+        QTest::mouseRelease(view.get(), Qt::MiddleButton, {}, {137, 91});
+        QCOMPARE(view->PointerText(), QString("X -50, Z 25"));
+        QCOMPARE(view->ZoomText(), QString("2 px/unit"));
     }
 
     void zoomStopsAtItsLimitsWithoutRepainting()

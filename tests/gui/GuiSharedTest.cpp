@@ -1,3 +1,6 @@
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -24,6 +27,53 @@ private slots:
         // A label that does not show its pattern still gets one Qt can read.
         QCOMPARE(gui::ToQtFilter("Targa|*.tga||"), QString("Targa (*.tga)"));
         QCOMPARE(gui::ToQtFilter("Images (*.tga;*.tex)|*.tga;*.tex||"), QString("Images (*.tga *.tex)"));
+    }
+
+    void saveNamesGetTheDefaultExtensionOnlyWhenTheyHaveNone()
+    {
+        const struct {
+            const char* typed;
+            const char* saved;
+        } cases[] = {{"/d/x", "/d/x.qm4"},          {"/d/x.txt", "/d/x.txt"},   {"/d/x.", "/d/x"},
+                     {"/d/x..", "/d/x"},             {"/d.v2/x", "/d.v2/x.qm4"}, {"C:\\d.v2\\x", "C:\\d.v2\\x.qm4"},
+                     {"/d/archive.tar.gz", "/d/archive.tar.gz"}, {"/d/...", "/d/..."}};
+        for (const auto& c : cases)
+            QCOMPARE(gui::ApplyDefaultExtension(c.typed, "qm4"), QString(c.saved));
+        QCOMPARE(gui::ApplyDefaultExtension("/d/x", ""), QString("/d/x"));
+
+        // Whatever name the extension rule gives, replacing an existing file is asked first.
+        QTemporaryDir dir;
+        QFile existing(dir.filePath("x..tex"));
+        QVERIFY(existing.open(QIODevice::WriteOnly));
+        existing.close();
+        QFile plain(dir.filePath("y.tex"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        gui::FileDialogOptions o;
+        o.defaultExt = "tex";
+        o.overwritePrompt = true;
+        QStringList asked;
+        auto no = [&](const QString& p) { asked << p; return false; };
+        QCOMPARE(gui::ConfirmSaveName(dir.filePath("x."), o, no), std::optional<QString>(dir.filePath("x")));
+        QVERIFY(asked.isEmpty());
+        QCOMPARE(gui::ConfirmSaveName(dir.filePath("y"), o, no), std::nullopt);
+        QCOMPARE(asked, QStringList({dir.filePath("y.tex")}));
+        QCOMPARE(gui::ConfirmSaveName(dir.filePath("y"), o, [](const QString&) { return true; }),
+                 std::optional<QString>(dir.filePath("y.tex")));
+    }
+
+    void allFilesShowsNamesWithoutAnExtensionUnderTheSameLabels()
+    {
+        const QStringList filters = gui::ToQtNameFilters("Morvel QM4 Files (*.qm4)|*.qm4|All Files (*.*)|*.*||");
+        QCOMPARE(filters, QStringList({"Morvel QM4 Files (*.qm4) (*.qm4)", "All Files (*.*) (*)"}));
+        QFileDialog dlg;
+        dlg.setOption(QFileDialog::DontUseNativeDialog);
+        dlg.setOption(QFileDialog::HideNameFilterDetails);
+        dlg.setNameFilters(filters);
+        auto* combo = dlg.findChild<QComboBox*>("fileTypeCombo");
+        QVERIFY(combo);
+        QCOMPARE(combo->itemText(0), QString("Morvel QM4 Files (*.qm4)"));
+        QCOMPARE(combo->itemText(1), QString("All Files (*.*)"));
     }
 
     void recentFilesKeepFourNewestFirstAndSurviveReload()
