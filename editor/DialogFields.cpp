@@ -7,7 +7,7 @@
 
 #include "DialogStrings.h"
 #include "gui/GuiPrompt.h"
-#include "scene/csv/CsvNumbers.h"
+#include "common/NumberText.h"
 
 namespace qm4edit {
 
@@ -18,7 +18,7 @@ int ExecModal(QDialog& dialog)
 
 QString FloatText(float value)
 {
-    return QString::fromStdString(scene::csv::General6(value));
+    return QString::fromStdString(common::General6(value));
 }
 
 QLineEdit* MakeField(QWidget* parent, const char* objectName, bool readOnly)
@@ -35,7 +35,7 @@ bool ReadFloatField(QLineEdit& field, const char* label, float& value, gui::IGui
     // is left in place so that the field is refused rather than misread.
     const QByteArray text = field.text().toUtf8();
     float parsed = 0.0f;
-    if (scene::csv::ParseFloatField(std::string_view(text.constData(), static_cast<std::size_t>(text.size())), parsed)) {
+    if (common::ParseFloatField(std::string_view(text.constData(), static_cast<std::size_t>(text.size())), parsed)) {
         value = parsed;
         return true;
     }

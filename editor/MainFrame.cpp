@@ -22,6 +22,7 @@
 #include "Icons.h"
 #include "DialogCommands.h"
 #include "LockKeys.h"
+#include "QM4EditAssoc.h"
 #include "QM4EditTreeView.h"
 #include "QM4EditView.h"
 #include "gui/FileAssocDlg.h"
@@ -544,7 +545,7 @@ void CMainFrame::OnCommand(int id)
     case ID_OPTIONS_SECONDARYCOLOR1:
     case ID_OPTIONS_SECONDARYCOLOR2:
     case ID_OPTIONS_HIGHLIGHTCOLOR: OnColor(id); break;
-    case ID_OPTIONS_ASSOCIATIONS: gui::RunFileAssocDialog(this, gui::AssocProgram::QM4Edit, m_prompt); break;
+    case ID_OPTIONS_ASSOCIATIONS: gui::RunFileAssocDialog(this, QM4EditAssocValues(), m_prompt); break;
     case ID_APP_ABOUT: OnAppAbout(); break;
     case ID_VIEW_FITSCENE: m_pSceneView->FitScene(); break;
     case ID_VIEW_FITSELECTION: m_pSceneView->FitSelection(); break;

@@ -16,7 +16,7 @@
 
 #include "GuiPrompt.h"
 #include "WaitCursor.h"
-#include "common/registrar/FileAssociation.h"
+#include "registrar/FileAssociation.h"
 
 namespace gui {
 
@@ -48,15 +48,9 @@ std::vector<registrar::IconImage> ProgramIcons()
 
 } // namespace
 
-const registrar::AssocValues& AssocValuesFor(AssocProgram program)
+CFileAssocDlg::CFileAssocDlg(const registrar::AssocValues& values, IGuiPrompt& prompt, QWidget* parent)
+    : QDialog(parent), m_values(values), m_prompt(prompt)
 {
-    return program == AssocProgram::Pixloom ? registrar::PixloomAssocValues() : registrar::QM4EditAssocValues();
-}
-
-CFileAssocDlg::CFileAssocDlg(AssocProgram program, IGuiPrompt& prompt, QWidget* parent)
-    : QDialog(parent), m_program(program), m_prompt(prompt)
-{
-    const registrar::AssocValues& values = AssocValuesFor(program);
     setWindowTitle(QString::fromStdString(values.dialogTitle));
 
     m_pSetReset = new QRadioButton(QString::fromStdString(values.setCaption), this);
@@ -87,7 +81,6 @@ void CFileAssocDlg::accept()
 
 void CFileAssocDlg::Perform()
 {
-    const registrar::AssocValues& values = AssocValuesFor(m_program);
     const auto action = m_nAction == 1 ? registrar::AssocAction::Remove : registrar::AssocAction::SetReset;
     registrar::AssocOutcome outcome;
     try {
@@ -96,7 +89,7 @@ void CFileAssocDlg::Perform()
             QDir::toNativeSeparators(QCoreApplication::applicationFilePath()).toUtf8().toStdString();
         const std::vector<registrar::IconImage> icons =
             action == registrar::AssocAction::SetReset ? ProgramIcons() : std::vector<registrar::IconImage>{};
-        outcome = registrar::ApplyFileAssociation(action, values, path, icons);
+        outcome = registrar::ApplyFileAssociation(action, m_values, path, icons);
     } catch (const std::exception& e) {
         outcome.Fail(e.what());
     }
@@ -104,9 +97,9 @@ void CFileAssocDlg::Perform()
         m_prompt.ShowMessage(registrar::AssocFailureMessage(outcome), common::MessageIcon::Stop);
 }
 
-void RunFileAssocDialog(QWidget* parent, AssocProgram program, IGuiPrompt& prompt)
+void RunFileAssocDialog(QWidget* parent, const registrar::AssocValues& values, IGuiPrompt& prompt)
 {
-    CFileAssocDlg dlg(program, prompt, parent);
+    CFileAssocDlg dlg(values, prompt, parent);
     dlg.exec();
 }
 

@@ -3,7 +3,7 @@
 
 #include <QDialog>
 
-#include "common/registrar/AssocValues.h"
+#include "registrar/AssocValues.h"
 
 class QButtonGroup;
 class QDialogButtonBox;
@@ -14,17 +14,13 @@ namespace gui {
 
 class IGuiPrompt;
 
-enum class AssocProgram { QM4Edit, Pixloom };
-
-const registrar::AssocValues& AssocValuesFor(AssocProgram program);
-
-// Two choices, Set/Reset (the initial one) and Remove. OK performs the chosen action and
+// Two choices, Set/Reset (the initial one) and Remove, captioned from the program's values. OK performs the chosen action and
 // closes; Cancel closes without touching anything. A failure is told through the prompt.
 class CFileAssocDlg : public QDialog {
     Q_OBJECT
 
 public:
-    CFileAssocDlg(AssocProgram program, IGuiPrompt& prompt, QWidget* parent = nullptr);
+    CFileAssocDlg(const registrar::AssocValues& values, IGuiPrompt& prompt, QWidget* parent = nullptr);
 
     QRadioButton* SetResetButton() const { return m_pSetReset; }
     QRadioButton* RemoveButton() const { return m_pRemove; }
@@ -39,7 +35,7 @@ public slots:
 private:
     void Perform();
 
-    AssocProgram m_program;
+    registrar::AssocValues m_values;
     IGuiPrompt& m_prompt;
     QRadioButton* m_pSetReset;
     QRadioButton* m_pRemove;
@@ -48,6 +44,6 @@ private:
 };
 
 // Runs the dialog modally; OK performs the chosen action, Cancel touches nothing.
-void RunFileAssocDialog(QWidget* parent, AssocProgram program, IGuiPrompt& prompt);
+void RunFileAssocDialog(QWidget* parent, const registrar::AssocValues& values, IGuiPrompt& prompt);
 
 } // namespace gui

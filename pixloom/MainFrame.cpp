@@ -13,6 +13,7 @@
 #include "gui/Settings.h"
 #include "gui/WaitCursor.h"
 #include "pixloom/PixloomApp.h"
+#include "pixloom/PixloomAssoc.h"
 #include "pixloom/PixloomStrings.h"
 #include "pixloom/PixloomView.h"
 #include "pixloom/Resource.h"
@@ -379,7 +380,7 @@ void CMainFrame::OnOptionsBackground()
 
 void CMainFrame::OnOptionsAssociate()
 {
-    gui::RunFileAssocDialog(this, gui::AssocProgram::Pixloom, m_prompt);
+    gui::RunFileAssocDialog(this, PixloomAssocValues(), m_prompt);
 }
 
 } // namespace pixloom

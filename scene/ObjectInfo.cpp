@@ -5,7 +5,6 @@
 
 #include "common/UserError.h"
 #include "scene/RecordLists.h"
-#include "scene/SceneBounds.h"
 #include "scene/SceneMessages.h"
 
 namespace scene {
@@ -154,30 +153,6 @@ std::size_t CountNodes(const CPolygonBoundsNode& node)
 } // namespace
 
 // ---- CPolygonBoundsNode ----
-
-void CPolygonBoundsNode::ComputeExactBox(const ObjectGeometry& geo, Box& b) const
-{
-    if (childCount != 0) {
-        for (const CPolygonBoundsNode& child : children) {
-            Box c = BOX_EMPTY;
-            child.ComputeExactBox(geo, c);
-            MergeBox(b, c);
-        }
-    } else {
-        MergeLeaf(*this, geo, b);
-    }
-}
-
-void CPolygonBoundsNode::Requantize(const ObjectGeometry& geo, const Box& p)
-{
-    Box e = BOX_EMPTY;
-    ComputeExactBox(geo, e);
-    const Box d = QuantizeNode(*this, e, p);
-    if (childCount != 0) {
-        for (CPolygonBoundsNode& child : children)
-            child.Requantize(geo, d);
-    }
-}
 
 void CPolygonBoundsNode::Clear()
 {
@@ -354,21 +329,6 @@ Box QuantizeNode(CPolygonBoundsNode& node, const Box& e, const Box& p)
 }
 
 // ---- CPolygonBoundsTree ----
-
-void CPolygonBoundsTree::ComputeExactBox(const ObjectGeometry& geo, Box& b) const
-{
-    for (const CPolygonBoundsNode& root : roots) {
-        Box c = BOX_EMPTY;
-        root.ComputeExactBox(geo, c);
-        MergeBox(b, c);
-    }
-}
-
-void CPolygonBoundsTree::Requantize(const ObjectGeometry& geo, const Box& p)
-{
-    for (CPolygonBoundsNode& root : roots)
-        root.Requantize(geo, p);
-}
 
 std::size_t CPolygonBoundsTree::NodeCount() const
 {

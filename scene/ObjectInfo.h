@@ -31,12 +31,6 @@ public:
 
     bool IsLeaf() const { return childCount == 0; }
 
-    // Widens b by the exact box of every polygon below this node.
-    void ComputeExactBox(const ObjectGeometry& geo, Box& b) const;
-    // Quantizes this node against its parent's box p, then its children against its own
-    // decoded box. This is the plain recursive form; CObjectInfoList::RecomputeObjectBounds
-    // gives the same values without recomputing exact boxes at every level.
-    void Requantize(const ObjectGeometry& geo, const Box& p);
     void Clear();
 };
 
@@ -44,8 +38,6 @@ class CPolygonBoundsTree {
 public:
     std::vector<CPolygonBoundsNode> roots;
 
-    void ComputeExactBox(const ObjectGeometry& geo, Box& b) const;
-    void Requantize(const ObjectGeometry& geo, const Box& p);
     void Clear() { roots.clear(); }
     std::size_t NodeCount() const;
 };

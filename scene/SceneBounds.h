@@ -14,10 +14,6 @@ namespace scene {
 
 class CObjectInfoList;
 
-// Trees deeper than this are refused when read, so that no walk over a hostile file can
-// exhaust the stack.
-inline constexpr int MAX_TREE_DEPTH = 1000;
-
 class CBoundsNode {
 public:
     Box box = {{0, 0, 0}, {0, 0, 0}};

@@ -15,6 +15,10 @@ namespace scene {
 static_assert(std::endian::native == std::endian::little,
               "scene records are copied byte for byte from little-endian files");
 
+// Both bounds trees (each object's and the scene's) deeper than this are refused when read,
+// so that no walk over a hostile file can exhaust the stack.
+inline constexpr int MAX_TREE_DEPTH = 1000;
+
 // Min x, y, z then max x, y, z.
 struct Box {
     float min[3];

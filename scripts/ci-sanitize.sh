@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the core libraries, the command-line tools and the core tests with AddressSanitizer
-# and UndefinedBehaviorSanitizer, and runs the tests. Any sanitizer report fails the run.
+# and UndefinedBehaviorSanitizer, and runs the tests. Any sanitizer report, and any compiler
+# warning, fails the run.
 #   scripts/ci-sanitize.sh              build in build-asan
 #   BUILD_ASAN=dir JOBS=n scripts/ci-sanitize.sh
 set -euo pipefail
@@ -12,7 +13,7 @@ jobs="${JOBS:-$(nproc 2>/dev/null || echo 2)}"
 scripts/install-deps.sh
 
 cmake -S . -B "$build" \
-  -DQM_SANITIZE=address,undefined \
+  -DQM_SANITIZE=address,undefined -DQM_WERROR=ON \
   -DQM_BUILD_GUI=OFF -DQM_BUILD_BENCH=OFF -DQM_BUILD_TESTS=ON >/dev/null
 cmake --build "$build" -j"$jobs"
 

@@ -18,12 +18,14 @@ public:
     bool AskYesNo(const std::string&, common::MessageIcon) override { return false; }
 };
 
+#ifndef _WIN32
 bool EqualNoCase(const std::string& a, std::string_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
            });
 }
+#endif
 
 std::optional<std::filesystem::path> FindIn(const std::filesystem::path& folder, std::string_view name)
 {

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "SceneGen.h"
+#include "common/NumberText.h"
 #include "scene/QM4EditDoc.h"
 #include "scene/csv/CsvExchange.h"
-#include "scene/csv/CsvNumbers.h"
 
 namespace {
 
@@ -106,10 +106,10 @@ BENCHMARK(BM_ImportAllPolygons)->Unit(benchmark::kMillisecond);
 // One coordinate: our formatting against the C library it must equal.
 void BM_FormatFixed6(benchmark::State& state)
 {
-    char buf[scene::csv::MAX_FIXED6_CHARS];
+    char buf[common::MAX_FIXED6_CHARS];
     float f = -1234.56789f;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(scene::csv::FormatFixed6(buf, f));
+        benchmark::DoNotOptimize(common::FormatFixed6(buf, f));
         f += 0.001f;
     }
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "PlainRequantize.h"
 #include "SceneGen.h"
 #include "scene/QM4EditDoc.h"
 #include "scene/VertexEdit.h"
@@ -88,8 +89,8 @@ void BM_RequantizePlainRecursion(benchmark::State& state)
             scene::CPolygonBoundsTree tree = doc.ObjectInfo().GetTree(i);
             const scene::ObjectGeometry geo{doc.GetObjectRecord(i).polygons, vertices};
             scene::Box b = scene::BOX_EMPTY;
-            tree.ComputeExactBox(geo, b);
-            tree.Requantize(geo, b);
+            scenetest::ComputeExactBox(tree, geo, b);
+            scenetest::Requantize(tree, geo, b);
             benchmark::DoNotOptimize(tree.roots.data());
         }
     }

@@ -1,8 +1,6 @@
 #include "Commands.h"
 
-#include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <iostream>
 
 #include "common/AtomicFile.h"
@@ -95,31 +93,6 @@ bool SaveScene(scene::CQM4EditDoc& doc, const std::string& path)
     StderrPrompt prompt;
     result.Report(prompt);
     return false;
-}
-
-bool ParseInt(const std::string& text, long long& out)
-{
-    const char* first = text.data();
-    const char* last = first + text.size();
-    if (first != last && *first == '+')
-        ++first;
-    auto [p, ec] = std::from_chars(first, last, out);
-    return first != last && ec == std::errc() && p == last;
-}
-
-bool ParseFloat(const std::string& text, float& out)
-{
-    const char* first = text.data();
-    const char* last = first + text.size();
-    if (first != last && *first == '+')
-        ++first;
-    // Read as a double and then narrowed, as the editor's number fields do.
-    double value = 0.0;
-    auto [p, ec] = std::from_chars(first, last, value, std::chars_format::general);
-    if (first == last || ec != std::errc() || p != last)
-        return false;
-    out = static_cast<float>(value);
-    return true;
 }
 
 } // namespace qm4tool

@@ -46,9 +46,7 @@ bool LoadScene(scene::CQM4EditDoc& doc, const std::string& path);
 // Saves doc to path atomically; on failure prints the message and returns false.
 bool SaveScene(scene::CQM4EditDoc& doc, const std::string& path);
 
-// Whole-word parsing in the C locale, whatever the user's locale. Leading '+' or '-' is
-// accepted; anything after the number is not.
-bool ParseInt(const std::string& text, long long& out);
-bool ParseFloat(const std::string& text, float& out);
+// Number arguments are read by the same rules as the editor's number fields
+// (common/NumberText.h): common::ParseIntField and common::ParseFloatField.
 
 } // namespace qm4tool

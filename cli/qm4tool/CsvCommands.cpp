@@ -1,9 +1,11 @@
 // export and import: the editor's CSV exchange from the command line.
 
+#include <cstdint>
 #include <iostream>
 #include <optional>
 
 #include "Commands.h"
+#include "common/NumberText.h"
 #include "scene/csv/CsvExchange.h"
 #include "scene/csv/CsvMessages.h"
 
@@ -14,8 +16,8 @@ namespace {
 struct CsvOptions {
     std::vector<std::string> positional;
     bool vertices = false;
-    std::optional<long long> object;
-    std::optional<long long> polygon;
+    std::optional<std::int64_t> object;
+    std::optional<std::int64_t> polygon;
 };
 
 // Options may stand anywhere among the file names. Returns an empty string on success,
@@ -29,8 +31,8 @@ std::string ParseCsvOptions(const std::vector<std::string>& args, bool allowPoly
         } else if (a == "--object" || (a == "--polygon" && allowPolygon)) {
             if (i + 1 >= args.size())
                 return a + " needs a number";
-            long long n = 0;
-            if (!ParseInt(args[i + 1], n))
+            std::int64_t n = 0;
+            if (!common::ParseIntField(args[i + 1], n))
                 return a + " is not followed by an integer: " + args[i + 1];
             (a == "--object" ? out.object : out.polygon) = n;
             ++i;

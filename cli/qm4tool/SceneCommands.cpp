@@ -1,9 +1,11 @@
 // info, resave, recompute and set-vertex.
 
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
 
 #include "Commands.h"
+#include "common/NumberText.h"
 
 namespace qm4tool {
 
@@ -59,12 +61,12 @@ int RunSetVertex(const std::vector<std::string>& args)
     const Command& self = *FindCommand("set-vertex");
     if (args.size() != 6)
         return UsageError(self);
-    long long index = 0;
+    std::int64_t index = 0;
     float xyz[3] = {0, 0, 0};
-    if (!ParseInt(args[1], index))
+    if (!common::ParseIntField(args[1], index))
         return UsageError(self, "INDEX is not an integer: " + args[1]);
     for (int k = 0; k < 3; ++k)
-        if (!ParseFloat(args[2 + k], xyz[k]))
+        if (!common::ParseFloatField(args[2 + k], xyz[k]))
             return UsageError(self, std::string(1, "XYZ"[k]) + " is not a number: " + args[2 + k]);
 
     scene::CQM4EditDoc doc;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/AtomicFile.h"
+#include "common/NumberText.h"
 #include "texture/PixloomDoc.h"
 
 namespace {
@@ -95,10 +96,15 @@ int main(int argc, char** argv)
         if (!Done(doc.OnOpenDocument(path(1))))
             return 1;
         const texture::TexHeader& h = doc.GetHeader();
-        std::cout << "filler: " << texture::FormatFiller(h) << '\n'
-                  << "xRes: " << h.xRes << '\n'
-                  << "yRes: " << h.yRes << '\n'
-                  << "bpp: " << h.bpp << '\n';
+        // Numbers through the locale-free formatter, whatever locale the stream carries.
+        std::string out = "filler: " + texture::FormatFiller(h) + "\nxRes: ";
+        common::AppendInt(out, h.xRes);
+        out += "\nyRes: ";
+        common::AppendInt(out, h.yRes);
+        out += "\nbpp: ";
+        common::AppendInt(out, h.bpp);
+        out += '\n';
+        std::cout << out;
         return 0;
     }
     if (cmd == "export" && args.size() == 3) {

@@ -1,6 +1,7 @@
 #pragma once
-// Our own generator of scene files: the demo scene, large scenes for benchmarks and seeded
-// random scenes for tests.
+// Our own generator of scene files: the demo scene, large scenes for benchmarks, seeded
+// random scenes for tests, and the one encoder every test, benchmark and fuzz target builds
+// its scene files with.
 //
 // It builds a plain description and encodes it itself, without the scene library, so that
 // tests which load and save its output compare two independent encoders.
@@ -18,6 +19,16 @@ struct GenPolygon {
     std::uint16_t type = 0;
     std::uint16_t texture = 0;
 };
+
+// A polygon over three vertices, texture vertices 0, type 0, texture 0.
+inline GenPolygon Triangle(std::uint16_t a, std::uint16_t b, std::uint16_t c)
+{
+    GenPolygon p;
+    p.vertex[0] = a;
+    p.vertex[1] = b;
+    p.vertex[2] = c;
+    return p;
+}
 
 struct GenNode { // a node of an object's bounds tree
     float step = 0.0f;

@@ -7,18 +7,18 @@
 #include <span>
 #include <vector>
 
+#include "common/NumberText.h"
 #include "scene/SceneMessages.h"
 #include "scene/VertexEdit.h"
 #include "scene/csv/CsvMessages.h"
-#include "scene/csv/CsvNumbers.h"
 
 namespace scene {
 
-using csv::AppendFixed6;
-using csv::AppendInt;
-using csv::NarrowToFloat;
-using csv::ParseCDouble;
-using csv::ParseCLong;
+using common::AppendFixed6;
+using common::AppendInt;
+using common::NarrowToFloat;
+using common::ParseCDouble;
+using common::ParseCLong;
 
 namespace {
 

@@ -30,14 +30,7 @@ using namespace qm4edit;
 
 namespace {
 
-scenegen::GenPolygon Tri(std::uint16_t a, std::uint16_t b, std::uint16_t c)
-{
-    scenegen::GenPolygon p;
-    p.vertex[0] = a;
-    p.vertex[1] = b;
-    p.vertex[2] = c;
-    return p;
-}
+constexpr auto Tri = scenegen::Triangle;
 
 // Object 0: one polygon over vertices 0, 1, 2; object 1: two polygons sharing 3 and 4.
 scenegen::GenScene SmallScene()

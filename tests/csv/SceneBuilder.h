@@ -1,12 +1,15 @@
 #pragma once
-// Builds scene files in memory for the CSV tests: vertices, objects with their polygons
-// (no stored bounds trees), texture vertices and texture names.
+// Scenes for the CSV tests, in the scene library's own record types: vertices, objects with
+// their polygons (no stored bounds trees), texture vertices and texture names. Encoded by
+// the generator's encoder like every other scene the tests build.
 
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
-#include "common/ByteWriter.h"
+#include "SceneGen.h"
 #include "scene/QM4EditDoc.h"
 
 struct TestPolygon {
@@ -24,58 +27,45 @@ struct SceneBuilder {
     std::vector<std::vector<TestPolygon>> objects;
     std::vector<std::string> textures;
 
-    std::vector<std::uint8_t> Bytes() const
+    scenegen::GenScene Scene() const
     {
-        common::ByteWriter w;
-        w.Bytes(scene::QM4_MAGIC, sizeof scene::QM4_MAGIC);
-        w.U32(scene::QM4_VERSION);
-        auto list = [&](const auto& records) {
-            w.I32(static_cast<std::int32_t>(records.size()));
-            w.Bytes(records.data(), records.size() * sizeof(records[0]));
-            w.U32(0x12345678);
-        };
-        list(vertices);
-        list(unlit);
-        list(prelit);
-        list(lit);
-        w.I32(0); // light sources
-        w.U32(0x12345678);
-        w.I32(static_cast<std::int32_t>(objects.size()));
+        scenegen::GenScene s;
+        for (const scene::ObjectVertex& v : vertices)
+            s.vertices.push_back({v.x, v.y, v.z});
+        Records(unlit, s.unlit);
+        Records(prelit, s.prelit);
+        Records(lit, s.lit);
         for (const auto& polygons : objects) {
-            w.U32(0); // objectWord
-            w.U32(static_cast<std::uint32_t>(polygons.size()));
+            scenegen::GenObject& o = s.objects.emplace_back();
+            o.hasBounds = 0;
             for (const TestPolygon& p : polygons) {
-                for (auto v : p.v)
-                    w.U16(v);
-                for (auto t : p.tv)
-                    w.U16(t);
-                w.U16(p.type);
-                w.U16(p.texture);
+                scenegen::GenPolygon& g = o.polygons.emplace_back();
+                std::memcpy(g.vertex, p.v, sizeof p.v);
+                std::memcpy(g.texVertex, p.tv, sizeof p.tv);
+                g.type = p.type;
+                g.texture = p.texture;
             }
-            w.U32(0); // hasBounds
-            w.U32(0x12345678);
         }
-        w.U32(0x12345678);
-        for (int i = 0; i < 6; ++i) // scene bounds: a root without children
-            w.F32(0.0f);
-        w.U16(0);
-        w.U16(0);
-        w.U32(0x12345678);
-        w.I32(static_cast<std::int32_t>(textures.size()));
-        for (const std::string& t : textures) {
-            w.U32(static_cast<std::uint32_t>(t.size()));
-            w.Text(t);
-        }
-        w.U32(0x12345678);
-        w.I32(0); // extra names
-        w.U32(0x12345678);
-        return w.Take();
+        s.textureNames = textures;
+        return s;
     }
+
+    std::vector<std::uint8_t> Bytes() const { return scenegen::Encode(Scene()); }
 
     // Loads the scene into doc; the test fails at once if the file is not accepted.
     bool LoadInto(scene::CQM4EditDoc& doc) const
     {
         const auto bytes = Bytes();
         return doc.Serialize(bytes).Ok();
+    }
+
+private:
+    // A packed record is copied byte for byte into the generator's raw record.
+    template <class Record, std::size_t N>
+    static void Records(const std::vector<Record>& from, std::vector<std::array<std::uint8_t, N>>& to)
+    {
+        static_assert(sizeof(Record) == N);
+        for (const Record& r : from)
+            std::memcpy(to.emplace_back().data(), &r, N);
     }
 };

@@ -15,14 +15,7 @@
 
 namespace fixtures {
 
-inline scenegen::GenPolygon Tri(std::uint16_t a, std::uint16_t b, std::uint16_t c)
-{
-    scenegen::GenPolygon p;
-    p.vertex[0] = a;
-    p.vertex[1] = b;
-    p.vertex[2] = c;
-    return p;
-}
+inline constexpr auto Tri = scenegen::Triangle;
 
 // Two objects of three and one polygons over six vertices (18 tree items).
 inline scenegen::GenScene TwoObjects()

@@ -16,6 +16,7 @@
 #include "FaultFs.h"
 #include "SmallScene.h"
 #include "common/ByteWriter.h"
+#include "scene/QM4EditDoc.h"
 #include "scene/SceneBounds.h"
 
 namespace fs = std::filesystem;

@@ -9,7 +9,8 @@
 #include <random>
 #include <sstream>
 
-#include "common/registrar/DesktopIntegration.h"
+#include "editor/QM4EditAssoc.h"
+#include "registrar/DesktopIntegration.h"
 
 namespace fs = std::filesystem;
 using registrar::DesktopPaths;
@@ -69,12 +70,12 @@ protected:
                                     const std::vector<registrar::IconImage>& icons = {{32, {1, 2, 3}},
                                                                                       {48, {4, 5}}})
     {
-        return registrar::InstallDesktopAssociation(registrar::QM4EditAssocValues(), m_paths, program, icons,
+        return registrar::InstallDesktopAssociation(qm4edit::QM4EditAssocValues(), m_paths, program, icons,
                                                     Recorder());
     }
     registrar::AssocOutcome Remove()
     {
-        return registrar::RemoveDesktopAssociation(registrar::QM4EditAssocValues(), m_paths, Recorder());
+        return registrar::RemoveDesktopAssociation(qm4edit::QM4EditAssocValues(), m_paths, Recorder());
     }
 
     fs::path m_root;
@@ -286,7 +287,7 @@ TEST_F(WithDesktopTools, XdgToolsSeeTheAssociationUntilItIsRemoved)
     const std::string queryDefault = "xdg-mime query default application/x-morvel-qm4";
     ASSERT_NE(Run(queryType), "application/x-morvel-qm4");
 
-    const auto& values = registrar::QM4EditAssocValues();
+    const auto& values = qm4edit::QM4EditAssocValues();
     ASSERT_TRUE(registrar::InstallDesktopAssociation(values, m_paths, m_program.string(), {}).Ok());
     EXPECT_EQ(Run(queryType), "application/x-morvel-qm4");
     EXPECT_EQ(Run(queryDefault), "fennwick-qm4edit.desktop");

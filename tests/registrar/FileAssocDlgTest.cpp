@@ -10,11 +10,24 @@
 #include <QtTest>
 
 #include "ScriptedGuiPrompt.h"
-#include "common/registrar/DesktopIntegration.h"
+#include "editor/QM4EditAssoc.h"
 #include "gui/FileAssocDlg.h"
+#include "pixloom/PixloomAssoc.h"
+#include "registrar/DesktopIntegration.h"
 
-using gui::AssocProgram;
 using gui::CFileAssocDlg;
+
+namespace {
+
+// The dialog is told its program's values; the tests name the program.
+enum class AssocProgram { QM4Edit, Pixloom };
+
+const registrar::AssocValues& Values(AssocProgram program)
+{
+    return program == AssocProgram::Pixloom ? pixloom::PixloomAssocValues() : qm4edit::QM4EditAssocValues();
+}
+
+} // namespace
 
 class FileAssocDlgTest : public QObject {
     Q_OBJECT
@@ -40,7 +53,7 @@ private:
 
     static QString DesktopEntry(AssocProgram program)
     {
-        return QString::fromStdString(gui::AssocValuesFor(program).desktopId);
+        return QString::fromStdString(Values(program).desktopId);
     }
 
     static void Press(CFileAssocDlg& dlg, QDialogButtonBox::StandardButton which)
@@ -86,7 +99,7 @@ private slots:
     {
         QFETCH(AssocProgram, program);
         ScriptedGuiPrompt prompt;
-        CFileAssocDlg dlg(program, prompt);
+        CFileAssocDlg dlg(Values(program), prompt);
         QFETCH(QString, title);
         QFETCH(QString, setCaption);
         QFETCH(QString, removeCaption);
@@ -104,7 +117,7 @@ private slots:
             for (bool installed : {false, true}) {
                 if (installed) {
                     ScriptedGuiPrompt setup;
-                    CFileAssocDlg dlg(program, setup);
+                    CFileAssocDlg dlg(Values(program), setup);
                     dlg.show();
                     Press(dlg, QDialogButtonBox::Ok);
                     QVERIFY(QFile::exists(Data() + "/applications/" + DesktopEntry(program)));
@@ -112,7 +125,7 @@ private slots:
                 for (bool remove : {false, true}) {
                     const auto before = Snapshot();
                     ScriptedGuiPrompt prompt;
-                    CFileAssocDlg dlg(program, prompt);
+                    CFileAssocDlg dlg(Values(program), prompt);
                     dlg.show();
                     (remove ? dlg.RemoveButton() : dlg.SetResetButton())->click();
                     Press(dlg, QDialogButtonBox::Cancel);
@@ -130,7 +143,7 @@ private slots:
         ScriptedGuiPrompt prompt;
         const QString entry = Data() + "/applications/" + DesktopEntry(AssocProgram::QM4Edit);
         {
-            CFileAssocDlg dlg(AssocProgram::QM4Edit, prompt);
+            CFileAssocDlg dlg(Values(AssocProgram::QM4Edit), prompt);
             dlg.show();
             Press(dlg, QDialogButtonBox::Ok);
             QCOMPARE(dlg.result(), int(QDialog::Accepted));
@@ -147,7 +160,7 @@ private slots:
         QVERIFY(prompt.All().empty());
 
         {
-            CFileAssocDlg dlg(AssocProgram::QM4Edit, prompt);
+            CFileAssocDlg dlg(Values(AssocProgram::QM4Edit), prompt);
             dlg.show();
             dlg.RemoveButton()->click();
             Press(dlg, QDialogButtonBox::Ok);
@@ -165,7 +178,7 @@ private slots:
         inTheWay.close();
 
         ScriptedGuiPrompt prompt;
-        CFileAssocDlg dlg(AssocProgram::Pixloom, prompt);
+        CFileAssocDlg dlg(Values(AssocProgram::Pixloom), prompt);
         dlg.show();
         Press(dlg, QDialogButtonBox::Ok);
 
@@ -188,7 +201,7 @@ private slots:
             dlg->RemoveButton()->click();
             dlg->reject();
         });
-        gui::RunFileAssocDialog(nullptr, AssocProgram::QM4Edit, prompt);
+        gui::RunFileAssocDialog(nullptr, Values(AssocProgram::QM4Edit), prompt);
         QCOMPARE(seenTitle, QString("QM4 File Associations"));
         QVERIFY(Snapshot().isEmpty());
     }

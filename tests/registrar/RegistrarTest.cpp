@@ -3,8 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "common/registrar/MemoryRegistry.h"
-#include "common/registrar/Registrar.h"
+#include "MemoryRegistry.h"
+#include "editor/QM4EditAssoc.h"
+#include "pixloom/PixloomAssoc.h"
+#include "registrar/Registrar.h"
 
 using registrar::MemoryRegistry;
 using registrar::RegValueType;
@@ -49,9 +51,9 @@ protected:
     Expected Row() const
     {
         if (GetParam() == 0)
-            return {registrar::QM4EditAssocValues(), ".qm4", "QM4EditFile", "Morvel 3D Object File", "qm4edit.exe",
+            return {qm4edit::QM4EditAssocValues(), ".qm4", "QM4EditFile", "Morvel 3D Object File", "qm4edit.exe",
                     12, 22};
-        return {registrar::PixloomAssocValues(), ".tex", "PixloomFile", "Morvel Texture File", "pixloom.exe", 12, 20};
+        return {pixloom::PixloomAssocValues(), ".tex", "PixloomFile", "Morvel Texture File", "pixloom.exe", 12, 20};
     }
 };
 
@@ -129,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(BothPrograms, SetResetTable, ::testing::Values(0, 1),
 TEST(SetReset, AfterAMoveRewritesThePathsButNotTheApplicationKey)
 {
     MemoryRegistry reg;
-    const auto& values = registrar::QM4EditAssocValues();
+    const auto& values = qm4edit::QM4EditAssocValues();
     registrar::SetAssociations(reg, values, "C:\\Old\\QM4Edit.exe");
     registrar::SetAssociations(reg, values, "D:\\New Place\\Renamed.exe");
 
@@ -150,7 +152,7 @@ TEST(SetReset, KeepsOtherValuesAndKeysAndOverwritesTheListedOnes)
     reg.PutValue("QM4EditFile\\shell\\print\\command", "", RegValueType::String, Sz("print.exe %1"));
     reg.PutValue("Applications\\qm4edit.exe", "FriendlyAppName", RegValueType::String, Sz("QM4"));
 
-    EXPECT_TRUE(registrar::SetAssociations(reg, registrar::QM4EditAssocValues(), "C:\\Q.exe").Ok());
+    EXPECT_TRUE(registrar::SetAssociations(reg, qm4edit::QM4EditAssocValues(), "C:\\Q.exe").Ok());
 
     EXPECT_EQ(reg.GetValue(".qm4", ""), String("QM4EditFile"));
     EXPECT_EQ(reg.GetValue(".qm4", "Content Type"), String("application/x-qm4"));
@@ -166,7 +168,7 @@ TEST(SetReset, KeepsOtherValuesAndKeysAndOverwritesTheListedOnes)
 TEST(Remove, DeletesKeysOthersAddedAtAnyDepth)
 {
     MemoryRegistry reg;
-    const auto& values = registrar::PixloomAssocValues();
+    const auto& values = pixloom::PixloomAssocValues();
     registrar::SetAssociations(reg, values, "C:\\P.exe");
     // Several siblings at each level: deleting while enumerating by index would skip some.
     for (const char* verb : {"edit", "print", "printto", "preview"}) {
@@ -190,7 +192,7 @@ TEST(Remove, DeletesKeysOthersAddedAtAnyDepth)
 TEST(Remove, DeletesTheExtensionKeyWhateverItNamesNow)
 {
     MemoryRegistry reg;
-    const auto& values = registrar::QM4EditAssocValues();
+    const auto& values = qm4edit::QM4EditAssocValues();
     registrar::SetAssociations(reg, values, "C:\\Q.exe");
     reg.PutValue(".qm4", "", RegValueType::String, Sz("Other.Scene"));
     reg.PutValue("Other.Scene\\shell\\open\\command", "", RegValueType::String, Sz("other.exe %1"));
@@ -210,7 +212,7 @@ TEST(Remove, WithNothingRegisteredChangesNothingAndIsNoFailure)
             reg.PutKey("Applications\\notepad.exe");
         const std::string before = reg.Dump();
 
-        const registrar::AssocOutcome outcome = registrar::RemoveAssociations(reg, registrar::QM4EditAssocValues());
+        const registrar::AssocOutcome outcome = registrar::RemoveAssociations(reg, qm4edit::QM4EditAssocValues());
 
         EXPECT_TRUE(outcome.Ok());
         EXPECT_EQ(reg.Dump(), before);
@@ -241,7 +243,7 @@ TEST(Failures, AKeyThatCannotBeCreatedSkipsItsStepsAndIsNeverClosed)
         reg.DenyAccess(c.denied);
 
         const registrar::AssocOutcome outcome =
-            registrar::SetAssociations(reg, registrar::QM4EditAssocValues(), "C:\\Q.exe");
+            registrar::SetAssociations(reg, qm4edit::QM4EditAssocValues(), "C:\\Q.exe");
 
         EXPECT_FALSE(outcome.Ok());
         const std::string message = registrar::AssocFailureMessage(outcome);
@@ -259,7 +261,7 @@ TEST(Failures, AKeyThatCannotBeCreatedSkipsItsStepsAndIsNeverClosed)
 TEST(Failures, RemoveReportsWhatItCouldNotDeleteAndStillDoesTheRest)
 {
     MemoryRegistry reg;
-    const auto& values = registrar::QM4EditAssocValues();
+    const auto& values = qm4edit::QM4EditAssocValues();
     registrar::SetAssociations(reg, values, "C:\\Q.exe");
     reg.DenyDelete("QM4EditFile\\shell\\open\\command");
 
@@ -277,7 +279,7 @@ TEST(Failures, RemoveReportsWhatItCouldNotDeleteAndStillDoesTheRest)
 TEST(Failures, RemoveCountsAKeyItMayNotOpenAsAFailure)
 {
     MemoryRegistry reg;
-    const auto& values = registrar::QM4EditAssocValues();
+    const auto& values = qm4edit::QM4EditAssocValues();
     registrar::SetAssociations(reg, values, "C:\\Q.exe");
     reg.DenyAccess("Applications");
 

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 
+#include "PlainRequantize.h"
 #include "SceneTestSupport.h"
 
 using scene::Box;
@@ -67,7 +68,7 @@ TEST(Requantize, WorkedExampleComesOutExactly)
 
     CPolygonBoundsNode node = Leaf(0);
     Box e = BOX_EMPTY;
-    node.ComputeExactBox(geo, e);
+    scenetest::ComputeExactBox(node, geo, e);
     const Box decoded = scene::QuantizeNode(node, e, parent);
     EXPECT_EQ(node.step, 2.0f);
     EXPECT_EQ(node.qMin[0], 50);
@@ -80,7 +81,7 @@ TEST(Requantize, WorkedExampleComesOutExactly)
 
     // The recursive form hands that decoded box to the children.
     CPolygonBoundsNode tree = Inner({Leaf(0)});
-    tree.Requantize(geo, parent);
+    scenetest::Requantize(tree, geo, parent);
     EXPECT_EQ(tree.qMax[0], 151);
     const CPolygonBoundsNode& child = tree.children[0];
     EXPECT_EQ(child.step, static_cast<float>(202.0 * 0.00392156862745098)); // widest decoded extent, x
@@ -162,8 +163,8 @@ TEST(RecomputeObjectBounds, MatchesThePlainRecursiveFormOnRandomScenes)
             scene::CPolygonBoundsTree t = doc.ObjectInfo().GetTree(i);
             const ObjectGeometry geo{doc.GetObjectRecord(i).polygons, vertices};
             Box b = BOX_EMPTY;
-            t.ComputeExactBox(geo, b);
-            t.Requantize(geo, b);
+            scenetest::ComputeExactBox(t, geo, b);
+            scenetest::Requantize(t, geo, b);
             expected.push_back(std::move(t));
             expectedBounds.push_back(b);
         }
@@ -231,7 +232,7 @@ TEST(RecomputeObjectBounds, OnlyPolygonsNamedByLeavesCountAndBadIndicesAreSkippe
     ExpectBox(doc.GetObjectRecord(0).bounds, MakeBox(-5, 0, 0, 2, 3, 4));
     const auto& bad = doc.ObjectInfo().GetTree(0).roots[2];
     Box e = BOX_EMPTY;
-    bad.ComputeExactBox({doc.GetObjectRecord(0).polygons, doc.ObjectVertices().Records()}, e);
+    scenetest::ComputeExactBox(bad, {doc.GetObjectRecord(0).polygons, doc.ObjectVertices().Records()}, e);
     EXPECT_TRUE(scene::SameBits(e, BOX_EMPTY));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
-// Number text of the CSV files, identical on every machine and in every locale.
+// Number text, identical on every machine and in every locale: the CSV files, the editor's
+// number fields and the command-line tools' arguments all read and write numbers here, so
+// that text one of them accepts the others accept too.
 //
 // Output matches the C library's "%d" and "%f" (six decimals) in the C locale byte for
 // byte; input follows the C library's atol/atof rules in the C locale: leading blanks are
@@ -11,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-namespace scene::csv {
+namespace common {
 
 // Longest text AppendFixed6 can produce for a float ("-340282346638528859811704183484516925440.000000").
 inline constexpr std::size_t MAX_FIXED6_CHARS = 48;
@@ -44,9 +46,15 @@ std::int64_t ParseCLong(std::string_view text, bool* digits = nullptr);
 // given, receives how many characters belong to the number (blanks and sign included).
 double ParseCDouble(std::string_view text, bool* number = nullptr, std::size_t* used = nullptr);
 
-// A number field of a dialog: blanks, a number by atof rules, blanks, nothing else.
-// False when the text holds no number or anything follows it.
+// A number field of a dialog or a number argument of a command line: blanks, a number by
+// atof rules, blanks, nothing else. False when the text holds no number or anything follows
+// it; value is then left as it was. The double read is narrowed by NarrowToFloat.
 bool ParseFloatField(std::string_view text, float& value);
+
+// The same for a whole number: blanks, a number by atol rules, blanks, nothing else. False,
+// with value untouched, also when the number lies beyond the 64-bit range (atol would
+// saturate, and an index that silently became another would be worse than a refusal).
+bool ParseIntField(std::string_view text, std::int64_t& value);
 
 // Writes f widened to double as "%g" with precision 6 prints it (at most six significant
 // digits, exponent form for very large or small values); out needs MAX_GENERAL6_CHARS.
@@ -69,4 +77,4 @@ constexpr bool IsCSpace(char c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-} // namespace scene::csv
+} // namespace common

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "Registry.h"
+#include "registrar/Registry.h"
 
 namespace registrar {
 

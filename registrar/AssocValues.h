@@ -1,6 +1,6 @@
 #pragma once
 // The values that make one program the handler of its file type. Both programs run the same
-// registrar; only these differ.
+// registrar; only these differ, and each program keeps its own beside its other texts.
 
 #include <string>
 
@@ -21,9 +21,6 @@ struct AssocValues {
     std::string desktopId;      // file name of the desktop entry
     std::string iconName;       // icon theme name of the program's icon
 };
-
-const AssocValues& QM4EditAssocValues();
-const AssocValues& PixloomAssocValues();
 
 enum class AssocAction { SetReset = 0, Remove = 1 };
 

@@ -1,4 +1,4 @@
-#include "CsvNumbers.h"
+#include "common/NumberText.h"
 
 #include <charconv>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <limits>
 #include <system_error>
 
-namespace scene::csv {
+namespace common {
 
 namespace {
 
@@ -223,6 +223,35 @@ bool ParseFloatField(std::string_view text, float& value)
     return true;
 }
 
+bool ParseIntField(std::string_view text, std::int64_t& value)
+{
+    bool negative;
+    std::size_t i = SkipBlanksAndSign(text, negative);
+    const std::size_t first = i;
+    while (i < text.size() && IsDigit(text[i]))
+        ++i;
+    if (i == first)
+        return false;
+    const std::size_t last = i;
+    for (; i < text.size(); ++i)
+        if (!IsCSpace(text[i]))
+            return false;
+    bool digits = false;
+    const std::int64_t parsed = ParseCLong(text.substr(0, last), &digits);
+    // ParseCLong saturates; a saturated value is only genuine when the text says exactly that.
+    constexpr std::int64_t highest = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t lowest = std::numeric_limits<std::int64_t>::min();
+    if (parsed == highest || parsed == lowest) {
+        std::string_view d = text.substr(first, last - first);
+        while (d.size() > 1 && d.front() == '0')
+            d.remove_prefix(1);
+        if (d != (negative ? "9223372036854775808" : "9223372036854775807"))
+            return false;
+    }
+    value = parsed;
+    return true;
+}
+
 char* FormatGeneral6(char* out, float f)
 {
     return std::to_chars(out, out + MAX_GENERAL6_CHARS, static_cast<double>(f), std::chars_format::general, 6).ptr;
@@ -238,4 +267,4 @@ float NarrowToFloat(double d)
     return static_cast<float>(d);
 }
 
-} // namespace scene::csv
+} // namespace common

@@ -1,4 +1,5 @@
-// The number text of CSV files must match the C library exactly, in any locale.
+// Number text must match the C library exactly, in any locale, and every reader (CSV files,
+// dialog fields, command-line arguments) must accept the same text.
 
 #include <gtest/gtest.h>
 
@@ -12,9 +13,9 @@
 #include <random>
 #include <string>
 
-#include "scene/csv/CsvNumbers.h"
+#include "common/NumberText.h"
 
-using namespace scene::csv;
+using namespace common;
 
 namespace {
 
@@ -47,7 +48,7 @@ bool SameDouble(double a, double b)
 
 } // namespace
 
-TEST(CsvFixed6, AwkwardFloatsMatchPrintf)
+TEST(NumberTextFixed6, AwkwardFloatsMatchPrintf)
 {
     const float cases[] = {0.0f, -0.0f, 1e-7f, -1e-7f, 4e-7f, 5e-7f, 6e-7f, 1e9f, -1e9f, 1.5f, -1000.0f,
                            0.0000004f, 0.0078125f /* a tie at the sixth decimal */, -0.0078125f,
@@ -58,7 +59,7 @@ TEST(CsvFixed6, AwkwardFloatsMatchPrintf)
         EXPECT_EQ(Fixed6(f), Printf6(f)) << "bits " << std::hexfloat << f;
 }
 
-TEST(CsvFixed6, RandomBitPatternsMatchPrintf)
+TEST(NumberTextFixed6, RandomBitPatternsMatchPrintf)
 {
     std::mt19937 rng(20261208);
     for (int n = 0; n < 300000; ++n) {
@@ -72,14 +73,14 @@ TEST(CsvFixed6, RandomBitPatternsMatchPrintf)
     }
 }
 
-TEST(CsvFixed6, NonFiniteValuesMatchPrintf)
+TEST(NumberTextFixed6, NonFiniteValuesMatchPrintf)
 {
     EXPECT_EQ(Fixed6(std::numeric_limits<float>::infinity()), Printf6(std::numeric_limits<float>::infinity()));
     EXPECT_EQ(Fixed6(-std::numeric_limits<float>::infinity()), Printf6(-std::numeric_limits<float>::infinity()));
     EXPECT_EQ(Fixed6(std::numeric_limits<float>::quiet_NaN()), Printf6(std::numeric_limits<float>::quiet_NaN()));
 }
 
-TEST(CsvParse, FollowsAtofAndAtolRules)
+TEST(NumberTextParse, FollowsAtofAndAtolRules)
 {
     const char* cases[] = {"12abc", "  -3.5e2x", " +.5", "-.e3", "1e", "1e+", "0x1p3", "0x", "0xg", "-0x1.8p1",
                            "inf", "-Infinity", "nanx", "1e400", "-1e400", "1e-400", "1e-320", "--5", "+-5", "",
@@ -92,7 +93,7 @@ TEST(CsvParse, FollowsAtofAndAtolRules)
     }
 }
 
-TEST(CsvParse, RoundTripsRandomDoubleText)
+TEST(NumberTextParse, RoundTripsRandomDoubleText)
 {
     std::mt19937_64 rng(7);
     char text[64];
@@ -105,7 +106,7 @@ TEST(CsvParse, RoundTripsRandomDoubleText)
     }
 }
 
-TEST(CsvParse, ReportsWhetherTextHeldANumber)
+TEST(NumberTextParse, ReportsWhetherTextHeldANumber)
 {
     bool digits = true;
     EXPECT_EQ(ParseCLong("Index", &digits), 0);
@@ -124,7 +125,7 @@ TEST(CsvParse, ReportsWhetherTextHeldANumber)
     EXPECT_TRUE(number);
 }
 
-TEST(CsvParse, OnlyTheFieldTextIsRead)
+TEST(NumberTextParse, OnlyTheFieldTextIsRead)
 {
     // A field is a view into a longer line; nothing past its end may be taken.
     const std::string line = "12,34";
@@ -132,7 +133,7 @@ TEST(CsvParse, OnlyTheFieldTextIsRead)
     EXPECT_EQ(ParseCDouble(std::string_view(line).substr(0, 1)), 1.0);
 }
 
-TEST(CsvNarrow, RoundsToNearestFloatAndSaturatesToInfinity)
+TEST(NumberTextNarrow, RoundsToNearestFloatAndSaturatesToInfinity)
 {
     EXPECT_EQ(NarrowToFloat(0.1), 0.1f);
     EXPECT_EQ(NarrowToFloat(1e39), std::numeric_limits<float>::infinity());
@@ -161,7 +162,7 @@ bool SetCommaLocale()
     return false;
 }
 
-TEST(CsvLocale, CommaLocaleChangesNothing)
+TEST(NumberTextLocale, CommaLocaleChangesNothing)
 {
     if (!SetCommaLocale())
         GTEST_SKIP() << "no locale with a decimal comma is available";
@@ -179,7 +180,7 @@ TEST(CsvLocale, CommaLocaleChangesNothing)
     std::setlocale(LC_ALL, "C");
 }
 
-TEST(DialogNumbers, GeneralFormatMatchesPrintfG)
+TEST(NumberTextField, GeneralFormatMatchesPrintfG)
 {
     std::mt19937 rng(99);
     char buf[64];
@@ -195,7 +196,7 @@ TEST(DialogNumbers, GeneralFormatMatchesPrintfG)
     }
 }
 
-TEST(DialogNumbers, FieldMustHoldOneNumberAndNothingElse)
+TEST(NumberTextField, FieldMustHoldOneNumberAndNothingElse)
 {
     float v = -1.0f;
     EXPECT_TRUE(ParseFloatField("1e3", v));
@@ -204,8 +205,29 @@ TEST(DialogNumbers, FieldMustHoldOneNumberAndNothingElse)
     EXPECT_EQ(v, -2.5f);
     EXPECT_TRUE(ParseFloatField("0x1p-2", v));
     EXPECT_EQ(v, 0.25f);
+    // Beyond the float range a field reads as an infinity, as the narrowing defines it.
+    EXPECT_TRUE(ParseFloatField("-1e39", v));
+    EXPECT_EQ(v, -std::numeric_limits<float>::infinity());
     v = 7.0f;
-    for (const char* bad : {"", "   ", "abc", "1,5", "12abc", "1e3 x", "-", ".", "0x"})
+    for (const char* bad : {"", "   ", "abc", "1,5", "12abc", "1e3 x", "-", ".", "0x", "+-1", "1 2"})
         EXPECT_FALSE(ParseFloatField(bad, v)) << '"' << bad << '"';
     EXPECT_EQ(v, 7.0f);
+}
+
+TEST(NumberTextField, WholeNumberFieldTakesOneIntegerInRange)
+{
+    std::int64_t v = -1;
+    EXPECT_TRUE(ParseIntField(" +42 ", v));
+    EXPECT_EQ(v, 42);
+    EXPECT_TRUE(ParseIntField("-0007", v));
+    EXPECT_EQ(v, -7);
+    EXPECT_TRUE(ParseIntField("9223372036854775807", v));
+    EXPECT_EQ(v, std::numeric_limits<std::int64_t>::max());
+    EXPECT_TRUE(ParseIntField("-9223372036854775808", v));
+    EXPECT_EQ(v, std::numeric_limits<std::int64_t>::min());
+    v = 5;
+    for (const char* bad : {"", " ", "-", "+-1", "1.5", "1e3", "0x10", "12abc", "9223372036854775808",
+                            "-9223372036854775809", "99999999999999999999"})
+        EXPECT_FALSE(ParseIntField(bad, v)) << '"' << bad << '"';
+    EXPECT_EQ(v, 5);
 }
