@@ -14,6 +14,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/Prompt.h"
+#include "common/Version.h"
 #include "texture/PixloomDoc.h"
 
 namespace {
@@ -31,7 +32,8 @@ const char* const HELP =
     "          save the result as a texture at the original depth\n"
     "\n"
     "  --yes   answer Yes to the question whether to convert a Targa of another depth\n"
-    "          (otherwise it is answered No and the import fails)\n";
+    "          (otherwise it is answered No and the import fails)\n"
+    "  --version  print the version\n";
 
 // Messages and questions go to stderr; questions are answered from the command line.
 class StderrPrompt final : public common::IPrompt {
@@ -67,6 +69,9 @@ int main(int argc, char** argv)
             optionsEnded = true;
         } else if (!optionsEnded && (a == "--help" || a == "-h")) {
             std::cout << USAGE << HELP;
+            return 0;
+        } else if (!optionsEnded && a == "--version") {
+            std::cout << "textool " << common::kVersion << '\n';
             return 0;
         } else if (!optionsEnded && a == "--yes") {
             yes = true;
