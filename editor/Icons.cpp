@@ -8,23 +8,12 @@
 
 namespace qm4edit {
 
-namespace {
-
-QPixmap Blank(int size)
-{
-    QPixmap pm(size, size);
-    pm.fill(Qt::transparent);
-    return pm;
-}
-
 // A small wire triangle mesh with its corner dots: what the program shows.
-QPixmap DrawProgramIcon(int size)
+void PaintProgramIcon(QPainter& p, qreal size)
 {
-    QPixmap pm = Blank(size);
-    QPainter p(&pm);
+    p.save();
     p.setRenderHint(QPainter::Antialiasing);
-    const qreal s = size / 32.0;
-    p.scale(s, s);
+    p.scale(size / 32.0, size / 32.0);
     p.setPen(QPen(QColor(20, 40, 90), 1.2));
     p.setBrush(QColor(70, 120, 200));
     p.drawRoundedRect(QRectF(1, 1, 30, 30), 5, 5);
@@ -41,6 +30,23 @@ QPixmap DrawProgramIcon(int size)
     p.setBrush(Qt::white);
     for (const QPointF& pt : pts)
         p.drawEllipse(pt, 2.0, 2.0);
+    p.restore();
+}
+
+namespace {
+
+QPixmap Blank(int size)
+{
+    QPixmap pm(size, size);
+    pm.fill(Qt::transparent);
+    return pm;
+}
+
+QPixmap DrawProgramIcon(int size)
+{
+    QPixmap pm = Blank(size);
+    QPainter p(&pm);
+    PaintProgramIcon(p, size);
     return pm;
 }
 

@@ -2,14 +2,28 @@
 
 #include <QApplication>
 
+#include <cstring>
+#include <iostream>
+
 #include "EditorStrings.h"
 #include "Icons.h"
 #include "QM4EditApp.h"
+#include "common/Version.h"
 #include "gui/Settings.h"
 
 int main(int argc, char* argv[])
 {
+    // Answered before the window system is touched, so they work on a bare console.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::cout << "QM4Edit " << common::kVersion << '\n';
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::cout << "usage: QM4Edit [FILE.qm4]\n";
+        return 0;
+    }
     QApplication app(argc, argv);
+    QApplication::setApplicationVersion(QString::fromLatin1(common::kVersion));
     QApplication::setOrganizationName(gui::kCompanyKey);
     QApplication::setApplicationName(qm4edit::APP_TITLE);
     QApplication::setWindowIcon(qm4edit::ProgramIcon());

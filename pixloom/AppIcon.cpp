@@ -5,14 +5,10 @@
 
 namespace pixloom {
 
-namespace {
-
 // A framed 4 x 4 tile of coloured squares: a texture seen up close.
-QPixmap DrawIcon(int size)
+void PaintPixloomIcon(QPainter& p, qreal size)
 {
-    QPixmap pm(size, size);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
+    p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
     p.scale(size / 32.0, size / 32.0);
 
@@ -31,6 +27,17 @@ QPixmap DrawIcon(int size)
             p.setBrush(tiles[r][c]);
             p.drawRect(3 + c * 7, 3 + r * 7, 6, 6);
         }
+    p.restore();
+}
+
+namespace {
+
+QPixmap DrawIcon(int size)
+{
+    QPixmap pm(size, size);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    PaintPixloomIcon(p, size);
     return pm;
 }
 

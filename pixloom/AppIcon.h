@@ -3,8 +3,12 @@
 
 #include <QIcon>
 
+class QPainter;
+
 namespace pixloom {
 
 QIcon PixloomIcon();
+// Paints the icon into a size x size square at the origin (also for the installed icons).
+void PaintPixloomIcon(QPainter& p, qreal size);
 
 } // namespace pixloom

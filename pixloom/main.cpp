@@ -1,11 +1,26 @@
 #include <QApplication>
 
+#include <cstring>
+#include <iostream>
+
+#include "common/Version.h"
+
 #include "pixloom/AppIcon.h"
 #include "pixloom/PixloomApp.h"
 
 int main(int argc, char** argv)
 {
+    // Answered before the window system is touched, so they work on a bare console.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::cout << "Pixloom " << common::kVersion << '\n';
+        return 0;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::cout << "usage: Pixloom [FILE.tex]\n";
+        return 0;
+    }
     QApplication qapp(argc, argv);
+    QApplication::setApplicationVersion(QString::fromLatin1(common::kVersion));
     QApplication::setWindowIcon(pixloom::PixloomIcon());
 
     QStringList arguments = QApplication::arguments();

@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
   cmake make g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  # the scalable program icons are drawn through Qt's SVG generator
+  qt6-svg-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   imagemagick xdg-utils shared-mime-info desktop-file-utils
   # xdg-mime/xdg-open outside a desktop session read a file's type through `mimetype`
@@ -17,6 +19,8 @@ packages=(
 )
 if [ "${1:-}" = "--ci" ]; then
   packages+=(clang llvm libclang-rt-14-dev g++-mingw-w64-x86-64-posix)
+  # the Debian package and its checks; reading Windows resources back
+  packages+=(dpkg-dev lintian appstream desktop-file-utils man-db libglib2.0-bin icoutils)
 fi
 
 missing=()

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "common/Version.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ void PrintHelp()
     for (const qm4tool::Command& c : qm4tool::AllCommands())
         std::cout << "  " << std::left << std::setw(14) << c.name << c.summary << '\n';
     std::cout << "\nExit status: 0 success, 1 the operation failed (message on stderr), 2 wrong usage.\n"
-                 "Negative numbers are ordinary arguments.\n";
+                 "Negative numbers are ordinary arguments. --version prints the version.\n";
 }
 
 } // namespace
@@ -37,6 +38,10 @@ int main(int argc, char** argv)
         return qm4tool::EXIT_USAGE;
     }
     const std::string name = argv[1];
+    if (name == "--version") {
+        std::cout << "qm4tool " << common::kVersion << '\n';
+        return qm4tool::EXIT_OK;
+    }
     if (name == "--help" || name == "-h" || name == "help") {
         PrintHelp();
         return qm4tool::EXIT_OK;

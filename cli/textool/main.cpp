@@ -15,6 +15,7 @@
 
 #include "common/AtomicFile.h"
 #include "common/NumberText.h"
+#include "common/Version.h"
 #include "texture/PixloomDoc.h"
 
 namespace {
@@ -32,7 +33,8 @@ const char* const HELP =
     "          save the result as a texture at the original depth\n"
     "\n"
     "  --yes   answer Yes to the question whether to convert a Targa of another depth\n"
-    "          (otherwise it is answered No and the import fails)\n";
+    "          (otherwise it is answered No and the import fails)\n"
+    "  --version  print the version\n";
 
 // The core hands back what to tell the user; here it goes to stderr.
 bool Done(const texture::TexResult& r)
@@ -75,6 +77,9 @@ int main(int argc, char** argv)
             optionsEnded = true;
         } else if (!optionsEnded && (a == "--help" || a == "-h")) {
             std::cout << USAGE << HELP;
+            return 0;
+        } else if (!optionsEnded && a == "--version") {
+            std::cout << "textool " << common::kVersion << '\n';
             return 0;
         } else if (!optionsEnded && a == "--yes") {
             yes = true;
