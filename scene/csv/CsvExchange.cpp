@@ -271,8 +271,8 @@ float ImportedCoordinate(double read, float current)
     const float narrowed = NarrowToFloat(read);
     if (std::memcmp(&narrowed, &current, sizeof(float)) == 0)
         return current;
-    char text[csv::MAX_FIXED6_CHARS];
-    const char* end = csv::FormatFixed6(text, current);
+    char text[common::MAX_FIXED6_CHARS];
+    const char* end = common::FormatFixed6(text, current);
     const double written = ParseCDouble(std::string_view(text, static_cast<std::size_t>(end - text)));
     const bool same = written == read || (std::isnan(written) && std::isnan(read) &&
                                           std::signbit(written) == std::signbit(read));
