@@ -76,7 +76,8 @@ void CPixloomDoc::OnCloseDocument()
 }
 
 TexResult CPixloomDoc::ReadFilePrefix(const std::filesystem::path& path, std::size_t limit,
-                                     std::uint64_t& totalLength)
+                                     std::uint64_t& totalLength, std::size_t headSize,
+                                     std::size_t (*limitFromHead)(std::span<const std::uint8_t>))
 {
     m_scratch.clear();
     std::FILE* f = common::platform::OpenForReading(path);
@@ -86,9 +87,17 @@ TexResult CPixloomDoc::ReadFilePrefix(const std::filesystem::path& path, std::si
         ok = size >= 0;
         if (ok) {
             totalLength = static_cast<std::uint64_t>(size);
-            const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(totalLength, limit));
+            std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(totalLength, limit));
+            std::size_t got = 0;
+            if (limitFromHead) {
+                // Read the header first; it tells how much more can matter.
+                got = std::min(want, headSize);
+                m_scratch.resize(got);
+                ok = got == 0 || std::fread(m_scratch.data(), 1, got, f) == got;
+                want = std::max(got, std::min(want, limitFromHead(m_scratch)));
+            }
             m_scratch.resize(want);
-            ok = want == 0 || std::fread(m_scratch.data(), 1, want, f) == want;
+            ok = ok && (want == got || std::fread(m_scratch.data() + got, 1, want - got, f) == want - got);
         }
         std::fclose(f);
     }
@@ -314,6 +323,19 @@ constexpr std::size_t MAX_TGA_PREFIX =
 constexpr unsigned TGA_TRUE_COLOUR = 2;
 constexpr unsigned TGA_RLE_TRUE_COLOUR = 10;
 
+// The most of a Targa with this header an import can use: everything up to the pixel data,
+// then the pixels, which run-length packets can make at most one byte per pixel longer.
+std::size_t TargaBytesThatMatter(std::span<const std::uint8_t> head)
+{
+    if (head.size() < std::size_t(TGA_HEADER_SIZE))
+        return TGA_HEADER_SIZE;
+    const std::size_t pixels = std::size_t(head[12] | (head[13] << 8)) * std::size_t(head[14] | (head[15] << 8));
+    const std::size_t offset = TGA_HEADER_SIZE + std::size_t(head[0]) +
+                               std::size_t(head[5] | (head[6] << 8)) * ((std::size_t(head[7]) + 7) / 8);
+    const std::size_t perPixel = (std::size_t(head[16]) + 7) / 8 + (head[2] == TGA_RLE_TRUE_COLOUR ? 1 : 0);
+    return offset + pixels * perPixel;
+}
+
 // Walks the packets of run-length pixel data holding pixelCount pixels of bytesPerPixel
 // each, handing emit(pixelIndex, pixelBytes) every pixel in file order. Packets may cross
 // rows. Fails when the data ends inside a packet (consumed then tells how many bytes the
@@ -391,7 +413,8 @@ TargaCheck CPixloomDoc::CheckTarga(const std::filesystem::path& path)
         return check;
     }
     std::uint64_t total = 0;
-    if (check.result = ReadFilePrefix(path, MAX_TGA_PREFIX, total); !check.result.ok)
+    if (check.result = ReadFilePrefix(path, MAX_TGA_PREFIX, total, TGA_HEADER_SIZE, &TargaBytesThatMatter);
+        !check.result.ok)
         return check;
     return ParseTargaHeader(m_scratch, total, common::PathToUtf8(path));
 }

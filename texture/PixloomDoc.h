@@ -158,8 +158,11 @@ protected:
     }
     void UpdateAllViews();
     // Reads up to limit bytes of path into the scratch buffer; totalLength receives the
-    // file's whole length.
-    TexResult ReadFilePrefix(const std::filesystem::path& path, std::size_t limit, std::uint64_t& totalLength);
+    // file's whole length. With limitFromHead, the first headSize bytes are read first and
+    // it lowers the limit from them.
+    TexResult ReadFilePrefix(const std::filesystem::path& path, std::size_t limit, std::uint64_t& totalLength,
+                             std::size_t headSize = 0,
+                             std::size_t (*limitFromHead)(std::span<const std::uint8_t>) = nullptr);
     TexResult ParseTex(std::span<const std::uint8_t> bytes, std::uint64_t totalLength);
     TargaCheck ParseTargaHeader(std::span<const std::uint8_t> bytes, std::uint64_t totalLength,
                                 const std::string& fileName) const;
