@@ -183,6 +183,7 @@ void CMainFrame::UpdateTitle()
 {
     setWindowTitle(TitleName() + "[*] - " + str::APP_TITLE);
     setWindowModified(m_doc.IsModified());
+    const std::filesystem::path& path = m_doc.GetPathName();
     m_prompt.SetDocumentPath(path.empty() ? QString() : FromDocPath(path));
 }
 
