@@ -18,7 +18,7 @@ void CMainFrame::CreateCommands()
 {
     const auto loaded = [this] { return m_doc.IsLoaded(); };
     const auto savable = [this] { return m_doc.IsLoaded() && m_doc.IsModified(); };
-    const auto projectionIs = [this](int p) { return [this, p] { return m_pSceneView->GetProjection() == p; }; };
+    const auto projectionIs = [this](Projection p) { return [this, p] { return m_pSceneView->GetProjection() == p; }; };
     // Kept in the menus, enabled; they have never done anything.
     const auto inert = [] {};
     gui::CommandModel& c = m_commands;
@@ -61,14 +61,14 @@ void CMainFrame::CreateCommands()
     c.Add({.id = ID_WINDOW_SPLIT, .text = "S&plit", .prompt = "Split the active window into panes\nSplit",
            .run = [this] { OnWindowSplit(); }});
     c.Add({.id = ID_VIEW_TOP, .text = "&Top", .prompt = "Set view to Overhead (X-Z)\nOverhead View",
-           .icon = ToolbarIcon(ID_VIEW_TOP), .group = "projection", .enabled = loaded, .checked = projectionIs(0),
-           .run = [this] { m_pSceneView->SetProjection(0); }});
+           .icon = ToolbarIcon(ID_VIEW_TOP), .group = "projection", .enabled = loaded, .checked = projectionIs(Projection::Top),
+           .run = [this] { m_pSceneView->SetProjection(Projection::Top); }});
     c.Add({.id = ID_VIEW_FRONT, .text = "&Front", .prompt = "Set view to Front (X-Y)\nFront View",
-           .icon = ToolbarIcon(ID_VIEW_FRONT), .group = "projection", .enabled = loaded, .checked = projectionIs(1),
-           .run = [this] { m_pSceneView->SetProjection(1); }});
+           .icon = ToolbarIcon(ID_VIEW_FRONT), .group = "projection", .enabled = loaded, .checked = projectionIs(Projection::Front),
+           .run = [this] { m_pSceneView->SetProjection(Projection::Front); }});
     c.Add({.id = ID_VIEW_SIDE, .text = "&Side", .prompt = "Set view to Side (Z-Y)\nSide View",
-           .icon = ToolbarIcon(ID_VIEW_SIDE), .group = "projection", .enabled = loaded, .checked = projectionIs(2),
-           .run = [this] { m_pSceneView->SetProjection(2); }});
+           .icon = ToolbarIcon(ID_VIEW_SIDE), .group = "projection", .enabled = loaded, .checked = projectionIs(Projection::Side),
+           .run = [this] { m_pSceneView->SetProjection(Projection::Side); }});
     c.Add({.id = ID_VIEW_ZOOMIN, .text = "Zoom &In", .prompt = "Increase zoom factor\nZoom In",
            .icon = ToolbarIcon(ID_VIEW_ZOOMIN), .enabled = loaded, .run = [this] { m_pSceneView->ZoomIn(); }});
     c.Add({.id = ID_VIEW_ZOOMOUT, .text = "Zoom &Out", .prompt = "Decrease zoom factor\nZoom Out",

@@ -533,7 +533,7 @@ void CMainFrame::ExportPolygonCsv(int objectIndex, int polygonIndex)
         statusBar()->showMessage(status);
 }
 
-int CMainFrame::GetSelectedKind() const
+TreeItemKind CMainFrame::GetSelectedKind() const
 {
     return m_pTreeView->GetSelectedKind();
 }

@@ -87,7 +87,7 @@ public:
     void ExportPolygonCsv(int objectIndex, int polygonIndex);
 
     // ---- the viewport's questions about the tree's selection ----
-    int GetSelectedKind() const override;
+    TreeItemKind GetSelectedKind() const override;
     int GetSelectedData() const override;
     int GetSelectedPolygonCount() const override;
     void GetSelectedPolygonVertices(int k, int& a, int& b, int& c) const override;

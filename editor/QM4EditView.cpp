@@ -82,12 +82,12 @@ void CQM4EditView::ResetView()
 {
     m_state.panY = 0;
     m_state.panX = 0;
-    m_state.projection = 0;
+    m_state.projection = Projection::Top;
     m_state.zoom = DEFAULT_ZOOM;
     Redraw();
 }
 
-void CQM4EditView::SetProjection(int projection)
+void CQM4EditView::SetProjection(Projection projection)
 {
     m_state.projection = projection;
     Redraw();

@@ -7,6 +7,7 @@
 
 #include <QImage>
 
+#include "EditorTypes.h"
 #include "scene/SceneRecords.h"
 
 namespace qm4edit {
@@ -23,7 +24,7 @@ inline constexpr std::uint32_t DEFAULT_HILITE_COLOR = 0x000000FF;
 inline constexpr std::uint32_t BACKGROUND_COLOR = 0x00FFFFFF;
 
 struct ViewState {
-    int projection = 0; // 0 top (X-Z), 1 front (X-Y), 2 side (Z-Y)
+    Projection projection = Projection::Top;
     float zoom = 8.0f;  // pixels per world unit times 8
     int panX = 0;       // world units
     int panY = 0;
