@@ -1,15 +1,16 @@
 #pragma once
-// Command ids of QM4Edit and the one table that gives each its menu text, status-bar
-// prompt and tooltip. Every user-facing string of the editor window lives here or in
-// EditorStrings.h, so the texts are easy to find and compare.
+// Command ids of QM4Edit. The main window's commands are rows of its command model, written
+// out in Commands.cpp (CMainFrame::CreateCommands) with their menu and toolbar layout; the
+// tree pane's context-menu items are the small table below. Every user-facing string of the
+// editor window lives in Commands.cpp or in EditorStrings.h, so the texts are easy to find.
 
-#include <span>
+#include <vector>
+
+#include "gui/CommandModel.h"
 
 namespace qm4edit {
 
 enum CommandId : int {
-    ID_SEPARATOR = 0,
-
     ID_FILE_NEW = 57600,
     ID_FILE_OPEN = 57601,
     ID_FILE_SAVE = 57603,
@@ -47,10 +48,6 @@ enum CommandId : int {
     ID_NEXT_PANE = 57680,
     ID_PREV_PANE = 57681,
 
-    ID_INDICATOR_CAPS = 59137,
-    ID_INDICATOR_NUM = 59138,
-    ID_INDICATOR_SCRL = 59139,
-
     // Viewport navigation and reading, beyond the original menus.
     ID_VIEW_FITSCENE = 32800,
     ID_VIEW_FITSELECTION = 32801,
@@ -65,25 +62,17 @@ enum CommandId : int {
     ID_VERTEX_EDIT = 32796,
 };
 
-// Context menu resources of the tree pane, by the kind of item they belong to.
-enum MenuId : int {
-    IDR_OBJECT_CONTEXT = 136,
-    IDR_POLYGON_CONTEXT = 138,
-    IDR_VERTEX_CONTEXT = 139,
-};
-
+// An item of the tree pane's context menus.
 struct CommandInfo {
     int id;
-    const char* name;
-    // Menu text with its access key and, after a tab, the shortcut text; empty for commands
-    // reached only from the keyboard.
     const char* menuText;
-    // Status-bar prompt; the part after '\n' is the tooltip. Null when there is none.
-    const char* prompt;
 };
 
-std::span<const CommandInfo> CommandTable();
-// Null for an unknown id.
+// Null for an id that is no context-menu item.
 const CommandInfo* FindCommand(int id);
+
+// The main window's menu bar and toolbar, as lists of command ids.
+const gui::MenuLayout& MainMenuLayout();
+const std::vector<int>& MainToolbarLayout();
 
 } // namespace qm4edit

@@ -15,7 +15,6 @@ namespace qm4edit {
 
 namespace {
 
-enum TreeKind { KIND_NONE = 0, KIND_OBJECT = 1 };
 
 gui::FileDialogOptions CsvFileDialog(bool open)
 {
@@ -33,13 +32,13 @@ struct TypeChoice {
     bool selectedOnly;
 };
 
-std::optional<TypeChoice> AskType(const CommandContext& ctx, bool forObject, int selectedKind)
+std::optional<TypeChoice> AskType(const CommandContext& ctx, bool forObject, TreeItemKind selectedKind)
 {
     CImportExportTypeDlg dlg(forObject, selectedKind, ctx.parent);
     if (ctx.runModal(dlg) != QDialog::Accepted)
         return std::nullopt;
     return TypeChoice{dlg.m_nType == 1 ? scene::CSV_UNIQUE_VERTS : scene::CSV_OBJECT_POLYGONS,
-                      dlg.m_bSelectedOnly && selectedKind == KIND_OBJECT};
+                      dlg.m_bSelectedOnly && selectedKind == TreeItemKind::Object};
 }
 
 QString WriteExport(const CommandContext& ctx, scene::CsvType type, scene::CsvScope scope)
@@ -85,7 +84,7 @@ void ShowPolygonInfoDialog(const CommandContext& ctx, int objectIndex, int polyg
     ctx.runModal(dlg);
 }
 
-QString ImportCsv(const CommandContext& ctx, int selectedKind, int selectedData)
+QString ImportCsv(const CommandContext& ctx, TreeItemKind selectedKind, int selectedData)
 {
     const std::optional<TypeChoice> choice = AskType(ctx, false, selectedKind);
     if (!choice)
@@ -107,7 +106,7 @@ QString ImportCsv(const CommandContext& ctx, int selectedKind, int selectedData)
     return QString::fromStdString(r.Summary());
 }
 
-QString ExportCsv(const CommandContext& ctx, int selectedKind, int selectedData)
+QString ExportCsv(const CommandContext& ctx, TreeItemKind selectedKind, int selectedData)
 {
     const std::optional<TypeChoice> choice = AskType(ctx, false, selectedKind);
     if (!choice)
@@ -120,7 +119,7 @@ QString ExportCsv(const CommandContext& ctx, int selectedKind, int selectedData)
 
 QString ExportObjectCsv(const CommandContext& ctx, int objectIndex)
 {
-    const std::optional<TypeChoice> choice = AskType(ctx, true, KIND_NONE);
+    const std::optional<TypeChoice> choice = AskType(ctx, true, TreeItemKind::None);
     if (!choice)
         return {};
     return WriteExport(ctx, choice->type, scene::CsvScope{objectIndex, -1});
@@ -128,7 +127,7 @@ QString ExportObjectCsv(const CommandContext& ctx, int objectIndex)
 
 QString ExportPolygonCsv(const CommandContext& ctx, int objectIndex, int polygonIndex)
 {
-    const std::optional<TypeChoice> choice = AskType(ctx, true, KIND_NONE);
+    const std::optional<TypeChoice> choice = AskType(ctx, true, TreeItemKind::None);
     if (!choice)
         return {};
     return WriteExport(ctx, choice->type, scene::CsvScope{objectIndex, polygonIndex});

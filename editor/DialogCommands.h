@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "DialogFields.h"
+#include "EditorTypes.h"
 #include "scene/QM4EditDoc.h"
 
 class QWidget;
@@ -33,9 +34,9 @@ void ShowPolygonInfoDialog(const CommandContext& ctx, int objectIndex, int polyg
 // (cancelled, failed after its message, or done without remark).
 
 // File > "&Import...". selectedKind and selectedData describe the tree's selected item.
-QString ImportCsv(const CommandContext& ctx, int selectedKind, int selectedData);
+QString ImportCsv(const CommandContext& ctx, TreeItemKind selectedKind, int selectedData);
 // File > "&Export...".
-QString ExportCsv(const CommandContext& ctx, int selectedKind, int selectedData);
+QString ExportCsv(const CommandContext& ctx, TreeItemKind selectedKind, int selectedData);
 // The object context menu's "&Export...".
 QString ExportObjectCsv(const CommandContext& ctx, int objectIndex);
 // The polygon context menu's "&Export...": the same dialogs, for that one polygon.

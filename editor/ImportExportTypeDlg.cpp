@@ -10,8 +10,8 @@
 
 namespace qm4edit {
 
-CImportExportTypeDlg::CImportExportTypeDlg(bool forObject, int selectedKind, QWidget* parent)
-    : CInitDialog(parent), m_bForObject(forObject), m_nSelectedKind(selectedKind)
+CImportExportTypeDlg::CImportExportTypeDlg(bool forObject, TreeItemKind selectedKind, QWidget* parent)
+    : CInitDialog(parent), m_bForObject(forObject), m_selectedKind(selectedKind)
 {
     setWindowTitle(QString::fromLatin1(IMPORT_EXPORT_TYPE_TITLE));
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -41,7 +41,7 @@ void CImportExportTypeDlg::OnInitDialog()
 {
     // Restricting to the selection only makes sense when an object is selected; for one
     // given object there is nothing to restrict.
-    m_bSelectedOnly = !m_bForObject && m_nSelectedKind == 1;
+    m_bSelectedOnly = !m_bForObject && m_selectedKind == TreeItemKind::Object;
     m_pSelectedOnly->setEnabled(m_bSelectedOnly);
     DoDataExchange(false);
 }

@@ -3,6 +3,7 @@
 // selected in the tree takes part. Every command starts at "Object Polygons".
 
 #include "DialogFields.h"
+#include "EditorTypes.h"
 
 class QCheckBox;
 class QRadioButton;
@@ -14,9 +15,8 @@ class CImportExportTypeDlg final : public CInitDialog {
 
 public:
     // forObject: opened from an object's (or polygon's) context menu for that element, so
-    // the check box has no say. selectedKind: the kind of the tree's selected item (0 none,
-    // 1 object, 2 polygon, 3 vertex).
-    CImportExportTypeDlg(bool forObject, int selectedKind, QWidget* parent = nullptr);
+    // the check box has no say. selectedKind: the kind of the tree's selected item.
+    CImportExportTypeDlg(bool forObject, TreeItemKind selectedKind, QWidget* parent = nullptr);
     ~CImportExportTypeDlg() override;
 
     void OnInitDialog() override;
@@ -31,7 +31,7 @@ public:
     QCheckBox* SelectedOnlyBox() const { return m_pSelectedOnly; }
 
 private:
-    int m_nSelectedKind = 0;
+    TreeItemKind m_selectedKind = TreeItemKind::None;
     QRadioButton* m_pType[2] = {nullptr, nullptr};
     QCheckBox* m_pSelectedOnly = nullptr;
 };

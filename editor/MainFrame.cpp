@@ -27,6 +27,7 @@
 #include "QM4EditView.h"
 #include "gui/FileAssocDlg.h"
 #include "gui/GuiPrompt.h"
+#include "gui/RecentFilesMenu.h"
 #include "gui/Settings.h"
 #include "gui/WaitCursor.h"
 
@@ -36,44 +37,6 @@ namespace {
 
 constexpr int kTreePaneWidth = 150;
 constexpr int kSplitKeyStep = 8;
-constexpr int kRecentFileCount = 4;
-
-QString StatusPart(const char* prompt)
-{
-    if (!prompt)
-        return {};
-    const QString p = QString::fromUtf8(prompt);
-    const qsizetype nl = p.indexOf('\n');
-    return nl < 0 ? p : p.left(nl);
-}
-
-QString TipPart(const char* prompt)
-{
-    if (!prompt)
-        return {};
-    const QString p = QString::fromUtf8(prompt);
-    const qsizetype nl = p.indexOf('\n');
-    return nl < 0 ? QString() : p.mid(nl + 1);
-}
-
-QList<QKeySequence> ShortcutsOf(int id)
-{
-    switch (id) {
-    case ID_FILE_NEW: return {QKeySequence(Qt::CTRL | Qt::Key_N)};
-    case ID_FILE_OPEN: return {QKeySequence(Qt::CTRL | Qt::Key_O)};
-    case ID_FILE_SAVE: return {QKeySequence(Qt::CTRL | Qt::Key_S)};
-    case ID_EDIT_UNDO: return {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)};
-    case ID_EDIT_CUT: return {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)};
-    case ID_EDIT_COPY: return {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)};
-    case ID_EDIT_PASTE: return {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)};
-    case ID_NEXT_PANE: return {QKeySequence(Qt::Key_F6)};
-    case ID_PREV_PANE: return {QKeySequence(Qt::SHIFT | Qt::Key_F6)};
-    case ID_VIEW_FITSCENE: return {QKeySequence(Qt::Key_Home)};
-    case ID_VIEW_FITSELECTION: return {QKeySequence(Qt::Key_F)};
-    case ID_VIEW_WIREFRAME: return {QKeySequence(Qt::Key_W)};
-    default: return {};
-    }
-}
 
 std::filesystem::path ToFsPath(const QString& path)
 {
@@ -88,11 +51,16 @@ CMainFrame::CMainFrame(scene::CQM4EditDoc& doc, gui::IGuiPrompt& prompt, gui::Re
 {
     m_dialogRunner = [](QDialog& dialog) { return dialog.exec(); };
     setWindowIcon(ProgramIcon());
-    CreateActions();
+    // The panes first: commands may bind keys that act only while one of them has focus.
+    CreateClient();
+    CreateCommands();
+    m_commands.SetAfterUpdate([this] {
+        UpdateIndicators();
+        UpdateViewPanes();
+    });
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
-    CreateClient();
     m_doc.AddObserver(this);
     qApp->installEventFilter(this);
     resize(800, 600);
@@ -118,110 +86,11 @@ CMainFrame::~CMainFrame()
 // ---------------------------------------------------------------------------------------
 // Building the window
 
-QAction* CMainFrame::MakeAction(int id)
-{
-    const CommandInfo* info = FindCommand(id);
-    auto* action = new QAction(QString::fromUtf8(info->menuText), this);
-    action->setData(id);
-    action->setStatusTip(StatusPart(info->prompt));
-    const QString tip = TipPart(info->prompt);
-    if (!tip.isEmpty())
-        action->setToolTip(tip);
-    const QList<QKeySequence> keys = ShortcutsOf(id);
-    if (!keys.isEmpty())
-        action->setShortcuts(keys);
-    connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
-    m_actions[id] = action;
-    return action;
-}
-
-void CMainFrame::CreateActions()
-{
-    for (int id : {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_FILE_IMPORT, ID_FILE_EXPORT,
-                   ID_OVERLAY_ALP, ID_OVERLAY_REC, ID_APP_EXIT, ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY,
-                   ID_EDIT_PASTE, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_WINDOW_SPLIT, ID_VIEW_TOP, ID_VIEW_FRONT,
-                   ID_VIEW_SIDE, ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, ID_VIEW_RESET, ID_OPTIONS_PRIMARYCOLOR,
-                   ID_OPTIONS_SECONDARYCOLOR1, ID_OPTIONS_SECONDARYCOLOR2, ID_OPTIONS_HIGHLIGHTCOLOR,
-                   ID_OPTIONS_OVERLAYCOLOR, ID_OPTIONS_ASSOCIATIONS, ID_APP_ABOUT, ID_NEXT_PANE, ID_PREV_PANE})
-        MakeAction(id);
-    for (int id : {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE})
-        m_actions[id]->setCheckable(true);
-    for (int id : {ID_FILE_OPEN, ID_FILE_SAVE, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_VIEW_ZOOMIN,
-                   ID_VIEW_ZOOMOUT, ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE, ID_VIEW_RESET}) {
-        m_actions[id]->setIcon(ToolbarIcon(id));
-        // Images belong to the toolbar; menu items keep plain text and their check marks.
-        m_actions[id]->setIconVisibleInMenu(false);
-    }
-    // Commands reached only from the keyboard live on the window itself.
-    addAction(m_actions[ID_FILE_NEW]);
-    addAction(m_actions[ID_NEXT_PANE]);
-    addAction(m_actions[ID_PREV_PANE]);
-    CreateViewportCommands();
-}
-
 void CMainFrame::CreateMenus()
 {
-    QMenuBar* bar = menuBar();
-    auto menu = [this](QMenu* m) {
-        connect(m, &QMenu::aboutToShow, this, &CMainFrame::UpdateActions);
-        return m;
-    };
-
-    m_pFileMenu = menu(bar->addMenu(QString(MENU_FILE)));
-    m_pFileMenu->addAction(m_actions[ID_FILE_OPEN]);
-    m_pFileMenu->addAction(m_actions[ID_FILE_SAVE]);
-    m_pFileMenu->addAction(m_actions[ID_FILE_SAVE_AS]);
-    m_pFileMenu->addSeparator();
-    m_pFileMenu->addAction(m_actions[ID_FILE_IMPORT]);
-    m_pFileMenu->addAction(m_actions[ID_FILE_EXPORT]);
-    m_pFileMenu->addSeparator();
-    QMenu* overlay = menu(m_pFileMenu->addMenu(QString(MENU_OVERLAY)));
-    overlay->addAction(m_actions[ID_OVERLAY_ALP]);
-    overlay->addAction(m_actions[ID_OVERLAY_REC]);
-    m_pFileMenu->addSeparator();
-    m_pRecentAnchor = m_pFileMenu->addSeparator();
-    m_pFileMenu->addAction(m_actions[ID_APP_EXIT]);
-    connect(m_pFileMenu, &QMenu::aboutToShow, this, &CMainFrame::RebuildRecentFileMenu);
-    RebuildRecentFileMenu();
-
-    QMenu* edit = menu(bar->addMenu(QString(MENU_EDIT)));
-    edit->addAction(m_actions[ID_EDIT_UNDO]);
-    edit->addSeparator();
-    edit->addAction(m_actions[ID_EDIT_CUT]);
-    edit->addAction(m_actions[ID_EDIT_COPY]);
-    edit->addAction(m_actions[ID_EDIT_PASTE]);
-
-    QMenu* view = menu(bar->addMenu(QString(MENU_VIEW)));
-    QMenu* controls = menu(view->addMenu(QString(MENU_CONTROLS)));
-    controls->addAction(m_actions[ID_VIEW_TOOLBAR]);
-    controls->addAction(m_actions[ID_VIEW_STATUS_BAR]);
-    controls->addAction(m_actions[ID_WINDOW_SPLIT]);
-    view->addSeparator();
-    view->addAction(m_actions[ID_VIEW_TOP]);
-    view->addAction(m_actions[ID_VIEW_FRONT]);
-    view->addAction(m_actions[ID_VIEW_SIDE]);
-    view->addSeparator();
-    view->addAction(m_actions[ID_VIEW_ZOOMIN]);
-    view->addAction(m_actions[ID_VIEW_ZOOMOUT]);
-    view->addSeparator();
-    view->addAction(m_actions[ID_VIEW_RESET]);
-    view->addSeparator();
-    view->addAction(m_actions[ID_VIEW_FITSCENE]);
-    view->addAction(m_actions[ID_VIEW_FITSELECTION]);
-    view->addSeparator();
-    view->addAction(m_actions[ID_VIEW_WIREFRAME]);
-
-    QMenu* options = menu(bar->addMenu(QString(MENU_OPTIONS)));
-    options->addAction(m_actions[ID_OPTIONS_PRIMARYCOLOR]);
-    options->addAction(m_actions[ID_OPTIONS_SECONDARYCOLOR1]);
-    options->addAction(m_actions[ID_OPTIONS_SECONDARYCOLOR2]);
-    options->addAction(m_actions[ID_OPTIONS_HIGHLIGHTCOLOR]);
-    options->addAction(m_actions[ID_OPTIONS_OVERLAYCOLOR]);
-    options->addAction(m_actions[ID_OPTIONS_WIRECOLOR]);
-    options->addAction(m_actions[ID_OPTIONS_ASSOCIATIONS]);
-
-    QMenu* help = menu(bar->addMenu(QString(MENU_HELP)));
-    help->addAction(m_actions[ID_APP_ABOUT]);
+    const std::vector<QMenu*> menus = m_commands.BuildMenuBar(*menuBar(), MainMenuLayout());
+    m_recentMenu = std::make_unique<gui::RecentFilesMenu>(*menus.front(), *Action(ID_FILE_MRU_FILE1), m_recentFiles,
+                                                          [this](int i) { OnOpenRecentFile(i); });
 }
 
 void CMainFrame::CreateToolBar()
@@ -233,14 +102,7 @@ void CMainFrame::CreateToolBar()
     // Its own show/hide menu item stands in the View menu; no extra one in the context menu.
     m_wndToolBar->toggleViewAction()->setVisible(false);
     connect(m_wndToolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateActions);
-    for (int id : {ID_FILE_OPEN, ID_FILE_SAVE, ID_SEPARATOR, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_SEPARATOR,
-                   ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, ID_SEPARATOR, ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE,
-                   ID_SEPARATOR, ID_VIEW_RESET, ID_SEPARATOR, ID_VIEW_WIREFRAME}) {
-        if (id == ID_SEPARATOR)
-            m_wndToolBar->addSeparator();
-        else
-            m_wndToolBar->addAction(m_actions[id]);
-    }
+    m_commands.FillToolBar(*m_wndToolBar, MainToolbarLayout());
 }
 
 void CMainFrame::CreateStatusBar()
@@ -265,6 +127,7 @@ void CMainFrame::CreateStatusBar()
         m_pIndicators[i] = label;
     }
     UpdateIndicators();
+    UpdateViewPanes();
 }
 
 void CMainFrame::CreateClient()
@@ -291,7 +154,8 @@ void CMainFrame::CreateClient()
     connect(m_pTreeView, &CQM4EditTreeView::PolygonInfoRequested, this, &CMainFrame::ShowPolygonInfoDialog);
     connect(m_pTreeView, &CQM4EditTreeView::ExportObjectRequested, this, &CMainFrame::ExportObjectCsv);
     connect(m_pTreeView, &CQM4EditTreeView::ExportPolygonRequested, this, &CMainFrame::ExportPolygonCsv);
-    AttachViewportCommands();
+    connect(m_pSceneView, &CQM4EditView::VertexPicked, this, &CMainFrame::OnVertexPicked);
+    connect(m_pSceneView, &CQM4EditView::ViewStatusChanged, this, &CMainFrame::UpdateViewPanes);
 }
 
 void CMainFrame::showEvent(QShowEvent* event)
@@ -305,64 +169,13 @@ void CMainFrame::showEvent(QShowEvent* event)
     }
 }
 
-QAction* CMainFrame::Action(int id) const
+std::vector<QAction*> CMainFrame::RecentFileActions() const
 {
-    auto it = m_actions.find(id);
-    return it == m_actions.end() ? nullptr : it->second;
-}
-
-void CMainFrame::RebuildRecentFileMenu()
-{
-    for (QAction* a : m_recentActions) {
-        m_pFileMenu->removeAction(a);
-        a->deleteLater();
-    }
-    m_recentActions.clear();
-    const QStringList& files = m_recentFiles.Files();
-    const QString prompt = StatusPart(FindCommand(ID_FILE_MRU_FILE1)->prompt);
-    if (files.isEmpty()) {
-        auto* placeholder = new QAction(QString(FindCommand(ID_FILE_MRU_FILE1)->menuText), this);
-        placeholder->setData(int(ID_FILE_MRU_FILE1));
-        placeholder->setEnabled(false);
-        m_pFileMenu->insertAction(m_pRecentAnchor, placeholder);
-        m_recentActions.push_back(placeholder);
-        return;
-    }
-    for (int i = 0; i < files.size() && i < kRecentFileCount; ++i) {
-        auto* action = new QAction(m_recentFiles.MenuText(i), this);
-        action->setData(int(ID_FILE_MRU_FILE1) + i);
-        action->setStatusTip(prompt);
-        connect(action, &QAction::triggered, this, [this, i] { OnOpenRecentFile(i); });
-        m_pFileMenu->insertAction(m_pRecentAnchor, action);
-        m_recentActions.push_back(action);
-    }
+    return m_recentMenu->Shown();
 }
 
 // ---------------------------------------------------------------------------------------
-// State of the commands, title and indicators
-
-void CMainFrame::UpdateActions()
-{
-    const bool loaded = m_doc.IsLoaded();
-    const bool modified = m_doc.IsModified();
-    m_actions[ID_FILE_SAVE]->setEnabled(loaded && modified);
-    m_actions[ID_FILE_SAVE_AS]->setEnabled(loaded && modified);
-    for (int id : {ID_FILE_IMPORT, ID_FILE_EXPORT, ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, ID_VIEW_RESET})
-        m_actions[id]->setEnabled(loaded);
-    const int projection = m_pSceneView->GetProjection();
-    const int views[3] = {ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE};
-    for (int p = 0; p < 3; ++p) {
-        m_actions[views[p]]->setEnabled(loaded);
-        m_actions[views[p]]->setChecked(projection == p);
-    }
-    // Nothing handles these commands.
-    for (int id : {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE})
-        m_actions[id]->setEnabled(false);
-    m_actions[ID_VIEW_TOOLBAR]->setChecked(!m_wndToolBar->isHidden());
-    m_actions[ID_VIEW_STATUS_BAR]->setChecked(!statusBar()->isHidden());
-    UpdateViewportCommands(loaded);
-    UpdateIndicators();
-}
+// Title and indicators
 
 void CMainFrame::UpdateIndicators()
 {
@@ -386,6 +199,25 @@ void CMainFrame::UpdateTitle()
     setWindowTitle(DocumentTitle() + "[*] - " + APP_TITLE);
     setWindowModified(m_doc.IsModified());
     m_prompt.SetDocumentPath(m_strPathName);
+}
+
+void CMainFrame::UpdateViewPanes()
+{
+    if (!m_pSceneView || !m_pViewPanes[0])
+        return;
+    const QString texts[3] = {m_pSceneView->ProjectionText(), m_pSceneView->ZoomText(),
+                              m_pSceneView->PointerText()};
+    for (int i = 0; i < 3; ++i) {
+        if (m_pViewPanes[i]->text() != texts[i])
+            m_pViewPanes[i]->setText(texts[i]);
+        m_pViewPanes[i]->setVisible(!texts[i].isEmpty());
+    }
+}
+
+void CMainFrame::OnVertexPicked(int vertexIndex)
+{
+    const int corners = m_pTreeView->SelectVertex(vertexIndex);
+    statusBar()->showMessage(CQM4EditView::PickMessage(vertexIndex, m_doc.GetVertex(vertexIndex), corners));
 }
 
 void CMainFrame::UpdateAllViews()
@@ -445,7 +277,7 @@ OpenOutcome CMainFrame::OpenDocumentFile(const QString& path)
     // window title and joins the recent files, with an empty scene.
     m_strPathName = absolute;
     m_recentFiles.Add(absolute);
-    RebuildRecentFileMenu();
+    m_recentMenu->Rebuild();
     AfterDocumentChanged();
     return OpenOutcome::Opened;
 }
@@ -497,7 +329,7 @@ bool CMainFrame::DoSaveAs()
     if (result.ok) {
         m_strPathName = absolute;
         m_recentFiles.Add(absolute);
-        RebuildRecentFileMenu();
+        m_recentMenu->Rebuild();
     }
     UpdateTitle();
     UpdateActions();
@@ -516,47 +348,6 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 
 // ---------------------------------------------------------------------------------------
 // Commands
-
-void CMainFrame::OnCommand(int id)
-{
-    switch (id) {
-    case ID_FILE_NEW: NewDocument(); break;
-    case ID_FILE_OPEN: OnFileOpen(); break;
-    case ID_FILE_SAVE: DoFileSave(); break;
-    case ID_FILE_SAVE_AS: DoSaveAs(); break;
-    case ID_FILE_IMPORT: OnFileImport(); break;
-    case ID_FILE_EXPORT: OnFileExport(); break;
-    case ID_OVERLAY_ALP:
-    case ID_OVERLAY_REC:
-    case ID_OPTIONS_OVERLAYCOLOR:
-        // Kept in the menus; they have never done anything.
-        break;
-    case ID_APP_EXIT: close(); break;
-    case ID_VIEW_TOOLBAR: m_wndToolBar->setVisible(m_wndToolBar->isHidden()); break;
-    case ID_VIEW_STATUS_BAR: statusBar()->setVisible(statusBar()->isHidden()); break;
-    case ID_WINDOW_SPLIT: OnWindowSplit(); break;
-    case ID_VIEW_TOP: m_pSceneView->SetProjection(0); break;
-    case ID_VIEW_FRONT: m_pSceneView->SetProjection(1); break;
-    case ID_VIEW_SIDE: m_pSceneView->SetProjection(2); break;
-    case ID_VIEW_ZOOMIN: m_pSceneView->ZoomIn(); break;
-    case ID_VIEW_ZOOMOUT: m_pSceneView->ZoomOut(); break;
-    case ID_VIEW_RESET: m_pSceneView->ResetView(); break;
-    case ID_OPTIONS_PRIMARYCOLOR:
-    case ID_OPTIONS_SECONDARYCOLOR1:
-    case ID_OPTIONS_SECONDARYCOLOR2:
-    case ID_OPTIONS_HIGHLIGHTCOLOR: OnColor(id); break;
-    case ID_OPTIONS_ASSOCIATIONS: gui::RunFileAssocDialog(this, QM4EditAssocValues(), m_prompt); break;
-    case ID_APP_ABOUT: OnAppAbout(); break;
-    case ID_VIEW_FITSCENE: m_pSceneView->FitScene(); break;
-    case ID_VIEW_FITSELECTION: m_pSceneView->FitSelection(); break;
-    case ID_VIEW_WIREFRAME: m_pSceneView->SetWireframe(!m_pSceneView->IsWireframe()); break;
-    case ID_OPTIONS_WIRECOLOR: OnColor(id); break;
-    case ID_NEXT_PANE: OnNextPane(true); break;
-    case ID_PREV_PANE: OnNextPane(false); break;
-    default: break;
-    }
-    UpdateActions();
-}
 
 void CMainFrame::OnFileOpen()
 {
@@ -577,7 +368,7 @@ void CMainFrame::OnOpenRecentFile(int index)
     if (OpenDocumentFile(path) == OpenOutcome::Failed) {
         // A file that is gone does not stay in the list.
         m_recentFiles.Remove(path);
-        RebuildRecentFileMenu();
+        m_recentMenu->Rebuild();
     }
 }
 
@@ -618,6 +409,11 @@ void CMainFrame::OnColor(int id)
     case ID_OPTIONS_WIRECOLOR: view.SetWireColor(*chosen); break;
     default: view.SetHiliteColor(*chosen); break;
     }
+}
+
+void CMainFrame::OnOptionsAssociations()
+{
+    gui::RunFileAssocDialog(this, QM4EditAssocValues(), m_prompt);
 }
 
 void CMainFrame::OnAppAbout()
@@ -719,58 +515,6 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 }
 
 // ---------------------------------------------------------------------------------------
-// The viewport's navigation and reading commands, kept together
-
-void CMainFrame::CreateViewportCommands()
-{
-    for (int id : {ID_VIEW_FITSCENE, ID_VIEW_FITSELECTION, ID_VIEW_WIREFRAME, ID_OPTIONS_WIRECOLOR})
-        MakeAction(id);
-    m_actions[ID_VIEW_WIREFRAME]->setCheckable(true);
-    m_actions[ID_VIEW_WIREFRAME]->setIcon(ToolbarIcon(ID_VIEW_WIREFRAME));
-    m_actions[ID_VIEW_WIREFRAME]->setIconVisibleInMenu(false);
-    // Their keys act only while the viewport has the focus, so the tree keeps its own
-    // Home and its type-ahead.
-    for (int id : {ID_VIEW_FITSCENE, ID_VIEW_FITSELECTION, ID_VIEW_WIREFRAME})
-        m_actions[id]->setShortcutContext(Qt::WidgetShortcut);
-}
-
-void CMainFrame::AttachViewportCommands()
-{
-    for (int id : {ID_VIEW_FITSCENE, ID_VIEW_FITSELECTION, ID_VIEW_WIREFRAME})
-        m_pSceneView->addAction(m_actions[id]);
-    connect(m_pSceneView, &CQM4EditView::VertexPicked, this, &CMainFrame::OnVertexPicked);
-    connect(m_pSceneView, &CQM4EditView::ViewStatusChanged, this, &CMainFrame::UpdateViewPanes);
-    UpdateViewPanes();
-}
-
-void CMainFrame::UpdateViewportCommands(bool loaded)
-{
-    for (int id : {ID_VIEW_FITSCENE, ID_VIEW_FITSELECTION, ID_VIEW_WIREFRAME})
-        m_actions[id]->setEnabled(loaded);
-    m_actions[ID_VIEW_WIREFRAME]->setChecked(m_pSceneView->IsWireframe());
-    UpdateViewPanes();
-}
-
-void CMainFrame::UpdateViewPanes()
-{
-    if (!m_pSceneView)
-        return;
-    const QString texts[3] = {m_pSceneView->ProjectionText(), m_pSceneView->ZoomText(),
-                              m_pSceneView->PointerText()};
-    for (int i = 0; i < 3; ++i) {
-        if (m_pViewPanes[i]->text() != texts[i])
-            m_pViewPanes[i]->setText(texts[i]);
-        m_pViewPanes[i]->setVisible(!texts[i].isEmpty());
-    }
-}
-
-void CMainFrame::OnVertexPicked(int vertexIndex)
-{
-    const int corners = m_pTreeView->SelectVertex(vertexIndex);
-    statusBar()->showMessage(CQM4EditView::PickMessage(vertexIndex, m_doc.GetVertex(vertexIndex), corners));
-}
-
-// ---------------------------------------------------------------------------------------
 // Mediator
 
 void CMainFrame::ClearTree()
@@ -823,7 +567,7 @@ void CMainFrame::ExportPolygonCsv(int objectIndex, int polygonIndex)
         statusBar()->showMessage(status);
 }
 
-int CMainFrame::GetSelectedKind() const
+TreeItemKind CMainFrame::GetSelectedKind() const
 {
     return m_pTreeView->GetSelectedKind();
 }

@@ -4,7 +4,7 @@
 // and dialogs reach the document and each other.
 
 #include <functional>
-#include <map>
+#include <memory>
 #include <vector>
 
 #include <QList>
@@ -12,6 +12,7 @@
 #include <QPointer>
 
 #include "ViewSelection.h"
+#include "gui/CommandModel.h"
 #include "scene/QM4EditDoc.h"
 
 class QAction;
@@ -24,6 +25,7 @@ class QToolBar;
 namespace gui {
 class IGuiPrompt;
 class RecentFileList;
+class RecentFilesMenu;
 } // namespace gui
 
 namespace qm4edit {
@@ -57,9 +59,9 @@ public:
     QString GetPathName() const { return m_strPathName; }
 
     // The action of a command id (menus, toolbar and keyboard share it); null if unknown.
-    QAction* Action(int id) const;
+    QAction* Action(int id) const { return m_commands.Action(id); }
     // The File menu's recent-file entries as shown, or the one greyed "Recent File".
-    const std::vector<QAction*>& RecentFileActions() const { return m_recentActions; }
+    std::vector<QAction*> RecentFileActions() const;
 
     // ---- the framework's side of documents ----
     // Asks to save a modified document first; false when the user cancels or saving fails.
@@ -70,7 +72,7 @@ public:
     bool DoSaveAs();
 
     // Sets every command's enabled and checked state from the document and the panes.
-    void UpdateActions();
+    void UpdateActions() { m_commands.UpdateActions(); }
 
     // ---- mediator operations ----
     void ClearTree() override;
@@ -83,26 +85,14 @@ public:
     void ShowPolygonInfoDialog(int objectIndex, int polygonIndex);
     void ExportObjectCsv(int objectIndex);
     void ExportPolygonCsv(int objectIndex, int polygonIndex);
-    scene::ObjectVertex GetVertex(int index) const { return m_doc.GetVertex(index); }
-    int GetVertexCount() const { return m_doc.GetVertexCount(); }
-    void SetVertex(int index, float x, float y, float z) { m_doc.SetVertex(index, x, y, z); }
-    void UpdateGeometry() { m_doc.UpdateGeometry(); }
-    scene::PolygonRecord GetPolygon(int objectIndex, int polygonIndex) const
-    {
-        return m_doc.GetPolygon(objectIndex, polygonIndex);
-    }
-    const scene::ObjectRecord& GetObjectRecord(int objectIndex) const { return m_doc.GetObjectRecord(objectIndex); }
 
     // ---- the viewport's questions about the tree's selection ----
-    int GetSelectedKind() const override;
+    TreeItemKind GetSelectedKind() const override;
     int GetSelectedData() const override;
     int GetSelectedPolygonCount() const override;
     void GetSelectedPolygonVertices(int k, int& a, int& b, int& c) const override;
 
     bool IsInSplitMode() const { return m_bSplitMode; }
-
-    // Runs a command as its menu item, toolbar button or key would.
-    void OnCommand(int id);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -114,13 +104,12 @@ private:
     void UpdateAllViews() override;
     void ModifiedChanged(bool modified) override;
 
-    void CreateActions();
+    // The command rows, in Commands.cpp.
+    void CreateCommands();
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();
     void CreateClient();
-    QAction* MakeAction(int id);
-    void RebuildRecentFileMenu();
     void UpdateTitle();
     void UpdateIndicators();
     QString DocumentTitle() const;
@@ -132,11 +121,9 @@ private:
     void OnFileExport();
     void OnOpenRecentFile(int index);
     void OnColor(int id);
+    void OnOptionsAssociations();
     void OnAppAbout();
     // The viewport's commands, keys, status panes and pick report.
-    void CreateViewportCommands();
-    void AttachViewportCommands();
-    void UpdateViewportCommands(bool loaded);
     void UpdateViewPanes();
     void OnVertexPicked(int vertexIndex);
     void OnNextPane(bool forward);
@@ -157,10 +144,8 @@ private:
     QLabel* m_pIndicators[3] = {nullptr, nullptr, nullptr};
     QLabel* m_pViewPanes[3] = {nullptr, nullptr, nullptr}; // projection, zoom, pointer
 
-    std::map<int, QAction*> m_actions;
-    QMenu* m_pFileMenu = nullptr;
-    QAction* m_pRecentAnchor = nullptr; // the separator after the recent-file entries
-    std::vector<QAction*> m_recentActions;
+    gui::CommandModel m_commands{*this};
+    std::unique_ptr<gui::RecentFilesMenu> m_recentMenu;
 
     // The keyboard mode of Split: arrows move the bar, Enter keeps, Escape restores.
     bool m_bSplitMode = false;

@@ -43,45 +43,4 @@ bool CQM4EditApp::InitInstance(const QStringList& arguments, bool show)
     return true;
 }
 
-CQM4EditTreeView* CQM4EditApp::GetTreeView() const
-{
-    return m_pMainWnd ? m_pMainWnd->GetTreeView() : nullptr;
-}
-
-void CQM4EditApp::RefreshTree()
-{
-    if (m_pMainWnd)
-        m_pMainWnd->RefreshTree();
-}
-
-void CQM4EditApp::RedrawSceneView()
-{
-    if (m_pMainWnd)
-        m_pMainWnd->RedrawSceneView();
-}
-
-void CQM4EditApp::ShowEditVertexDialog(int vertexIndex)
-{
-    if (m_pMainWnd)
-        m_pMainWnd->ShowEditVertexDialog(vertexIndex);
-}
-
-void CQM4EditApp::ShowObjectInfoDialog(int objectIndex)
-{
-    if (m_pMainWnd)
-        m_pMainWnd->ShowObjectInfoDialog(objectIndex);
-}
-
-void CQM4EditApp::ShowPolygonInfoDialog(int objectIndex, int polygonIndex)
-{
-    if (m_pMainWnd)
-        m_pMainWnd->ShowPolygonInfoDialog(objectIndex, polygonIndex);
-}
-
-void CQM4EditApp::ExportObjectCsv(int objectIndex)
-{
-    if (m_pMainWnd)
-        m_pMainWnd->ExportObjectCsv(objectIndex);
-}
-
 } // namespace qm4edit

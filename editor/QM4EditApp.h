@@ -1,6 +1,7 @@
 #pragma once
 // The editor's application object: start-up in its fixed order, and the owner of the one
-// document, the prompt, the recent-file list and the main window.
+// document, the prompt, the settings (the recent-file list) and the main window. The window
+// owns the commands and the panes and never calls back here.
 
 #include <memory>
 
@@ -13,7 +14,6 @@
 namespace qm4edit {
 
 class CMainFrame;
-class CQM4EditTreeView;
 
 class CQM4EditApp {
 public:
@@ -33,15 +33,6 @@ public:
     scene::CQM4EditDoc& GetDocument() { return m_doc; }
     gui::IGuiPrompt& GetPrompt() { return *m_prompt; }
     gui::RecentFileList& GetRecentFiles() { return m_recentFiles; }
-
-    // Mediator operations; they do nothing while there is no main window.
-    CQM4EditTreeView* GetTreeView() const;
-    void RefreshTree();
-    void RedrawSceneView();
-    void ShowEditVertexDialog(int vertexIndex);
-    void ShowObjectInfoDialog(int objectIndex);
-    void ShowPolygonInfoDialog(int objectIndex, int polygonIndex);
-    void ExportObjectCsv(int objectIndex);
 
 private:
     scene::CQM4EditDoc m_doc;

@@ -52,7 +52,7 @@ QModelIndex CQM4EditTreeView::GetSelectedItem() const
     return rows.isEmpty() ? QModelIndex() : rows.first();
 }
 
-int CQM4EditTreeView::GetSelectedKind() const
+TreeItemKind CQM4EditTreeView::GetSelectedKind() const
 {
     return m_model->Kind(GetSelectedItem());
 }
@@ -66,8 +66,8 @@ int CQM4EditTreeView::GetSelectedPolygonCount() const
 {
     const QModelIndex item = GetSelectedItem();
     switch (m_model->Kind(item)) {
-    case ITEM_OBJECT: return m_model->rowCount(item);
-    case ITEM_POLYGON: return 1;
+    case TreeItemKind::Object: return m_model->rowCount(item);
+    case TreeItemKind::Polygon: return 1;
     default: return 0;
     }
 }
@@ -78,11 +78,11 @@ void CQM4EditTreeView::GetSelectedPolygonVertices(int k, int& a, int& b, int& c)
     const QModelIndex item = GetSelectedItem();
     QModelIndex polygon;
     switch (m_model->Kind(item)) {
-    case ITEM_POLYGON:
+    case TreeItemKind::Polygon:
         // A polygon is its own only polygon, whatever k asks for.
         polygon = item;
         break;
-    case ITEM_OBJECT:
+    case TreeItemKind::Object:
         if (k < 0 || k >= m_model->rowCount(item))
             return;
         polygon = m_model->index(k, 0, item);
@@ -95,7 +95,7 @@ void CQM4EditTreeView::GetSelectedPolygonVertices(int k, int& a, int& b, int& c)
     c = m_model->ItemData(m_model->index(2, 0, polygon));
 }
 
-int CQM4EditTreeView::GetContextItemKind() const
+TreeItemKind CQM4EditTreeView::GetContextItemKind() const
 {
     return m_model->Kind(HitTest(m_ptContext));
 }
@@ -164,7 +164,7 @@ void CQM4EditTreeView::mousePressEvent(QMouseEvent* event)
     event->accept();
     const QPoint point = event->position().toPoint();
     const QModelIndex item = HitTest(point);
-    if (m_model->Kind(item) == ITEM_NONE)
+    if (m_model->Kind(item) == TreeItemKind::None)
         return;
     m_ptContext = point;
     RunContextMenu(item, point);
@@ -224,7 +224,7 @@ void CQM4EditTreeView::keyPressEvent(QKeyEvent* event)
 void CQM4EditTreeView::OpenContextMenuFromKeyboard()
 {
     const QModelIndex item = GetSelectedItem();
-    if (m_model->Kind(item) == ITEM_NONE)
+    if (m_model->Kind(item) == TreeItemKind::None)
         return;
     scrollTo(item);
     // A point on the item's label, where a right click would have opened the same menu.
@@ -240,9 +240,9 @@ void CQM4EditTreeView::RunFirstContextCommand()
 {
     const QModelIndex item = GetSelectedItem();
     switch (m_model->Kind(item)) {
-    case ITEM_OBJECT: emit ObjectInfoRequested(m_model->ItemData(item)); break;
-    case ITEM_POLYGON: emit PolygonInfoRequested(m_model->ItemData(item.parent()), m_model->ItemData(item)); break;
-    case ITEM_VERTEX: emit EditVertexRequested(m_model->ItemData(item)); break;
+    case TreeItemKind::Object: emit ObjectInfoRequested(m_model->ItemData(item)); break;
+    case TreeItemKind::Polygon: emit PolygonInfoRequested(m_model->ItemData(item.parent()), m_model->ItemData(item)); break;
+    case TreeItemKind::Vertex: emit EditVertexRequested(m_model->ItemData(item)); break;
     default: break;
     }
 }
@@ -280,15 +280,15 @@ void CQM4EditTreeView::RunContextMenu(const QModelIndex& item, const QPoint& poi
         action->setData(id);
     };
     switch (m_model->Kind(item)) {
-    case ITEM_OBJECT:
+    case TreeItemKind::Object:
         add(ID_OBJECT_VIEW);
         add(ID_OBJECT_EXPORT);
         break;
-    case ITEM_POLYGON:
+    case TreeItemKind::Polygon:
         add(ID_POLYGON_VIEW);
         add(ID_POLYGON_EXPORT);
         break;
-    case ITEM_VERTEX:
+    case TreeItemKind::Vertex:
         add(ID_VERTEX_EDIT);
         break;
     default:
@@ -307,7 +307,7 @@ void CQM4EditTreeView::RunContextMenu(const QModelIndex& item, const QPoint& poi
     }
 }
 
-QModelIndex CQM4EditTreeView::TakeContextItem(int kind)
+QModelIndex CQM4EditTreeView::TakeContextItem(TreeItemKind kind)
 {
     QModelIndex item = HitTest(m_ptContext);
     m_ptContext = QPoint(0, 0);
@@ -318,35 +318,35 @@ QModelIndex CQM4EditTreeView::TakeContextItem(int kind)
 
 void CQM4EditTreeView::OnObjectView()
 {
-    const QModelIndex item = TakeContextItem(ITEM_OBJECT);
+    const QModelIndex item = TakeContextItem(TreeItemKind::Object);
     if (item.isValid())
         emit ObjectInfoRequested(m_model->ItemData(item));
 }
 
 void CQM4EditTreeView::OnObjectExport()
 {
-    const QModelIndex item = TakeContextItem(ITEM_OBJECT);
+    const QModelIndex item = TakeContextItem(TreeItemKind::Object);
     if (item.isValid())
         emit ExportObjectRequested(m_model->ItemData(item));
 }
 
 void CQM4EditTreeView::OnPolygonView()
 {
-    const QModelIndex item = TakeContextItem(ITEM_POLYGON);
+    const QModelIndex item = TakeContextItem(TreeItemKind::Polygon);
     if (item.isValid())
         emit PolygonInfoRequested(m_model->ItemData(item.parent()), m_model->ItemData(item));
 }
 
 void CQM4EditTreeView::OnPolygonExport()
 {
-    const QModelIndex item = TakeContextItem(ITEM_POLYGON);
+    const QModelIndex item = TakeContextItem(TreeItemKind::Polygon);
     if (item.isValid())
         emit ExportPolygonRequested(m_model->ItemData(item.parent()), m_model->ItemData(item));
 }
 
 void CQM4EditTreeView::OnVertexEdit()
 {
-    const QModelIndex item = TakeContextItem(ITEM_VERTEX);
+    const QModelIndex item = TakeContextItem(TreeItemKind::Vertex);
     if (item.isValid())
         emit EditVertexRequested(m_model->ItemData(item));
 }
@@ -361,7 +361,7 @@ void CQM4EditTreeView::mouseDoubleClickEvent(QMouseEvent* event)
     QTreeView::mouseDoubleClickEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
-    if (GetSelectedKind() == ITEM_VERTEX)
+    if (GetSelectedKind() == TreeItemKind::Vertex)
         emit EditVertexRequested(GetSelectedData());
 }
 

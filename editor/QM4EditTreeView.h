@@ -36,13 +36,13 @@ public:
     void OnInitialUpdate();
 
     // ---- queries ----
-    int GetItemKind(const QModelIndex& item) const { return m_model->Kind(item); }
+    TreeItemKind GetItemKind(const QModelIndex& item) const { return m_model->Kind(item); }
     int GetItemData(const QModelIndex& item) const { return m_model->ItemData(item); }
-    int GetSelectedKind() const override;
+    TreeItemKind GetSelectedKind() const override;
     int GetSelectedData() const override;
     int GetSelectedPolygonCount() const override;
     void GetSelectedPolygonVertices(int k, int& a, int& b, int& c) const override;
-    int GetContextItemKind() const;
+    TreeItemKind GetContextItemKind() const;
     QModelIndex GetSelectedItem() const;
 
     // The item whose label lies under a point of the pane's viewport; a point beside the
@@ -87,7 +87,7 @@ protected:
 
 private:
     // The item under m_ptContext if it has the kind the command belongs to; resets the point.
-    QModelIndex TakeContextItem(int kind);
+    QModelIndex TakeContextItem(TreeItemKind kind);
     void RunContextMenu(const QModelIndex& item, const QPoint& point);
     // Whether a left press at point is one the tree acts on: on a label, or on the
     // expand/collapse button of a row.

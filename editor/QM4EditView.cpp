@@ -122,13 +122,13 @@ void CQM4EditView::ResetView()
 {
     m_state.panY = 0;
     m_state.panX = 0;
-    m_state.projection = 0;
+    m_state.projection = Projection::Top;
     m_state.zoom = DEFAULT_ZOOM;
     Redraw();
     emit ViewStatusChanged();
 }
 
-void CQM4EditView::SetProjection(int projection)
+void CQM4EditView::SetProjection(Projection projection)
 {
     m_state.projection = projection;
     Redraw();
@@ -248,7 +248,7 @@ void CQM4EditView::FitScene()
     if (m_doc.IsLoaded()) {
         for (const scene::ObjectVertex& vertex : m_doc.ObjectVertices().Records()) {
             double h, v;
-            if (!FitAxes(m_state.projection, vertex, h, v))
+            if (!FitAxes(static_cast<int>(m_state.projection), vertex, h, v))
                 continue;
             hmin = std::min(hmin, h);
             hmax = std::max(hmax, h);
@@ -272,7 +272,7 @@ void CQM4EditView::FitSelection()
         if (index < 0 || index >= count)
             return;
         double h, v;
-        if (!FitAxes(m_state.projection, m_doc.GetVertex(index), h, v))
+        if (!FitAxes(static_cast<int>(m_state.projection), m_doc.GetVertex(index), h, v))
             return;
         hmin = std::min(hmin, h);
         hmax = std::max(hmax, h);
@@ -280,9 +280,9 @@ void CQM4EditView::FitSelection()
         vmax = std::max(vmax, v);
     };
     switch (m_pSelection->GetSelectedKind()) {
-    case 3: take(m_pSelection->GetSelectedData()); break;
-    case 1:
-    case 2: {
+    case TreeItemKind::Vertex: take(m_pSelection->GetSelectedData()); break;
+    case TreeItemKind::Object:
+    case TreeItemKind::Polygon: {
         const int n = m_pSelection->GetSelectedPolygonCount();
         for (int k = 0; k < n; ++k) {
             int a, b, c;
@@ -318,12 +318,12 @@ int CQM4EditView::PickVertex(const QPoint& point) const
     if (!m_doc.IsLoaded())
         return -1;
     const auto vertices = m_doc.ObjectVertices().Records();
-    const int projection = std::clamp(m_state.projection, 0, 2);
+    const int projection = std::clamp(static_cast<int>(m_state.projection), 0, 2);
     std::unique_ptr<CPickIndex>& index = m_pickIndex[static_cast<std::size_t>(projection)];
     if (!index || index->VertexCount() != vertices.size())
         index = std::make_unique<CPickIndex>(vertices, projection);
     ViewState state = m_state;
-    state.projection = projection;
+    state.projection = static_cast<Projection>(projection);
     return index->Nearest(state, width(), height(), point.x(), point.y(), PICK_RADIUS);
 }
 
@@ -338,8 +338,8 @@ QString CQM4EditView::PickMessage(int vertexIndex, const scene::ObjectVertex& v,
 QString CQM4EditView::ProjectionText() const
 {
     switch (m_state.projection) {
-    case 1: return QString(STATUS_PROJECTION_FRONT);
-    case 2: return QString(STATUS_PROJECTION_SIDE);
+    case Projection::Front: return QString(STATUS_PROJECTION_FRONT);
+    case Projection::Side: return QString(STATUS_PROJECTION_SIDE);
     default: return QString(STATUS_PROJECTION_TOP);
     }
 }
@@ -357,7 +357,7 @@ QString CQM4EditView::PointerText() const
     const double h = static_cast<double>(m_ptPointer.x() - o.x) / o.s;
     const double v = -static_cast<double>(m_ptPointer.y() - o.y) / o.s;
     static constexpr const char* kAxes[3][2] = {{"X", "Z"}, {"X", "Y"}, {"Z", "Y"}};
-    const auto& axes = kAxes[std::clamp(m_state.projection, 0, 2)];
+    const auto& axes = kAxes[std::clamp(static_cast<int>(m_state.projection), 0, 2)];
     return QString(STATUS_POINTER).arg(axes[0], Number(h), axes[1], Number(v));
 }
 

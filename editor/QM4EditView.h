@@ -52,8 +52,8 @@ public:
     void ZoomIn();
     void ZoomOut();
     void ResetView();
-    void SetProjection(int projection);
-    int GetProjection() const { return m_state.projection; }
+    void SetProjection(Projection projection);
+    Projection GetProjection() const { return m_state.projection; }
 
     void SetMainColor(std::uint32_t c);
     void SetExtraColor1(std::uint32_t c);

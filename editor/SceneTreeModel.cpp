@@ -11,7 +11,7 @@ namespace {
 
 // Internal ids: the kind in the low two bits, above it the object row, the polygon counted
 // across all objects, or that polygon times three plus the corner.
-constexpr quintptr MakeId(std::uint64_t payload, int kind)
+constexpr quintptr MakeId(std::uint64_t payload, TreeItemKind kind)
 {
     return static_cast<quintptr>((payload << 2) | static_cast<std::uint64_t>(kind));
 }
@@ -78,7 +78,7 @@ QModelIndex CSceneTreeModel::FirstCornerOf(int vertexIndex, int& cornerCount) co
     if (cornerCount == 0)
         return {};
     const std::uint64_t corner = m_firstUse[v];
-    return createIndex(static_cast<int>(corner % 3), 0, MakeId(corner, ITEM_VERTEX));
+    return createIndex(static_cast<int>(corner % 3), 0, MakeId(corner, TreeItemKind::Vertex));
 }
 
 std::uint64_t CSceneTreeModel::TotalItemCount() const
@@ -93,23 +93,23 @@ CSceneTreeModel::Decoded CSceneTreeModel::Decode(const QModelIndex& index) const
     if (!index.isValid() || index.model() != this)
         return d;
     const std::uint64_t id = index.internalId();
-    d.kind = static_cast<int>(id & 3);
+    d.kind = static_cast<TreeItemKind>(id & 3);
     const std::uint64_t payload = id >> 2;
     switch (d.kind) {
-    case ITEM_OBJECT:
+    case TreeItemKind::Object:
         d.row = static_cast<int>(payload);
         break;
-    case ITEM_POLYGON:
+    case TreeItemKind::Polygon:
         d.polygon = payload;
         d.row = ObjectRowOfPolygon(d.polygon);
         break;
-    case ITEM_VERTEX:
+    case TreeItemKind::Vertex:
         d.polygon = payload / 3;
         d.corner = static_cast<int>(payload % 3);
         d.row = ObjectRowOfPolygon(d.polygon);
         break;
     default:
-        d.kind = ITEM_NONE;
+        d.kind = TreeItemKind::None;
         break;
     }
     return d;
@@ -123,7 +123,7 @@ int CSceneTreeModel::ObjectRowOfPolygon(std::uint64_t globalPolygon) const
     return static_cast<int>(it - m_polygonStart.begin()) - 1;
 }
 
-int CSceneTreeModel::Kind(const QModelIndex& index) const
+TreeItemKind CSceneTreeModel::Kind(const QModelIndex& index) const
 {
     return Decode(index).kind;
 }
@@ -132,11 +132,11 @@ int CSceneTreeModel::ItemData(const QModelIndex& index) const
 {
     const Decoded d = Decode(index);
     switch (d.kind) {
-    case ITEM_OBJECT:
+    case TreeItemKind::Object:
         return m_objectIndex[static_cast<std::size_t>(d.row)];
-    case ITEM_POLYGON:
+    case TreeItemKind::Polygon:
         return PolygonIndexInObject(d);
-    case ITEM_VERTEX:
+    case TreeItemKind::Vertex:
         if (!m_pDoc)
             return 0;
         return m_pDoc->GetPolygon(m_objectIndex[static_cast<std::size_t>(d.row)], PolygonIndexInObject(d))
@@ -151,14 +151,14 @@ QModelIndex CSceneTreeModel::index(int row, int column, const QModelIndex& paren
     if (row < 0 || column != 0 || row >= rowCount(parent))
         return {};
     if (!parent.isValid())
-        return createIndex(row, 0, MakeId(static_cast<std::uint64_t>(row), ITEM_OBJECT));
+        return createIndex(row, 0, MakeId(static_cast<std::uint64_t>(row), TreeItemKind::Object));
     const Decoded p = Decode(parent);
-    if (p.kind == ITEM_OBJECT) {
+    if (p.kind == TreeItemKind::Object) {
         const std::uint64_t g = m_polygonStart[static_cast<std::size_t>(p.row)] + static_cast<std::uint64_t>(row);
-        return createIndex(row, 0, MakeId(g, ITEM_POLYGON));
+        return createIndex(row, 0, MakeId(g, TreeItemKind::Polygon));
     }
-    if (p.kind == ITEM_POLYGON)
-        return createIndex(row, 0, MakeId(p.polygon * 3 + static_cast<std::uint64_t>(row), ITEM_VERTEX));
+    if (p.kind == TreeItemKind::Polygon)
+        return createIndex(row, 0, MakeId(p.polygon * 3 + static_cast<std::uint64_t>(row), TreeItemKind::Vertex));
     return {};
 }
 
@@ -166,10 +166,10 @@ QModelIndex CSceneTreeModel::parent(const QModelIndex& child) const
 {
     const Decoded d = Decode(child);
     switch (d.kind) {
-    case ITEM_POLYGON:
-        return createIndex(d.row, 0, MakeId(static_cast<std::uint64_t>(d.row), ITEM_OBJECT));
-    case ITEM_VERTEX:
-        return createIndex(PolygonIndexInObject(d), 0, MakeId(d.polygon, ITEM_POLYGON));
+    case TreeItemKind::Polygon:
+        return createIndex(d.row, 0, MakeId(static_cast<std::uint64_t>(d.row), TreeItemKind::Object));
+    case TreeItemKind::Vertex:
+        return createIndex(PolygonIndexInObject(d), 0, MakeId(d.polygon, TreeItemKind::Polygon));
     default:
         return {};
     }
@@ -183,11 +183,11 @@ int CSceneTreeModel::rowCount(const QModelIndex& parent) const
         return 0;
     const Decoded d = Decode(parent);
     switch (d.kind) {
-    case ITEM_OBJECT: {
+    case TreeItemKind::Object: {
         const auto r = static_cast<std::size_t>(d.row);
         return static_cast<int>(m_polygonStart[r + 1] - m_polygonStart[r]);
     }
-    case ITEM_POLYGON:
+    case TreeItemKind::Polygon:
         return 3;
     default:
         return 0;
@@ -207,13 +207,13 @@ bool CSceneTreeModel::hasChildren(const QModelIndex& parent) const
 QVariant CSceneTreeModel::data(const QModelIndex& index, int role) const
 {
     const Decoded d = Decode(index);
-    if (d.kind == ITEM_NONE)
+    if (d.kind == TreeItemKind::None)
         return {};
     if (role == Qt::DisplayRole) {
         switch (d.kind) {
-        case ITEM_OBJECT:
+        case TreeItemKind::Object:
             return QString(TREE_OBJECT_LABEL).arg(m_objectIndex[static_cast<std::size_t>(d.row)] + 1);
-        case ITEM_POLYGON:
+        case TreeItemKind::Polygon:
             return QString(TREE_POLYGON_LABEL).arg(PolygonIndexInObject(d) + 1);
         default:
             return QString(TREE_VERTEX_LABEL).arg(d.corner + 1);
@@ -222,7 +222,7 @@ QVariant CSceneTreeModel::data(const QModelIndex& index, int role) const
     if (role == ItemDataRole)
         return ItemData(index);
     if (role == ItemKindRole)
-        return d.kind;
+        return static_cast<int>(d.kind);
     return {};
 }
 

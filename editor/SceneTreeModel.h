@@ -8,15 +8,14 @@
 
 #include <QAbstractItemModel>
 
+#include "EditorTypes.h"
+
 namespace scene {
 class CQM4EditDoc;
 struct ObjectRecord;
 } // namespace scene
 
 namespace qm4edit {
-
-// Item kinds, as the rest of the editor counts them.
-enum TreeItemKind : int { ITEM_NONE = 0, ITEM_OBJECT = 1, ITEM_POLYGON = 2, ITEM_VERTEX = 3 };
 
 class CSceneTreeModel final : public QAbstractItemModel {
     Q_OBJECT
@@ -43,7 +42,7 @@ public:
     // a vertex, and how many corners use it; invalid (and 0) when none does.
     QModelIndex FirstCornerOf(int vertexIndex, int& cornerCount) const;
 
-    int Kind(const QModelIndex& index) const;
+    TreeItemKind Kind(const QModelIndex& index) const;
     // -1 for an invalid index.
     int ItemData(const QModelIndex& index) const;
 
@@ -57,7 +56,7 @@ public:
 
 private:
     struct Decoded {
-        int kind = ITEM_NONE;
+        TreeItemKind kind = TreeItemKind::None;
         int row = 0;              // the object's row
         std::uint64_t polygon = 0; // polygon, counted across all objects
         int corner = 0;

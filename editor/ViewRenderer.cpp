@@ -18,13 +18,13 @@ constexpr double kFarAway = 1099511627776.0; // 2^40
 
 using Origin = ViewOrigin;
 
-template <int Projection>
+template <Projection P>
 inline void Axes(const scene::ObjectVertex& v, float& h, float& w)
 {
-    if constexpr (Projection == 0) {
+    if constexpr (P == Projection::Top) {
         h = v.x;
         w = v.z;
-    } else if constexpr (Projection == 1) {
+    } else if constexpr (P == Projection::Front) {
         h = v.x;
         w = v.y;
     } else {
@@ -33,12 +33,12 @@ inline void Axes(const scene::ObjectVertex& v, float& h, float& w)
     }
 }
 
-inline void AxesOf(int projection, const scene::ObjectVertex& v, float& h, float& w)
+inline void AxesOf(Projection projection, const scene::ObjectVertex& v, float& h, float& w)
 {
     switch (projection) {
-    case 1: Axes<1>(v, h, w); break;
-    case 2: Axes<2>(v, h, w); break;
-    default: Axes<0>(v, h, w); break;
+    case Projection::Front: Axes<Projection::Front>(v, h, w); break;
+    case Projection::Side: Axes<Projection::Side>(v, h, w); break;
+    default: Axes<Projection::Top>(v, h, w); break;
     }
 }
 
@@ -142,7 +142,7 @@ private:
     int m_h;
 };
 
-bool VertexAt(const Origin& o, int projection, std::span<const scene::ObjectVertex> vertices, int index,
+bool VertexAt(const Origin& o, Projection projection, std::span<const scene::ObjectVertex> vertices, int index,
               std::int64_t& px, std::int64_t& py)
 {
     // Indices come from the file; one that does not name a vertex draws nothing.
@@ -176,14 +176,14 @@ void DrawSelection(Canvas& canvas, const Origin& o, const ViewState& state,
                    std::span<const scene::ObjectVertex> vertices, const ISceneSelection& selection)
 {
     const QRgb hilite = RgbFromColorref(state.hiliteColor);
-    const int kind = selection.GetSelectedKind();
-    if (kind == 3) {
+    const TreeItemKind kind = selection.GetSelectedKind();
+    if (kind == TreeItemKind::Vertex) {
         std::int64_t px, py;
         if (VertexAt(o, state.projection, vertices, selection.GetSelectedData(), px, py))
             Circle(canvas, px, py, hilite);
         return;
     }
-    if (kind != 1 && kind != 2)
+    if (kind != TreeItemKind::Object && kind != TreeItemKind::Polygon)
         return;
     const int n = selection.GetSelectedPolygonCount();
     for (int k = 0; k < n; ++k) {
@@ -199,7 +199,7 @@ void DrawSelection(Canvas& canvas, const Origin& o, const ViewState& state,
     }
 }
 
-template <int Projection>
+template <Projection P>
 void DrawVertices(Canvas& canvas, const Origin& o, const ViewState& state,
                   std::span<const scene::ObjectVertex> vertices)
 {
@@ -215,7 +215,7 @@ void DrawVertices(Canvas& canvas, const Origin& o, const ViewState& state,
 
     for (const scene::ObjectVertex& v : vertices) {
         float hv, vv;
-        Axes<Projection>(v, hv, vv);
+        Axes<P>(v, hv, vv);
         std::int64_t px, py;
         if (!Place(o, hv, vv, px, py))
             continue;
@@ -353,7 +353,7 @@ ViewOrigin MakeViewOrigin(const ViewState& state, int width, int height)
 
 void ProjectionAxes(int projection, const scene::ObjectVertex& v, float& h, float& w)
 {
-    AxesOf(projection, v, h, w);
+    AxesOf(static_cast<Projection>(projection), v, h, w);
 }
 
 void DrawViewLine(QImage& image, std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, QRgb color)
@@ -386,9 +386,9 @@ void RenderScene(QImage& image, const ViewState& state, std::span<const scene::O
     if (selection)
         DrawSelection(canvas, o, state, vertices, *selection);
     switch (state.projection) {
-    case 1: DrawVertices<1>(canvas, o, state, vertices); break;
-    case 2: DrawVertices<2>(canvas, o, state, vertices); break;
-    default: DrawVertices<0>(canvas, o, state, vertices); break;
+    case Projection::Front: DrawVertices<Projection::Front>(canvas, o, state, vertices); break;
+    case Projection::Side: DrawVertices<Projection::Side>(canvas, o, state, vertices); break;
+    default: DrawVertices<Projection::Top>(canvas, o, state, vertices); break;
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <QImage>
 
+#include "EditorTypes.h"
 #include "scene/SceneRecords.h"
 
 namespace qm4edit {
@@ -24,7 +25,7 @@ inline constexpr std::uint32_t DEFAULT_WIRE_COLOR = 0x00C0C0C0;
 inline constexpr std::uint32_t BACKGROUND_COLOR = 0x00FFFFFF;
 
 struct ViewState {
-    int projection = 0; // 0 top (X-Z), 1 front (X-Y), 2 side (Z-Y)
+    Projection projection = Projection::Top;
     float zoom = 8.0f;  // pixels per world unit times 8
     // World units. Dragging keeps them whole; zooming about the pointer and fitting may
     // leave fractions, so that a point can be placed to the pixel at any zoom.

@@ -2,13 +2,14 @@
 // What the viewport asks about the tree's selection while it paints. The main frame answers
 // by asking its tree pane, so the two panes never hold pointers to each other.
 
+#include "EditorTypes.h"
+
 namespace qm4edit {
 
 class ISceneSelection {
 public:
     virtual ~ISceneSelection() = default;
-    // 0 nothing, 1 object, 2 polygon, 3 vertex.
-    virtual int GetSelectedKind() const = 0;
+    virtual TreeItemKind GetSelectedKind() const = 0;
     // The selected item's data; -1 when nothing is selected.
     virtual int GetSelectedData() const = 0;
     // Object: its polygon items; polygon: 1; otherwise 0.

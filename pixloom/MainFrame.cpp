@@ -10,8 +10,10 @@
 #include <QMenuBar>
 
 #include "gui/FileAssocDlg.h"
+#include "gui/RecentFilesMenu.h"
 #include "gui/Settings.h"
 #include "gui/WaitCursor.h"
+#include "pixloom/AboutDlg.h"
 #include "pixloom/PixloomApp.h"
 #include "pixloom/PixloomAssoc.h"
 #include "pixloom/PixloomStrings.h"
@@ -42,141 +44,80 @@ QString WithoutDot(const char* ext)
 
 } // namespace
 
-CMainFrame::CMainFrame(CPixloomApp& app, texture::CPixloomDoc& doc, gui::IGuiPrompt& prompt)
-    : m_app(app), m_doc(doc), m_prompt(prompt)
+CMainFrame::CMainFrame(texture::CPixloomDoc& doc, gui::IGuiPrompt& prompt, gui::RecentFileList& recentFiles)
+    : m_doc(doc), m_prompt(prompt), m_recentFiles(recentFiles)
 {
     m_view = new CPixloomView(m_doc, str::APP_TITLE, this);
     setCentralWidget(m_view);
-    CreateActions();
+    CreateCommands();
     CreateMenus();
     resize(640, 560);
+    m_doc.SetUpdateAllViewsHandler([this] { OnDocumentChanged(); });
     OnDocumentChanged();
 }
 
 CMainFrame::~CMainFrame()
 {
+    m_doc.SetUpdateAllViewsHandler({});
     // A window that never appeared (a start-up that failed) has no state worth keeping,
     // and must not overwrite the one stored by the last real session.
     if (m_bShown)
         gui::WriteProfileInt(str::APP_TITLE, str::KEY_WINDOW_SHOW_STYLE, m_closedStyle.value_or(GetShowStyle()));
 }
 
-QAction* CMainFrame::AddCommand(int id, const char* text, std::function<void()> handler)
+// One row per command; the handlers are the members below.
+void CMainFrame::CreateCommands()
 {
-    auto* action = new QAction(QString::fromUtf8(text), this);
-    action->setData(id);
-    if (handler)
-        connect(action, &QAction::triggered, this, [handler = std::move(handler)] { handler(); });
-    m_actions[id] = action;
-    return action;
-}
-
-QAction* CMainFrame::GetAction(int id) const
-{
-    auto it = m_actions.find(id);
-    return it == m_actions.end() ? nullptr : it->second;
-}
-
-void CMainFrame::CreateActions()
-{
-    AddCommand(ID_FILE_NEW, "New", [this] { m_app.OnFileNew(); })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    AddCommand(ID_FILE_OPEN, str::FILE_OPEN, [this] { m_app.OnFileOpen(); })
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    AddCommand(ID_FILE_SAVE, str::FILE_SAVE, [this] { OnFileSave(); })
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    AddCommand(ID_FILE_SAVE_AS, str::FILE_SAVE_AS, [this] { OnFileSaveAs(); });
-    AddCommand(ID_FILE_IMPORT, str::FILE_IMPORT, [this] { OnFileImport(); });
-    AddCommand(ID_FILE_EXPORT, str::FILE_EXPORT, [this] { OnFileExport(); });
-    AddCommand(ID_APP_EXIT, str::FILE_EXIT, [this] { close(); });
-    AddCommand(ID_HEADER_SHOW, str::HEADER_SHOW, [this] { OnHeaderShow(); });
-    AddCommand(ID_OPTIONS_BACKGROUND, str::OPTIONS_BACKGROUND, [this] { OnOptionsBackground(); });
-    AddCommand(ID_OPTIONS_ASSOCIATE, str::OPTIONS_ASSOCIATE, [this] { OnOptionsAssociate(); });
-    AddCommand(ID_APP_ABOUT, str::APP_ABOUT, [this] { m_app.OnAppAbout(); });
-
-    // New has no menu entry, only its key; the window carries it so the key works.
-    addAction(GetAction(ID_FILE_NEW));
-
+    const auto loaded = [this] { return m_doc.IsLoaded() != 0; };
+    const auto savable = [this] { return m_doc.IsLoaded() != 0 && m_doc.IsModified(); };
     // The editing and pane keys are bound as in every program of this family, and lead
     // nowhere: the tool has nothing to edit and only one pane.
-    const QKeySequence inertKeys[] = {
-        QKeySequence(Qt::CTRL | Qt::Key_Z),     QKeySequence(Qt::ALT | Qt::Key_Backspace),
-        QKeySequence(Qt::CTRL | Qt::Key_X),     QKeySequence(Qt::SHIFT | Qt::Key_Delete),
-        QKeySequence(Qt::CTRL | Qt::Key_C),     QKeySequence(Qt::CTRL | Qt::Key_Insert),
-        QKeySequence(Qt::CTRL | Qt::Key_V),     QKeySequence(Qt::SHIFT | Qt::Key_Insert),
-        QKeySequence(Qt::Key_F6),               QKeySequence(Qt::SHIFT | Qt::Key_F6),
-    };
-    for (const QKeySequence& key : inertKeys) {
-        auto* inert = new QAction(this);
-        inert->setShortcut(key);
-        addAction(inert);
-    }
+    const auto inert = [] {};
+    gui::CommandModel& c = m_commands;
+
+    c.Add({.id = ID_FILE_NEW, .keys = {Qt::CTRL | Qt::Key_N}, .run = [this] { OnFileNew(); }});
+    c.Add({.id = ID_FILE_OPEN, .text = str::FILE_OPEN, .keys = {Qt::CTRL | Qt::Key_O}, .run = [this] { OnFileOpen(); }});
+    c.Add({.id = ID_FILE_SAVE, .text = str::FILE_SAVE, .keys = {Qt::CTRL | Qt::Key_S}, .enabled = savable,
+           .run = [this] { OnFileSave(); }});
+    c.Add({.id = ID_FILE_SAVE_AS, .text = str::FILE_SAVE_AS, .enabled = savable, .run = [this] { OnFileSaveAs(); }});
+    c.Add({.id = ID_FILE_IMPORT, .text = str::FILE_IMPORT, .enabled = loaded, .run = [this] { OnFileImport(); }});
+    c.Add({.id = ID_FILE_EXPORT, .text = str::FILE_EXPORT, .enabled = loaded, .run = [this] { OnFileExport(); }});
+    // Stands in the File menu for the recent files while there are none.
+    c.Add({.id = ID_FILE_MRU_FILE1, .text = str::FILE_RECENT});
+    c.Add({.id = ID_APP_EXIT, .text = str::FILE_EXIT, .run = [this] { close(); }});
+    c.Add({.id = ID_HEADER_SHOW, .text = str::HEADER_SHOW, .enabled = loaded, .run = [this] { OnHeaderShow(); }});
+    c.Add({.id = ID_OPTIONS_BACKGROUND, .text = str::OPTIONS_BACKGROUND, .run = [this] { OnOptionsBackground(); }});
+    c.Add({.id = ID_OPTIONS_ASSOCIATE, .text = str::OPTIONS_ASSOCIATE, .run = [this] { OnOptionsAssociate(); }});
+    c.Add({.id = ID_APP_ABOUT, .text = str::APP_ABOUT, .run = [this] { OnAppAbout(); }});
+
+    c.Add({.id = ID_EDIT_UNDO, .keys = {Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace}, .run = inert});
+    c.Add({.id = ID_EDIT_CUT, .keys = {Qt::CTRL | Qt::Key_X, Qt::SHIFT | Qt::Key_Delete}, .run = inert});
+    c.Add({.id = ID_EDIT_COPY, .keys = {Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_Insert}, .run = inert});
+    c.Add({.id = ID_EDIT_PASTE, .keys = {Qt::CTRL | Qt::Key_V, Qt::SHIFT | Qt::Key_Insert}, .run = inert});
+    c.Add({.id = ID_NEXT_PANE, .keys = {Qt::Key_F6}, .run = inert});
+    c.Add({.id = ID_PREV_PANE, .keys = {Qt::SHIFT | Qt::Key_F6}, .run = inert});
 }
 
 void CMainFrame::CreateMenus()
 {
-    m_fileMenu = menuBar()->addMenu(str::MENU_FILE);
-    m_fileMenu->addAction(GetAction(ID_FILE_OPEN));
-    m_fileMenu->addAction(GetAction(ID_FILE_SAVE));
-    m_fileMenu->addAction(GetAction(ID_FILE_SAVE_AS));
-    m_fileMenu->addSeparator();
-    m_fileMenu->addAction(GetAction(ID_FILE_IMPORT));
-    m_fileMenu->addAction(GetAction(ID_FILE_EXPORT));
-    m_fileMenu->addSeparator();
-    m_recentPlaceholder = m_fileMenu->addAction(str::FILE_RECENT);
-    m_recentPlaceholder->setEnabled(false);
-    m_exitSeparator = m_fileMenu->addSeparator();
-    m_fileMenu->addAction(GetAction(ID_APP_EXIT));
-    connect(m_fileMenu, &QMenu::aboutToShow, this, [this] {
-        RebuildRecentFiles();
-        UpdateActions();
-    });
-
-    QMenu* header = menuBar()->addMenu(str::MENU_HEADER);
-    header->addAction(GetAction(ID_HEADER_SHOW));
-    connect(header, &QMenu::aboutToShow, this, &CMainFrame::UpdateActions);
-
-    QMenu* options = menuBar()->addMenu(str::MENU_OPTIONS);
-    options->addAction(GetAction(ID_OPTIONS_BACKGROUND));
-    options->addAction(GetAction(ID_OPTIONS_ASSOCIATE));
-
-    QMenu* help = menuBar()->addMenu(str::MENU_HELP);
-    help->addAction(GetAction(ID_APP_ABOUT));
-
-    RebuildRecentFiles();
+    const gui::MenuLayout layout = {
+        {str::MENU_FILE,
+         {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, gui::kSeparator, ID_FILE_IMPORT, ID_FILE_EXPORT,
+          gui::kSeparator, ID_FILE_MRU_FILE1, gui::kSeparator, ID_APP_EXIT}},
+        {str::MENU_HEADER, {ID_HEADER_SHOW}},
+        {str::MENU_OPTIONS, {ID_OPTIONS_BACKGROUND, ID_OPTIONS_ASSOCIATE}},
+        {str::MENU_HELP, {ID_APP_ABOUT}},
+    };
+    m_fileMenu = m_commands.BuildMenuBar(*menuBar(), layout).front();
+    m_recentMenu = std::make_unique<gui::RecentFilesMenu>(*m_fileMenu, *m_commands.Action(ID_FILE_MRU_FILE1),
+                                                          m_recentFiles, [this](int i) { OnOpenRecentFile(i); });
 }
 
-void CMainFrame::RebuildRecentFiles()
+QAction* CMainFrame::GetAction(int id) const
 {
-    for (QAction* a : m_recentActions) {
-        m_fileMenu->removeAction(a);
-        m_actions.erase(a->data().toInt());
-        delete a;
-    }
-    m_recentActions.clear();
-
-    const gui::RecentFileList& recent = m_app.GetRecentFiles();
-    const int count = static_cast<int>(std::min<qsizetype>(recent.Files().size(), RECENT_FILE_COUNT));
-    // With no entries the list's place shows its name, greyed.
-    m_recentPlaceholder->setVisible(count == 0);
-    for (int i = 0; i < count; ++i) {
-        auto* action = new QAction(recent.MenuText(i), this);
-        action->setData(ID_FILE_MRU_FILE1 + i);
-        connect(action, &QAction::triggered, this, [this, i] { m_app.OnOpenRecentFile(i); });
-        m_fileMenu->insertAction(m_exitSeparator, action);
-        m_actions[ID_FILE_MRU_FILE1 + i] = action;
-        m_recentActions.push_back(action);
-    }
-}
-
-void CMainFrame::UpdateActions()
-{
-    const bool loaded = m_doc.IsLoaded() != 0;
-    const bool savable = loaded && m_doc.IsModified();
-    GetAction(ID_FILE_SAVE)->setEnabled(savable);
-    GetAction(ID_FILE_SAVE_AS)->setEnabled(savable);
-    GetAction(ID_FILE_IMPORT)->setEnabled(loaded);
-    GetAction(ID_FILE_EXPORT)->setEnabled(loaded);
-    GetAction(ID_HEADER_SHOW)->setEnabled(loaded);
+    if (QAction* entry = m_recentMenu->Entry(id))
+        return entry;
+    return m_commands.Action(id);
 }
 
 void CMainFrame::UpdateTitle()
@@ -294,8 +235,10 @@ bool CMainFrame::OnFileSaveAs()
         CPromptOverWaitCursor prompt(m_prompt);
         ok = m_doc.SaveAs(ToDocPath(full), prompt);
     }
-    if (ok)
-        m_app.GetRecentFiles().Add(full);
+    if (ok) {
+        m_recentFiles.Add(full);
+        m_recentMenu->Rebuild();
+    }
     OnDocumentChanged();
     return ok;
 }
@@ -382,6 +325,73 @@ void CMainFrame::OnOptionsBackground()
 void CMainFrame::OnOptionsAssociate()
 {
     gui::RunFileAssocDialog(this, PixloomAssocValues(), m_prompt);
+}
+
+bool CMainFrame::OpenDocumentFile(const QString& path, bool* cancelled)
+{
+    if (cancelled)
+        *cancelled = false;
+    if (!SaveModified()) {
+        if (cancelled)
+            *cancelled = true;
+        return false;
+    }
+
+    const QString full = QFileInfo(path).absoluteFilePath();
+    bool ok;
+    {
+        gui::WaitCursor wait;
+        CPromptOverWaitCursor prompt(m_prompt);
+        ok = m_doc.OnOpenDocument(ToDocPath(full), prompt);
+    }
+    if (ok) {
+        m_recentFiles.Add(full);
+        m_recentMenu->Rebuild();
+    } else if (!m_doc.IsLoaded()) {
+        // The user already chose not to keep any changes, and nothing is left on show that
+        // a save could store: there is nothing to ask about at exit.
+        m_doc.SetModifiedFlag(false);
+    }
+    OnDocumentChanged();
+    return ok;
+}
+
+void CMainFrame::OnFileNew()
+{
+    if (!SaveModified())
+        return;
+    m_doc.OnNewDocument();
+    OnDocumentChanged();
+}
+
+void CMainFrame::OnFileOpen()
+{
+    gui::FileDialogOptions options;
+    options.filter = texture::msg::TEX_FILTER;
+    options.fileMustExist = true;
+    if (std::optional<QString> path = m_prompt.GetOpenFileName(options))
+        OpenDocumentFile(*path);
+}
+
+void CMainFrame::OnOpenRecentFile(int index)
+{
+    const QStringList& files = m_recentFiles.Files();
+    if (index < 0 || index >= files.size())
+        return;
+    const QString path = files[index];
+    // A file that no longer opens leaves the list; one the user merely did not get to
+    // (cancelled at the save question) stays.
+    bool cancelled = false;
+    if (!OpenDocumentFile(path, &cancelled) && !cancelled) {
+        m_recentFiles.Remove(path);
+        m_recentMenu->Rebuild();
+    }
+}
+
+void CMainFrame::OnAppAbout()
+{
+    CPixloomAboutDlg dlg(this);
+    dlg.exec();
 }
 
 } // namespace pixloom

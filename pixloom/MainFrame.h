@@ -1,21 +1,29 @@
 #pragma once
-// The texture tool's main window: menus, command routing and enabling, the view, and the
-// commands that work on the open texture (Save, Import, Export, header, background colour,
-// associations). No toolbar, no status bar.
+// The texture tool's main window: its commands (rows of the command model), menus and
+// enabling, the view, and every command on the texture: New, Open, the recent files, Save,
+// Import, Export, header, background colour, associations, About. No toolbar, no status bar.
+// It never calls back into the application object.
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <vector>
+#include <memory>
 #include <optional>
 
 #include <QMainWindow>
 
+#include "gui/CommandModel.h"
 #include "gui/GuiPrompt.h"
 
 class QAction;
 class QMenu;
+
+namespace gui {
+class RecentFileList;
+class RecentFilesMenu;
+} // namespace gui
 
 namespace texture {
 class CPixloomDoc;
@@ -23,19 +31,20 @@ class CPixloomDoc;
 
 namespace pixloom {
 
-class CPixloomApp;
 class CPixloomView;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 
 public:
-    CMainFrame(CPixloomApp& app, texture::CPixloomDoc& doc, gui::IGuiPrompt& prompt);
+    // None of the three is owned; all must outlive the frame.
+    CMainFrame(texture::CPixloomDoc& doc, gui::IGuiPrompt& prompt, gui::RecentFileList& recentFiles);
     // Stores the window's show state, once the window has been shown.
     ~CMainFrame() override;
 
     CPixloomView* GetActiveView() const { return m_view; }
-    // The menu command with this id (ID_FILE_SAVE, ...); null for an unknown id.
+    // The menu command with this id (ID_FILE_SAVE, ..., the recent files from
+    // ID_FILE_MRU_FILE1 on); null for an unknown id.
     QAction* GetAction(int id) const;
     QMenu* GetFileMenu() const { return m_fileMenu; }
 
@@ -45,7 +54,7 @@ public:
     int GetShowStyle() const;
 
     // Sets every enabled state from the document's flags.
-    void UpdateActions();
+    void UpdateActions() { m_commands.UpdateActions(); }
     // Repaint, title and enabling after anything about the document changed.
     void OnDocumentChanged();
 
@@ -53,7 +62,15 @@ public:
     // texture. False means the user cancelled (or the save failed): stay as we are.
     bool SaveModified();
 
+    // Opens path as the document, after offering to save a modified texture. False when
+    // the user cancelled (cancelled, when given, says so) or the file was refused (the user
+    // has been told).
+    bool OpenDocumentFile(const QString& path, bool* cancelled = nullptr);
+
     // Commands.
+    void OnFileNew();
+    void OnFileOpen();
+    void OnOpenRecentFile(int index);
     bool OnFileSave();
     bool OnFileSaveAs();
     void OnFileImport();
@@ -61,34 +78,31 @@ public:
     void OnHeaderShow();
     void OnOptionsBackground();
     void OnOptionsAssociate();
+    void OnAppAbout();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
-    void CreateActions();
+    void CreateCommands();
     void CreateMenus();
-    void RebuildRecentFiles();
     void UpdateTitle();
     // The document's file name for the title, or "Untitled" while nothing is on show.
     QString TitleName() const;
     // Import step by step: check the Targa, ask the depth question here at the edge when
     // the depths differ, then convert.
     void ImportTargaAsking(const std::filesystem::path& path);
-    QAction* AddCommand(int id, const char* text, std::function<void()> handler);
     // Export and Import share the filter, extension and suggested name.
     gui::FileDialogOptions TargaDialogOptions() const;
 
-    CPixloomApp& m_app;
     texture::CPixloomDoc& m_doc;
     gui::IGuiPrompt& m_prompt;
+    gui::RecentFileList& m_recentFiles;
     CPixloomView* m_view = nullptr;
     QMenu* m_fileMenu = nullptr;
-    QAction* m_recentPlaceholder = nullptr;
-    QAction* m_exitSeparator = nullptr;
-    std::vector<QAction*> m_recentActions;
-    std::map<int, QAction*> m_actions;
+    gui::CommandModel m_commands{*this};
+    std::unique_ptr<gui::RecentFilesMenu> m_recentMenu;
     bool m_bShown = false;
     // The show state at the moment the user closed the window: a closed window no longer
     // reports being minimised on every platform.

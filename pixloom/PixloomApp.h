@@ -1,7 +1,7 @@
 #pragma once
-// The texture tool's application object: start-up, the one document, the recent-file list,
-// and the commands that belong to the application rather than to its window (Open, New,
-// About, the recent files).
+// The texture tool's application object: start-up, and the owner of the one document, the
+// prompt, the settings (the recent-file list) and the main window. The window owns every
+// command and never calls back here.
 
 #include <filesystem>
 #include <memory>
@@ -34,16 +34,6 @@ public:
     // False when the named file was refused: the user has seen why and the program ends.
     bool InitInstance(const QStringList& arguments);
 
-    // Opens path as the document, after offering to save a modified texture. False when
-    // the user cancelled (cancelled, when given, says so) or the file was refused (the user
-    // has been told).
-    bool OpenDocumentFile(const QString& path, bool* cancelled = nullptr);
-
-    void OnFileNew();
-    void OnFileOpen();
-    void OnOpenRecentFile(int index);
-    void OnAppAbout();
-
     texture::CPixloomDoc& GetDocument() { return *m_doc; }
     // Null before InitInstance and after a failed start.
     CMainFrame* GetMainFrame() { return m_frame.get(); }
@@ -51,8 +41,6 @@ public:
     gui::RecentFileList& GetRecentFiles() { return m_recent; }
 
 private:
-    void DocumentChanged();
-
     std::unique_ptr<gui::QtPrompt> m_ownPrompt;
     gui::IGuiPrompt* m_prompt;
     std::unique_ptr<texture::CPixloomDoc> m_doc;

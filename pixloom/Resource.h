@@ -16,6 +16,13 @@ constexpr int ID_FILE_EXPORT = 32772;
 constexpr int ID_FILE_IMPORT = 32773;
 constexpr int ID_OPTIONS_BACKGROUND = 32774;
 constexpr int ID_OPTIONS_ASSOCIATE = 32775;
+// Bound to keys only; nothing handles them.
+constexpr int ID_EDIT_UNDO = 57643;
+constexpr int ID_EDIT_CUT = 57635;
+constexpr int ID_EDIT_COPY = 57634;
+constexpr int ID_EDIT_PASTE = 57637;
+constexpr int ID_NEXT_PANE = 57680;
+constexpr int ID_PREV_PANE = 57681;
 
 // Entries of the recent-file list shown in the File menu.
 constexpr int RECENT_FILE_COUNT = 4;

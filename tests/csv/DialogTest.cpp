@@ -320,11 +320,12 @@ void DialogTest::typeDialogCheckBoxRules()
 {
     struct Case {
         bool forObject;
-        int selectedKind;
+        TreeItemKind selectedKind;
         bool ticked;
     };
-    for (Case c : {Case{false, 1, true}, Case{false, 0, false}, Case{false, 2, false}, Case{false, 3, false},
-                   Case{true, 1, false}, Case{true, 0, false}}) {
+    using K = TreeItemKind;
+    for (Case c : {Case{false, K::Object, true}, Case{false, K::None, false}, Case{false, K::Polygon, false},
+                   Case{false, K::Vertex, false}, Case{true, K::Object, false}, Case{true, K::None, false}}) {
         CImportExportTypeDlg dlg(c.forObject, c.selectedKind);
         dlg.show();
         QCOMPARE(dlg.windowTitle(), QString("Import/Export Type"));
@@ -336,7 +337,7 @@ void DialogTest::typeDialogCheckBoxRules()
         QCOMPARE(dlg.SelectedOnlyBox()->isEnabled(), c.ticked);
         QCOMPARE(dlg.m_bForObject, c.forObject);
     }
-    CImportExportTypeDlg dlg(false, 1);
+    CImportExportTypeDlg dlg(false, TreeItemKind::Object);
     dlg.show();
     dlg.TypeButton(1)->setChecked(true);
     dlg.SelectedOnlyBox()->setChecked(false);
@@ -381,7 +382,7 @@ void DialogTest::importCommandByType()
         QVERIFY(b.LoadInto(doc));
         ScriptedGuiPrompt prompt;
         prompt.QueueFileName(path);
-        const QString status = ImportCsv({doc, prompt, ChooseType(1, true)}, 1, 2);
+        const QString status = ImportCsv({doc, prompt, ChooseType(1, true)}, TreeItemKind::Object, 2);
         QCOMPARE(status, QString("CSV import: 3 lines applied, 1 line skipped."));
         QCOMPARE(doc.GetVertex(10).z, 3.0f);
         QCOMPARE(prompt.FileDialogs().size(), std::size_t(1));
@@ -399,7 +400,7 @@ void DialogTest::importCommandByType()
         QVERIFY(b.LoadInto(doc));
         ScriptedGuiPrompt prompt;
         prompt.QueueFileName(path);
-        const QString status = ImportCsv({doc, prompt, ChooseType(0)}, 1, 2);
+        const QString status = ImportCsv({doc, prompt, ChooseType(0)}, TreeItemKind::Object, 2);
         QCOMPARE(status, QString("CSV import: 1 line applied, 1 line skipped."));
         QCOMPARE(doc.GetVertex(1).x, 5.0f);
         QCOMPARE(doc.GetVertex(11).x, 0.0f);
@@ -411,7 +412,7 @@ void DialogTest::importCommandByType()
         QVERIFY(b.LoadInto(doc));
         ScriptedGuiPrompt prompt;
         prompt.QueueFileName(path);
-        ImportCsv({doc, prompt, ChooseType(0, false)}, 1, 2);
+        ImportCsv({doc, prompt, ChooseType(0, false)}, TreeItemKind::Object, 2);
         QCOMPARE(doc.GetVertex(1).x, 5.0f);
         QCOMPARE(doc.GetVertex(11).x, 7.0f);
     }
@@ -436,7 +437,7 @@ void DialogTest::exportCommandScopesAndOptions()
     prompt.QueueFileName(poly);
 
     // File > Export with a polygon selected: no restriction possible.
-    ExportCsv({doc, prompt, ChooseType(1)}, 2, 1);
+    ExportCsv({doc, prompt, ChooseType(1)}, TreeItemKind::Polygon, 1);
     const std::string allText = ReadFile(all);
     QCOMPARE(std::count(allText.begin(), allText.end(), '\n'), 6);
     const gui::FileDialogOptions& o = prompt.FileDialogs()[0];
@@ -446,7 +447,7 @@ void DialogTest::exportCommandScopesAndOptions()
     QVERIFY(o.initialName.isEmpty());
 
     // File > Export with object 1 selected and the box left ticked.
-    ExportCsv({doc, prompt, ChooseType(0)}, 1, 1);
+    ExportCsv({doc, prompt, ChooseType(0)}, TreeItemKind::Object, 1);
     const std::string selText = ReadFile(sel);
     QCOMPARE(selText.substr(0, 6), std::string("1,0,3,"));
     QCOMPARE(std::count(selText.begin(), selText.end(), '\n'), 2);
@@ -471,23 +472,23 @@ void DialogTest::cancelledAndFailedCommands()
     ScriptedGuiPrompt prompt;
 
     // Cancel in the type dialog: no file dialog follows (the prompt would throw).
-    QCOMPARE(ImportCsv({doc, prompt, ChooseType(0, std::nullopt, true)}, 0, -1), QString());
-    QCOMPARE(ExportCsv({doc, prompt, ChooseType(0, std::nullopt, true)}, 0, -1), QString());
+    QCOMPARE(ImportCsv({doc, prompt, ChooseType(0, std::nullopt, true)}, TreeItemKind::None, -1), QString());
+    QCOMPARE(ExportCsv({doc, prompt, ChooseType(0, std::nullopt, true)}, TreeItemKind::None, -1), QString());
     QVERIFY(prompt.FileDialogs().empty());
 
     // Cancel in the file dialog.
     prompt.QueueFileName(std::nullopt);
-    QCOMPARE(ExportCsv({doc, prompt, ChooseType(0)}, 0, -1), QString());
+    QCOMPARE(ExportCsv({doc, prompt, ChooseType(0)}, TreeItemKind::None, -1), QString());
     prompt.QueueFileName(std::nullopt);
-    QCOMPARE(ImportCsv({doc, prompt, ChooseType(0)}, 0, -1), QString());
+    QCOMPARE(ImportCsv({doc, prompt, ChooseType(0)}, TreeItemKind::None, -1), QString());
     QVERIFY(prompt.All().empty());
     QVERIFY(!doc.IsModified());
 
     // A file that cannot be written or read: a message with the stop icon, nothing changes.
     prompt.QueueFileName(dir.filePath("missing/folder/out.csv"));
-    QCOMPARE(ExportCsv({doc, prompt, ChooseType(0)}, 0, -1), QString());
+    QCOMPARE(ExportCsv({doc, prompt, ChooseType(0)}, TreeItemKind::None, -1), QString());
     prompt.QueueFileName(dir.filePath("absent.csv"));
-    QCOMPARE(ImportCsv({doc, prompt, ChooseType(0)}, 0, -1), QString());
+    QCOMPARE(ImportCsv({doc, prompt, ChooseType(0)}, TreeItemKind::None, -1), QString());
     QCOMPARE(prompt.All().size(), std::size_t(2));
     QVERIFY(QString::fromStdString(prompt.All()[0].text).contains("out.csv"));
     QCOMPARE(prompt.All()[0].icon, common::MessageIcon::Stop);

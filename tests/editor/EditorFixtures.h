@@ -56,11 +56,11 @@ inline QString WriteFile(const QString& dir, const QString& name, const std::vec
 // A selection the viewport tests set directly, without a tree.
 class FakeSelection final : public qm4edit::ISceneSelection {
 public:
-    int kind = 0;
+    qm4edit::TreeItemKind kind = qm4edit::TreeItemKind::None;
     int data = -1;
     std::vector<std::array<int, 3>> polygons;
 
-    int GetSelectedKind() const override { return kind; }
+    qm4edit::TreeItemKind GetSelectedKind() const override { return kind; }
     int GetSelectedData() const override { return data; }
     int GetSelectedPolygonCount() const override { return static_cast<int>(polygons.size()); }
     void GetSelectedPolygonVertices(int k, int& a, int& b, int& c) const override

@@ -117,11 +117,11 @@ private slots:
         const int never[] = {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE};
         auto check = [&](bool loaded, bool modified) {
             for (int id : loadedOnly)
-                QVERIFY2(t.Enabled(id) == loaded, FindCommand(id)->name);
+                QVERIFY2(t.Enabled(id) == loaded, qPrintable(QString::number(id)));
             for (int id : always)
-                QVERIFY2(t.Enabled(id), FindCommand(id)->name);
+                QVERIFY2(t.Enabled(id), qPrintable(QString::number(id)));
             for (int id : never)
-                QVERIFY2(!t.Enabled(id), FindCommand(id)->name);
+                QVERIFY2(!t.Enabled(id), qPrintable(QString::number(id)));
             QCOMPARE(t.Enabled(ID_FILE_SAVE), loaded && modified);
             QCOMPARE(t.Enabled(ID_FILE_SAVE_AS), loaded && modified);
         };
@@ -143,13 +143,13 @@ private slots:
         QVERIFY(t.Checked(ID_VIEW_TOP) && !t.Checked(ID_VIEW_FRONT) && !t.Checked(ID_VIEW_SIDE));
         for (int p : {2, 1, 1, 0}) {
             t.frame().Action(ids[p])->trigger();
-            QCOMPARE(t.view().GetProjection(), p);
+            QCOMPARE(t.view().GetProjection(), Projection(p));
             for (int q = 0; q < 3; ++q)
                 QCOMPARE(t.Checked(ids[q]), p == q);
         }
-        t.view().SetProjection(2);
+        t.view().SetProjection(Projection::Side);
         t.frame().Action(ID_VIEW_RESET)->trigger();
-        QCOMPARE(t.view().GetProjection(), 0);
+        QCOMPARE(t.view().GetProjection(), Projection::Top);
         QVERIFY(t.Checked(ID_VIEW_TOP));
     }
 
@@ -495,11 +495,11 @@ private slots:
         const QModelIndex obj2 = Item(tree, {1});
         QCOMPARE(obj2.data().toString(), QString("Object 2"));
         QCOMPARE(tree.GetItemData(obj2), 1);
-        QCOMPARE(tree.GetItemKind(obj2), 1);
+        QCOMPARE(tree.GetItemKind(obj2), TreeItemKind::Object);
         const QModelIndex poly = Item(tree, {1, 0});
         QCOMPARE(poly.data().toString(), QString("Polygon 1"));
         QCOMPARE(tree.GetItemData(poly), 0);
-        QCOMPARE(tree.GetItemKind(poly), 2);
+        QCOMPARE(tree.GetItemKind(poly), TreeItemKind::Polygon);
         QCOMPARE(tree.GetItemData(Item(tree, {0, 2})), 2);
         QCOMPARE(Item(tree, {0, 2}).data().toString(), QString("Polygon 3"));
         const char* labels[3] = {"Vertex 1", "Vertex 2", "Vertex 3"};
@@ -508,13 +508,13 @@ private slots:
             const QModelIndex v = Item(tree, {1, 0, c});
             QCOMPARE(v.data().toString(), QString(labels[c]));
             QCOMPARE(tree.GetItemData(v), corners[c]);
-            QCOMPARE(tree.GetItemKind(v), 3);
+            QCOMPARE(tree.GetItemKind(v), TreeItemKind::Vertex);
             QCOMPARE(v.parent(), poly);
         }
         QCOMPARE(poly.parent(), obj2);
         QVERIFY(!tree.GetSelectedItem().isValid());
         QCOMPARE(tree.GetSelectedData(), -1);
-        QCOMPARE(tree.GetSelectedKind(), 0);
+        QCOMPARE(tree.GetSelectedKind(), TreeItemKind::None);
     }
 
     void selectionQueriesAndTheirRedraw()
@@ -529,7 +529,7 @@ private slots:
         const int redraws = t.view().RedrawCount();
         tree.setCurrentIndex(Item(tree, {0, 1}));
         QVERIFY(t.view().RedrawCount() > redraws);
-        QCOMPARE(tree.GetSelectedKind(), 2);
+        QCOMPARE(tree.GetSelectedKind(), TreeItemKind::Polygon);
         QCOMPARE(tree.GetSelectedPolygonCount(), 1);
         for (int k : {0, 5}) { // a polygon is its own only polygon
             tree.GetSelectedPolygonVertices(k, a, b, c);
@@ -544,24 +544,24 @@ private slots:
         QCOMPARE((std::array{a, b, c}), (std::array{-1, -1, -1}));
 
         tree.setCurrentIndex(Item(tree, {2}));
-        QCOMPARE(tree.GetSelectedKind(), 1);
+        QCOMPARE(tree.GetSelectedKind(), TreeItemKind::Object);
         QCOMPARE(tree.GetSelectedPolygonCount(), 0);
         QVERIFY(!tree.model()->hasChildren(Item(tree, {2})));
 
         tree.setCurrentIndex(Item(tree, {1, 0, 2}));
-        QCOMPARE(tree.GetSelectedKind(), 3);
+        QCOMPARE(tree.GetSelectedKind(), TreeItemKind::Vertex);
         QCOMPARE(tree.GetSelectedData(), 5);
         QCOMPARE(tree.GetSelectedPolygonCount(), 0);
         tree.GetSelectedPolygonVertices(0, a, b, c);
         QCOMPARE(a, -1);
 
         // The frame answers the viewport with the tree's selection.
-        QCOMPARE(t.frame().GetSelectedKind(), 3);
+        QCOMPARE(t.frame().GetSelectedKind(), TreeItemKind::Vertex);
         QCOMPARE(t.frame().GetSelectedData(), 5);
 
         // Opening a file again leaves no selection.
         QCOMPARE(t.frame().OpenDocumentFile(path), OpenOutcome::Opened);
-        QCOMPARE(tree.GetSelectedKind(), 0);
+        QCOMPARE(tree.GetSelectedKind(), TreeItemKind::None);
     }
 
     void contextMenusActOnTheClickedItem()
@@ -617,7 +617,7 @@ private slots:
         choose.clear();
         QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, onVertex);
         QCOMPARE(tree.GetContextPoint(), onVertex);
-        QCOMPARE(tree.GetContextItemKind(), 3);
+        QCOMPARE(tree.GetContextItemKind(), TreeItemKind::Vertex);
 
         // Beside a label, no menu at all.
         shown.clear();
@@ -759,7 +759,7 @@ private slots:
         QVERIFY(view.IsWireframe());
 
         t.prompt->QueueColor(0x112233);
-        t.frame().OnCommand(ID_OPTIONS_WIRECOLOR);
+        t.frame().Action(ID_OPTIONS_WIRECOLOR)->trigger();
         QCOMPARE(view.GetWireColor(), 0x112233u);
         t.app.reset();
         QSettings settings(gui::kCompanyKey, "QM4Edit");
@@ -808,7 +808,7 @@ private slots:
                     tree.setCurrentIndex(item);
                     QCOMPARE(tree.GetSelectedItem(), item);
                     ++shown;
-                    for (int projection = 0; projection < 3; ++projection) {
+                    for (Projection projection : {Projection::Top, Projection::Front, Projection::Side}) {
                         t.view().SetProjection(projection);
                         QVERIFY(!t.view().grab().isNull());
                     }

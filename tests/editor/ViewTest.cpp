@@ -11,6 +11,8 @@
 #include "scene/QM4EditDoc.h"
 
 using fixtures::ColorrefAt;
+using qm4edit::Projection;
+using qm4edit::TreeItemKind;
 
 namespace {
 
@@ -69,9 +71,9 @@ private slots:
         Load(doc, fixtures::Points({{10, 7, 5}}));
         auto view = MakeView(doc);
         const struct {
-            int projection;
+            Projection projection;
             int x, y;
-        } cases[] = {{0, 210, 145}, {1, 210, 143}, {2, 205, 143}};
+        } cases[] = {{Projection::Top, 210, 145}, {Projection::Front, 210, 143}, {Projection::Side, 205, 143}};
         for (const auto& c : cases) {
             view->SetProjection(c.projection);
             const QImage img = Grab(*view);
@@ -148,7 +150,7 @@ private slots:
         view->SetSelection(&sel);
         // Vertices 0 (0,0,0), 1 (40,0,0), 2 (0,0,30) land at (200,150), (240,150), (200,120).
 
-        sel.kind = 2;
+        sel.kind = TreeItemKind::Polygon;
         sel.polygons = {{0, 1, 2}};
         QImage img = Grab(*view);
         QCOMPARE(ColorrefAt(img, 220, 150), kRed); // edge 0-1
@@ -159,14 +161,14 @@ private slots:
         QCOMPARE(ColorrefAt(img, 240, 135), kWhite); // not on the triangle
 
         // An object outlines every one of its polygons.
-        sel.kind = 1;
+        sel.kind = TreeItemKind::Object;
         sel.polygons = {{0, 1, 2}, {1, 3, 2}};
         img = Grab(*view);
         QCOMPARE(ColorrefAt(img, 240, 135), kRed); // edge 1-3 of the second polygon
         QCOMPARE(ColorrefAt(img, 220, 120), kRed); // edge 3-2
 
         // An object without polygons and an empty selection outline nothing.
-        for (int kind : {1, 0}) {
+        for (TreeItemKind kind : {TreeItemKind::Object, TreeItemKind::None}) {
             sel.kind = kind;
             sel.polygons.clear();
             QCOMPARE(CountColor(Grab(*view), kRed), 0);
@@ -180,7 +182,7 @@ private slots:
         auto view = MakeView(doc);
         view->SetHiliteColor(0xFF0000); // blue
         fixtures::FakeSelection sel;
-        sel.kind = 3;
+        sel.kind = TreeItemKind::Vertex;
         sel.data = 1; // (40, 0, 0) -> (240, 150)
         view->SetSelection(&sel);
         const QImage img = Grab(*view);
@@ -199,12 +201,12 @@ private slots:
         auto view = MakeView(doc);
         fixtures::FakeSelection sel;
         view->SetSelection(&sel);
-        sel.kind = 1;
+        sel.kind = TreeItemKind::Object;
         sel.polygons = {{0, 1, 60000}, {0, -1, 2}, {0, 1, 2}};
         QImage img = Grab(*view);
         QCOMPARE(ColorrefAt(img, 220, 150), kRed); // the good polygon still shows
         QCOMPARE(ColorrefAt(img, 200, 135), kRed);
-        sel.kind = 3;
+        sel.kind = TreeItemKind::Vertex;
         sel.data = 6; // one past the end
         QCOMPARE(CountColor(Grab(*view), kRed), 0);
     }
@@ -217,7 +219,7 @@ private slots:
         Load(doc, fixtures::Points({{1e30f, 0, 0}, {nan, nan, nan}, {-inf, 0, inf}, {0, 0, 0}, {-3e9f, 0, 2e9f}}));
         auto view = MakeView(doc);
         fixtures::FakeSelection sel;
-        sel.kind = 1;
+        sel.kind = TreeItemKind::Object;
         // A polygon with one far corner draws the part of its edges that is on screen.
         sel.polygons = {{0, 3, 4}, {1, 2, 3}, {3, 4, 3}};
         view->SetSelection(&sel);
@@ -244,12 +246,16 @@ private slots:
         qm4edit::ViewState st;
         st.extraColor2 = 0x00FF00;
         const struct {
-            int projection;
+            Projection projection;
             float zoom;
             int panX, panY;
-        } cases[] = {{0, 8, 0, 0}, {1, 16, -7, 3}, {2, 4, 11, -9}, {0, 2, 1, 1}, {1, 0.25f, 0, 0}};
+        } cases[] = {{Projection::Top, 8, 0, 0},
+                     {Projection::Front, 16, -7, 3},
+                     {Projection::Side, 4, 11, -9},
+                     {Projection::Top, 2, 1, 1},
+                     {Projection::Front, 0.25f, 0, 0}};
         for (const auto& c : cases) {
-            st.projection = c.projection;
+            st.projection = static_cast<qm4edit::Projection>(c.projection);
             st.zoom = c.zoom;
             st.panX = c.panX;
             st.panY = c.panY;
@@ -306,7 +312,7 @@ private slots:
             double panX, panY;
         } cases[] = {{0, 8, 0, 0}, {1, 16, -7.5, 3}, {2, 2, 11, -9}, {0, 64, 0.25, 1}, {1, 0.25f, 0, 0}};
         for (const auto& c : cases) {
-            st.projection = c.projection;
+            st.projection = static_cast<qm4edit::Projection>(c.projection);
             st.zoom = c.zoom;
             st.panX = c.panX;
             st.panY = c.panY;
@@ -452,7 +458,7 @@ private slots:
         QCOMPARE(view->PickVertex({208, 148}), 1);
         QCOMPARE(view->PickVertex({204, 150}), -1); // beyond four pixels
         QCOMPARE(view->PickVertex({350, 50}), 4);
-        view->SetProjection(2); // side view: every vertex but 4 (at (300, 150)) on the centre
+        view->SetProjection(qm4edit::Projection::Side); // side view: every vertex but 4 (at (300, 150)) on the centre
         QCOMPARE(view->PickVertex({200, 150}), 0);
 
         QSignalSpy picked(view.get(), &qm4edit::CQM4EditView::VertexPicked);
@@ -466,7 +472,7 @@ private slots:
         QCOMPARE(view->GetPanX(), 0);
 
         // The middle button drags the picture along with the pointer, at any zoom.
-        view->SetProjection(0);
+        view->SetProjection(qm4edit::Projection::Top);
         view->ZoomIn();
         QTest::mousePress(view.get(), Qt::MiddleButton, {}, {100, 100});
         QMouseEvent move(QEvent::MouseMove, QPointF(137, 91), QPointF(view->mapToGlobal(QPoint(137, 91))),
@@ -511,7 +517,7 @@ private slots:
         view->ZoomOut(); // factor 1/2: 5 and 2.5 -> 2
         QCOMPARE(ColorrefAt(Grab(*view), 205, 148), kBlack);
 
-        view->SetProjection(2);
+        view->SetProjection(Projection::Side);
         view->show();
         QVERIFY(QTest::qWaitForWindowExposed(view.get()));
         QTest::mousePress(view.get(), Qt::LeftButton, {}, QPoint(10, 10));
@@ -519,7 +525,7 @@ private slots:
         const int before = view->RedrawCount();
         view->ResetView();
         QCOMPARE(view->RedrawCount(), before + 1);
-        QCOMPARE(view->GetProjection(), 0);
+        QCOMPARE(view->GetProjection(), Projection::Top);
         QCOMPARE(view->GetZoom(), 8.0f);
         QCOMPARE(view->GetPanX(), 0);
         QCOMPARE(view->GetPanY(), 0);

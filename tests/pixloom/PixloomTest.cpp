@@ -222,7 +222,7 @@ private slots:
         ScriptedGuiPrompt prompt;
         CPixloomApp app(&prompt);
         QVERIFY(app.InitInstance({a}));
-        QVERIFY(app.OpenDocumentFile(b));
+        QVERIFY(app.GetMainFrame()->OpenDocumentFile(b));
 
         QMenu* file = app.GetMainFrame()->GetFileMenu();
         emit file->aboutToShow();
@@ -539,7 +539,7 @@ private slots:
         QCOMPARE(ReadAll(tex).mid(32, 4), QByteArray("\x00\x00\xff\xff", 4));
 
         // Save As to a fresh name makes it the document's and puts it first in the list.
-        QVERIFY(app.OpenDocumentFile(tex));
+        QVERIFY(app.GetMainFrame()->OpenDocumentFile(tex));
         prompt.QueueFileName(tga);
         Trigger(frame, ID_FILE_IMPORT);
         const QString copy = Path("copy.tex");
@@ -566,9 +566,9 @@ private slots:
         QCOMPARE(app.GetMainFrame()->windowTitle(), QString("good.tex[*] - Pixloom"));
         // Nothing is on show after the refusal, so no file may be named; one that cannot be
         // read at all leaves the texture, and its name, as they were.
-        QVERIFY(app.OpenDocumentFile(Path("nowhere.tex")) == false);
+        QVERIFY(app.GetMainFrame()->OpenDocumentFile(Path("nowhere.tex")) == false);
         QCOMPARE(app.GetMainFrame()->windowTitle(), QString("good.tex[*] - Pixloom"));
-        QVERIFY(!app.OpenDocumentFile(bad));
+        QVERIFY(!app.GetMainFrame()->OpenDocumentFile(bad));
         QCOMPARE(app.GetMainFrame()->windowTitle(), QString("Untitled[*] - Pixloom"));
         QCOMPARE(prompt.All().size(), std::size_t(2));
     }
