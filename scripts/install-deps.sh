@@ -15,7 +15,7 @@ packages=(
   libfile-mimeinfo-perl
   fonts-dejavu-core
   # model and image exchange (header-only), and the independent readers its tests run
-  libstb-dev assimp-utils nodejs npm
+  libstb-dev assimp-utils nodejs
 )
 if [ "${1:-}" = "--ci" ]; then
   packages+=(clang llvm libclang-rt-14-dev g++-mingw-w64-x86-64-posix)
@@ -33,19 +33,24 @@ done
 install_gltf_validator() {
   local tools="${QM_TOOLS_DIR:-build/tools}"
   [ -d "$tools/node_modules/gltf-validator" ] && return 0
+  # Some Node.js builds bring npm along; Debian's own splits it into a package of its own,
+  # which clashes with the former.
+  if ! command -v npm >/dev/null; then
+    ${sudo:-} apt-get install -y -qq --no-install-recommends npm
+  fi
   echo "Installing gltf-validator into $tools"
   mkdir -p "$tools"
   npm install --prefix "$tools" --no-audit --no-fund --silent gltf-validator
 }
 
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 if [ ${#missing[@]} -eq 0 ]; then
   install_gltf_validator
   exit 0
 fi
 
 echo "Installing: ${missing[*]}"
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 # A fresh machine may have empty package lists.
 $sudo apt-get update -qq
