@@ -57,6 +57,10 @@ enum CommandId : int {
     ID_POLYGON_VIEW = 32794,
     ID_POLYGON_EXPORT = 32795,
     ID_VERTEX_EDIT = 32796,
+
+    // The perspective view.
+    ID_VIEW_PERSPECTIVE = 32797,
+    ID_VIEW_FLIPTEXTUREV = 32798,
 };
 
 // Context menu resources of the tree pane, by the kind of item they belong to.

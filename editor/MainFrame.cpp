@@ -12,7 +12,9 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -22,6 +24,8 @@
 #include "Icons.h"
 #include "DialogCommands.h"
 #include "LockKeys.h"
+#include "PerspectiveStrings.h"
+#include "PerspectiveView.h"
 #include "QM4EditTreeView.h"
 #include "QM4EditView.h"
 #include "gui/FileAssocDlg.h"
@@ -105,6 +109,10 @@ CMainFrame::~CMainFrame()
     // reaches a half-destroyed frame. The viewport saves its colours here.
     disconnect(m_pTreeView, nullptr, this, nullptr);
     m_pSceneView->SetSelection(nullptr);
+    if (m_pPerspectiveView) {
+        disconnect(m_pPerspectiveView, nullptr, this, nullptr);
+        m_pPerspectiveView->SetSelection(nullptr);
+    }
     delete m_wndSplitter;
     m_wndSplitter = nullptr;
     m_pTreeView = nullptr;
@@ -138,12 +146,14 @@ void CMainFrame::CreateActions()
                    ID_EDIT_PASTE, ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_WINDOW_SPLIT, ID_VIEW_TOP, ID_VIEW_FRONT,
                    ID_VIEW_SIDE, ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, ID_VIEW_RESET, ID_OPTIONS_PRIMARYCOLOR,
                    ID_OPTIONS_SECONDARYCOLOR1, ID_OPTIONS_SECONDARYCOLOR2, ID_OPTIONS_HIGHLIGHTCOLOR,
-                   ID_OPTIONS_OVERLAYCOLOR, ID_OPTIONS_ASSOCIATIONS, ID_APP_ABOUT, ID_NEXT_PANE, ID_PREV_PANE})
+                   ID_OPTIONS_OVERLAYCOLOR, ID_OPTIONS_ASSOCIATIONS, ID_APP_ABOUT, ID_NEXT_PANE, ID_PREV_PANE,
+                   ID_VIEW_PERSPECTIVE, ID_VIEW_FLIPTEXTUREV})
         MakeAction(id);
-    for (int id : {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE})
+    for (int id : {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE, ID_VIEW_PERSPECTIVE,
+                   ID_VIEW_FLIPTEXTUREV})
         m_actions[id]->setCheckable(true);
     for (int id : {ID_FILE_OPEN, ID_FILE_SAVE, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_VIEW_ZOOMIN,
-                   ID_VIEW_ZOOMOUT, ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE, ID_VIEW_RESET}) {
+                   ID_VIEW_ZOOMOUT, ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE, ID_VIEW_PERSPECTIVE, ID_VIEW_RESET}) {
         m_actions[id]->setIcon(ToolbarIcon(id));
         // Images belong to the toolbar; menu items keep plain text and their check marks.
         m_actions[id]->setIconVisibleInMenu(false);
@@ -195,11 +205,14 @@ void CMainFrame::CreateMenus()
     view->addAction(m_actions[ID_VIEW_TOP]);
     view->addAction(m_actions[ID_VIEW_FRONT]);
     view->addAction(m_actions[ID_VIEW_SIDE]);
+    view->addAction(m_actions[ID_VIEW_PERSPECTIVE]);
     view->addSeparator();
     view->addAction(m_actions[ID_VIEW_ZOOMIN]);
     view->addAction(m_actions[ID_VIEW_ZOOMOUT]);
     view->addSeparator();
     view->addAction(m_actions[ID_VIEW_RESET]);
+    view->addSeparator();
+    view->addAction(m_actions[ID_VIEW_FLIPTEXTUREV]);
 
     QMenu* options = menu(bar->addMenu(QString(MENU_OPTIONS)));
     options->addAction(m_actions[ID_OPTIONS_PRIMARYCOLOR]);
@@ -224,7 +237,7 @@ void CMainFrame::CreateToolBar()
     connect(m_wndToolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateActions);
     for (int id : {ID_FILE_OPEN, ID_FILE_SAVE, ID_SEPARATOR, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_SEPARATOR,
                    ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, ID_SEPARATOR, ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE,
-                   ID_SEPARATOR, ID_VIEW_RESET}) {
+                   ID_VIEW_PERSPECTIVE, ID_SEPARATOR, ID_VIEW_RESET}) {
         if (id == ID_SEPARATOR)
             m_wndToolBar->addSeparator();
         else
@@ -260,12 +273,36 @@ void CMainFrame::CreateClient()
     m_pTreeView->SetDocument(&m_doc);
     m_pSceneView = new CQM4EditView(m_doc, m_wndSplitter);
     m_pSceneView->SetSelection(this);
+    m_pViewStack = new QStackedWidget(m_wndSplitter);
+    m_pViewStack->addWidget(m_pSceneView);
+    m_strNoPerspective = CPerspectiveView::OpenGLUnavailableReason();
+    if (m_strNoPerspective.isEmpty()) {
+        m_pPerspectiveView = new CPerspectiveView(m_doc, m_pViewStack);
+        m_pPerspectiveView->SetSelection(this);
+        m_pPerspectiveView->SetFlipTextureV(gui::ReadProfileInt(APP_TITLE, KEY_FLIP_TEXTURE_V, 0) != 0);
+        m_pViewStack->addWidget(m_pPerspectiveView);
+        connect(m_pPerspectiveView, &CPerspectiveView::StatusMessage, this,
+                [this](const QString& text) { statusBar()->showMessage(text); });
+    } else {
+        const QString why = QString(PERSPECTIVE_UNAVAILABLE).arg(m_strNoPerspective);
+        m_actions[ID_VIEW_PERSPECTIVE]->setStatusTip(why);
+        m_actions[ID_VIEW_PERSPECTIVE]->setToolTip(why);
+        statusBar()->showMessage(why);
+    }
+    // P is a key of the views: it acts only while one of them has the focus.
+    auto* perspectiveKey = new QShortcut(QKeySequence(Qt::Key_P), m_pViewStack, nullptr, nullptr,
+                                         Qt::WidgetWithChildrenShortcut);
+    connect(perspectiveKey, &QShortcut::activated, this, [this] {
+        if (m_actions[ID_VIEW_PERSPECTIVE]->isEnabled())
+            OnCommand(ID_VIEW_PERSPECTIVE);
+    });
     m_wndSplitter->addWidget(m_pTreeView);
-    m_wndSplitter->addWidget(m_pSceneView);
+    m_wndSplitter->addWidget(m_pViewStack);
     m_wndSplitter->setStretchFactor(0, 0);
     m_wndSplitter->setStretchFactor(1, 1);
     m_pTreeView->setMinimumWidth(0);
     m_pSceneView->setMinimumWidth(0);
+    m_pViewStack->setMinimumWidth(0);
     setCentralWidget(m_wndSplitter);
 
     connect(m_pTreeView, &CQM4EditTreeView::RefreshTreeRequested, this, &CMainFrame::RefreshTree);
@@ -332,12 +369,16 @@ void CMainFrame::UpdateActions()
     m_actions[ID_FILE_SAVE_AS]->setEnabled(loaded && modified);
     for (int id : {ID_FILE_IMPORT, ID_FILE_EXPORT, ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, ID_VIEW_RESET})
         m_actions[id]->setEnabled(loaded);
-    const int projection = m_pSceneView->GetProjection();
+    const int projection = IsPerspective() ? -1 : m_pSceneView->GetProjection();
     const int views[3] = {ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE};
     for (int p = 0; p < 3; ++p) {
         m_actions[views[p]]->setEnabled(loaded);
         m_actions[views[p]]->setChecked(projection == p);
     }
+    m_actions[ID_VIEW_PERSPECTIVE]->setEnabled(loaded && m_pPerspectiveView);
+    m_actions[ID_VIEW_PERSPECTIVE]->setChecked(IsPerspective());
+    m_actions[ID_VIEW_FLIPTEXTUREV]->setEnabled(m_pPerspectiveView != nullptr);
+    m_actions[ID_VIEW_FLIPTEXTUREV]->setChecked(m_pPerspectiveView && m_pPerspectiveView->FlipTextureV());
     // Nothing handles these commands.
     for (int id : {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE})
         m_actions[id]->setEnabled(false);
@@ -372,6 +413,8 @@ void CMainFrame::UpdateTitle()
 void CMainFrame::UpdateAllViews()
 {
     m_pSceneView->OnUpdate();
+    if (m_pPerspectiveView)
+        m_pPerspectiveView->OnUpdate();
     UpdateActions();
 }
 
@@ -401,6 +444,11 @@ void CMainFrame::AfterDocumentChanged()
     UpdateTitle();
     m_pTreeView->OnInitialUpdate();
     m_pSceneView->OnUpdate();
+    if (m_pPerspectiveView)
+        m_pPerspectiveView->SetScene(m_strPathName.isEmpty() ? std::filesystem::path()
+                                                             : ToFsPath(QFileInfo(m_strPathName).absolutePath()));
+    if (!m_doc.IsLoaded())
+        ShowPerspective(false);
     UpdateActions();
 }
 
@@ -516,12 +564,14 @@ void CMainFrame::OnCommand(int id)
     case ID_VIEW_TOOLBAR: m_wndToolBar->setVisible(m_wndToolBar->isHidden()); break;
     case ID_VIEW_STATUS_BAR: statusBar()->setVisible(statusBar()->isHidden()); break;
     case ID_WINDOW_SPLIT: OnWindowSplit(); break;
-    case ID_VIEW_TOP: m_pSceneView->SetProjection(0); break;
-    case ID_VIEW_FRONT: m_pSceneView->SetProjection(1); break;
-    case ID_VIEW_SIDE: m_pSceneView->SetProjection(2); break;
-    case ID_VIEW_ZOOMIN: m_pSceneView->ZoomIn(); break;
-    case ID_VIEW_ZOOMOUT: m_pSceneView->ZoomOut(); break;
-    case ID_VIEW_RESET: m_pSceneView->ResetView(); break;
+    case ID_VIEW_TOP: ShowPerspective(false); m_pSceneView->SetProjection(0); break;
+    case ID_VIEW_FRONT: ShowPerspective(false); m_pSceneView->SetProjection(1); break;
+    case ID_VIEW_SIDE: ShowPerspective(false); m_pSceneView->SetProjection(2); break;
+    case ID_VIEW_PERSPECTIVE: ShowPerspective(true); break;
+    case ID_VIEW_FLIPTEXTUREV: OnFlipTextureV(); break;
+    case ID_VIEW_ZOOMIN: IsPerspective() ? m_pPerspectiveView->ZoomIn() : m_pSceneView->ZoomIn(); break;
+    case ID_VIEW_ZOOMOUT: IsPerspective() ? m_pPerspectiveView->ZoomOut() : m_pSceneView->ZoomOut(); break;
+    case ID_VIEW_RESET: ShowPerspective(false); m_pSceneView->ResetView(); break;
     case ID_OPTIONS_PRIMARYCOLOR:
     case ID_OPTIONS_SECONDARYCOLOR1:
     case ID_OPTIONS_SECONDARYCOLOR2:
@@ -593,6 +643,8 @@ void CMainFrame::OnColor(int id)
     case ID_OPTIONS_SECONDARYCOLOR2: view.SetExtraColor2(*chosen); break;
     default: view.SetHiliteColor(*chosen); break;
     }
+    if (m_pPerspectiveView)
+        m_pPerspectiveView->SetHiliteColor(view.GetHiliteColor());
 }
 
 void CMainFrame::OnAppAbout()
@@ -623,7 +675,7 @@ void CMainFrame::OnNextPane(bool)
     QWidget* focus = QApplication::focusWidget();
     const bool inTree = focus && (focus == m_pTreeView || m_pTreeView->isAncestorOf(focus));
     if (inTree)
-        m_pSceneView->setFocus(Qt::ShortcutFocusReason);
+        ActiveSceneView()->setFocus(Qt::ShortcutFocusReason);
     else
         m_pTreeView->setFocus(Qt::ShortcutFocusReason);
 }
@@ -714,6 +766,42 @@ void CMainFrame::RefreshTree()
 void CMainFrame::RedrawSceneView()
 {
     m_pSceneView->Redraw();
+    if (m_pPerspectiveView)
+        m_pPerspectiveView->Redraw();
+}
+
+// ---------------------------------------------------------------------------------------
+// The perspective view
+
+bool CMainFrame::IsPerspective() const
+{
+    return m_pPerspectiveView && m_pViewStack->currentWidget() == m_pPerspectiveView;
+}
+
+QWidget* CMainFrame::ActiveSceneView() const
+{
+    return m_pViewStack->currentWidget();
+}
+
+void CMainFrame::ShowPerspective(bool on)
+{
+    if (!m_pPerspectiveView || on == IsPerspective())
+        return;
+    const bool hadFocus = ActiveSceneView()->hasFocus();
+    if (on)
+        m_pPerspectiveView->SetHiliteColor(m_pSceneView->GetHiliteColor());
+    m_pViewStack->setCurrentWidget(on ? static_cast<QWidget*>(m_pPerspectiveView) : m_pSceneView);
+    if (hadFocus)
+        ActiveSceneView()->setFocus(Qt::OtherFocusReason);
+}
+
+void CMainFrame::OnFlipTextureV()
+{
+    if (!m_pPerspectiveView)
+        return;
+    const bool flip = !m_pPerspectiveView->FlipTextureV();
+    m_pPerspectiveView->SetFlipTextureV(flip);
+    gui::WriteProfileInt(APP_TITLE, KEY_FLIP_TEXTURE_V, flip ? 1 : 0);
 }
 
 void CMainFrame::ShowEditVertexDialog(int vertexIndex)
