@@ -45,15 +45,29 @@ QMatrix4x4 COrbitCamera::Projection(float aspect, const MeshBounds& scene) const
     return m;
 }
 
-void COrbitCamera::Fit(const MeshBounds& sphere, float aspect)
+void COrbitCamera::Fit(const MeshBounds& box, float aspect)
 {
-    if (sphere.empty)
+    if (box.empty)
         return;
-    target = QVector3D(sphere.center[0], sphere.center[1], sphere.center[2]);
-    const float halfY = FOV_Y * 0.5f * kDegrees;
-    const float halfX = std::atan(std::tan(halfY) * std::max(aspect, 0.01f));
-    const float radius = std::max(sphere.radius, 1.0e-3f);
-    distance = radius / std::sin(std::min(halfX, halfY)) * 1.02f;
+    target = QVector3D(box.center[0], box.center[1], box.center[2]);
+    const float tanY = std::tan(FOV_Y * 0.5f * kDegrees);
+    const float tanX = tanY * std::max(aspect, 0.01f);
+    distance = 1.0e-3f;
+    const QVector3D forward = Forward();
+    const QVector3D right = QVector3D::crossProduct(forward, QVector3D(0, 1, 0)).normalized();
+    const QVector3D up = QVector3D::crossProduct(right, forward);
+    // Each corner seen at depth distance + (its offset along the view) must lie inside
+    // the field of view across and up.
+    float needed = std::max(box.radius, 1.0e-3f) * 0.1f;
+    for (int i = 0; i < 8; ++i) {
+        const QVector3D corner((i & 1) ? box.hi[0] : box.lo[0], (i & 2) ? box.hi[1] : box.lo[1],
+                               (i & 4) ? box.hi[2] : box.lo[2]);
+        const QVector3D c = corner - target;
+        const float depth = QVector3D::dotProduct(c, forward);
+        needed = std::max(needed, std::fabs(QVector3D::dotProduct(c, right)) / tanX - depth);
+        needed = std::max(needed, std::fabs(QVector3D::dotProduct(c, up)) / tanY - depth);
+    }
+    distance = needed * 1.08f;
 }
 
 void COrbitCamera::Orbit(float dx, float dy)

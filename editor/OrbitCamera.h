@@ -26,8 +26,9 @@ public:
     // near and far planes chosen so the sphere of the scene is inside them.
     QMatrix4x4 Projection(float aspect, const MeshBounds& scene) const;
 
-    // Looks at the sphere from the current direction, close enough to see all of it.
-    void Fit(const MeshBounds& sphere, float aspect);
+    // Looks at the middle of the box from the current direction, as close as it can while
+    // the whole box stays in view.
+    void Fit(const MeshBounds& box, float aspect);
     // Turns by a pointer movement in pixels.
     void Orbit(float dx, float dy);
     // Moves the target so the point under the pointer follows it.

@@ -191,6 +191,10 @@ public:
         if (m_empty)
             return b;
         b.empty = false;
+        for (int a = 0; a < 3; ++a) {
+            b.lo[a] = m_lo[a];
+            b.hi[a] = m_hi[a];
+        }
         float r2 = 0;
         for (int a = 0; a < 3; ++a) {
             b.center[a] = 0.5f * (m_lo[a] + m_hi[a]);

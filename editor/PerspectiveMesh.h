@@ -33,8 +33,11 @@ struct MeshBatch {
     std::uint32_t count = 0; // number of indices, three per polygon
 };
 
-// A sphere around the drawn geometry, for fitting the camera.
+// The box around the drawn geometry and the sphere around the box, for fitting the camera
+// and choosing its depth range.
 struct MeshBounds {
+    float lo[3] = {0, 0, 0};
+    float hi[3] = {0, 0, 0};
     float center[3] = {0, 0, 0};
     float radius = 0;
     bool empty = true;

@@ -184,8 +184,14 @@ void CPerspectiveView::fitSelection()
     MeshBounds b = BoundsOfPoints(points);
     if (b.empty)
         return;
-    if (kind == 3) // a single vertex: frame a little of its surroundings
-        b.radius = std::max(m_bounds.radius * 0.05f, 1.0e-3f);
+    if (kind == 3) { // a single vertex: frame a little of its surroundings
+        const float r = std::max(m_bounds.radius * 0.05f, 1.0e-3f);
+        for (int a = 0; a < 3; ++a) {
+            b.lo[a] = b.center[a] - r;
+            b.hi[a] = b.center[a] + r;
+        }
+        b.radius = r * 1.7320508f;
+    }
     m_camera.Fit(b, Aspect());
     update();
 }
