@@ -42,6 +42,26 @@ TexList ListOf(const List& list)
     return {reinterpret_cast<const std::uint8_t*>(records.data()), sizeof(records[0]), records.size()};
 }
 
+std::int8_t PackByte(float f)
+{
+    return static_cast<std::int8_t>(std::lround(std::clamp(f, -1.0f, 1.0f) * 127.0f));
+}
+
+// Sets the face normal of the polygon whose first corner is v[0]. A polygon without area
+// faces the eye wherever it is.
+void SetFaceNormal(MeshVertex* v)
+{
+    const float ax = v[1].x - v[0].x, ay = v[1].y - v[0].y, az = v[1].z - v[0].z;
+    const float bx = v[2].x - v[0].x, by = v[2].y - v[0].y, bz = v[2].z - v[0].z;
+    float nx = ay * bz - az * by, ny = az * bx - ax * bz, nz = ax * by - ay * bx;
+    const float len = std::sqrt(nx * nx + ny * ny + nz * nz);
+    const bool some = len > 0 && std::isfinite(len);
+    const std::int8_t packed[4] = {some ? PackByte(nx / len) : std::int8_t(0), some ? PackByte(ny / len) : std::int8_t(0),
+                                   some ? PackByte(nz / len) : std::int8_t(0), 0};
+    for (int k = 0; k < 3; ++k)
+        std::memcpy(v[k].normal, packed, 4);
+}
+
 } // namespace
 
 void CPerspectiveMesh::Build(const scene::CQM4EditDoc& doc)
@@ -89,6 +109,7 @@ void CPerspectiveMesh::Build(const scene::CQM4EditDoc& doc)
                 ++m_skipped;
                 continue;
             }
+            SetFaceNormal(corner);
             for (int k = 0; k < 3; ++k) {
                 m_vertices.push_back(corner[k]);
                 m_cornerVertex.push_back(p.vertex[k]);
@@ -162,9 +183,13 @@ void CPerspectiveMesh::UpdateVertices(const scene::CQM4EditDoc& doc, std::span<c
             mv.x = pos.x;
             mv.y = pos.y;
             mv.z = pos.z;
-            touched.push_back(m_lookupCorners[k]);
+            touched.push_back(m_lookupCorners[k] / 3);
         }
     }
+    std::sort(touched.begin(), touched.end());
+    touched.erase(std::unique(touched.begin(), touched.end()), touched.end());
+    for (std::uint32_t p : touched)
+        SetFaceNormal(&m_vertices[std::size_t(p) * 3]);
 }
 
 namespace {

@@ -23,8 +23,11 @@ namespace qm4edit {
 struct MeshVertex {
     float x, y, z;
     float u, v;
+    // The polygon's unit normal as signed bytes x, y, z and a zero: the renderer lights
+    // each face by it without working it out per pixel.
+    std::int8_t normal[4];
 };
-static_assert(sizeof(MeshVertex) == 20);
+static_assert(sizeof(MeshVertex) == 24);
 
 // One texture's range of the index list.
 struct MeshBatch {
@@ -56,7 +59,8 @@ public:
     bool SameVertexCount(const scene::CQM4EditDoc& doc) const;
 
     // Takes the current positions of the given scene vertices (others are not looked at)
-    // and appends the mesh vertices it rewrote to touched. Out-of-range indices are ignored.
+    // and appends the polygons it rewrote to touched (polygon p is mesh vertices 3p to
+    // 3p + 2). Out-of-range indices are ignored.
     void UpdateVertices(const scene::CQM4EditDoc& doc, std::span<const int> changed,
                         std::vector<std::uint32_t>& touched);
 
