@@ -2,12 +2,15 @@
 
 #include <array>
 
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QToolBar>
 
 #include "EditorStrings.h"
 #include "Icons.h"
 #include "MainFrame.h"
+#include "PerspectiveStrings.h"
+#include "PerspectiveView.h"
 #include "QM4EditView.h"
 
 namespace qm4edit {
@@ -18,7 +21,9 @@ void CMainFrame::CreateCommands()
 {
     const auto loaded = [this] { return m_doc.IsLoaded(); };
     const auto savable = [this] { return m_doc.IsLoaded() && m_doc.IsModified(); };
-    const auto projectionIs = [this](Projection p) { return [this, p] { return m_pSceneView->GetProjection() == p; }; };
+    const auto projectionIs = [this](Projection p) {
+        return [this, p] { return !IsPerspective() && m_pSceneView->GetProjection() == p; };
+    };
     // Kept in the menus, enabled; they have never done anything.
     const auto inert = [] {};
     gui::CommandModel& c = m_commands;
@@ -62,20 +67,49 @@ void CMainFrame::CreateCommands()
            .run = [this] { OnWindowSplit(); }});
     c.Add({.id = ID_VIEW_TOP, .text = "&Top", .prompt = "Set view to Overhead (X-Z)\nOverhead View",
            .icon = ToolbarIcon(ID_VIEW_TOP), .group = "projection", .enabled = loaded, .checked = projectionIs(Projection::Top),
-           .run = [this] { m_pSceneView->SetProjection(Projection::Top); }});
+           .run = [this] {
+               ShowPerspective(false);
+               m_pSceneView->SetProjection(Projection::Top);
+           }});
     c.Add({.id = ID_VIEW_FRONT, .text = "&Front", .prompt = "Set view to Front (X-Y)\nFront View",
            .icon = ToolbarIcon(ID_VIEW_FRONT), .group = "projection", .enabled = loaded, .checked = projectionIs(Projection::Front),
-           .run = [this] { m_pSceneView->SetProjection(Projection::Front); }});
+           .run = [this] {
+               ShowPerspective(false);
+               m_pSceneView->SetProjection(Projection::Front);
+           }});
     c.Add({.id = ID_VIEW_SIDE, .text = "&Side", .prompt = "Set view to Side (Z-Y)\nSide View",
            .icon = ToolbarIcon(ID_VIEW_SIDE), .group = "projection", .enabled = loaded, .checked = projectionIs(Projection::Side),
-           .run = [this] { m_pSceneView->SetProjection(Projection::Side); }});
+           .run = [this] {
+               ShowPerspective(false);
+               m_pSceneView->SetProjection(Projection::Side);
+           }});
     c.Add({.id = ID_VIEW_ZOOMIN, .text = "Zoom &In", .prompt = "Increase zoom factor\nZoom In",
-           .icon = ToolbarIcon(ID_VIEW_ZOOMIN), .enabled = loaded, .run = [this] { m_pSceneView->ZoomIn(); }});
+           .icon = ToolbarIcon(ID_VIEW_ZOOMIN), .enabled = loaded,
+           .run = [this] { IsPerspective() ? m_pPerspectiveView->ZoomIn() : m_pSceneView->ZoomIn(); }});
     c.Add({.id = ID_VIEW_ZOOMOUT, .text = "Zoom &Out", .prompt = "Decrease zoom factor\nZoom Out",
-           .icon = ToolbarIcon(ID_VIEW_ZOOMOUT), .enabled = loaded, .run = [this] { m_pSceneView->ZoomOut(); }});
+           .icon = ToolbarIcon(ID_VIEW_ZOOMOUT), .enabled = loaded,
+           .run = [this] { IsPerspective() ? m_pPerspectiveView->ZoomOut() : m_pSceneView->ZoomOut(); }});
     c.Add({.id = ID_VIEW_RESET, .text = "&Reset View",
            .prompt = "Go back to default view - Overhead, Zoom Factor 1, Center\nReset View",
-           .icon = ToolbarIcon(ID_VIEW_RESET), .enabled = loaded, .run = [this] { m_pSceneView->ResetView(); }});
+           .icon = ToolbarIcon(ID_VIEW_RESET), .enabled = loaded, .run = [this] {
+               ShowPerspective(false);
+               m_pSceneView->ResetView();
+           }});
+    // The textured 3D view takes the viewport's place; greyed, with the reason, without OpenGL.
+    c.Add({.id = ID_VIEW_PERSPECTIVE, .text = "P&erspective\tP", .prompt = "Set view to Perspective, textured\nPerspective View",
+           .keys = {Qt::Key_P}, .icon = ToolbarIcon(ID_VIEW_PERSPECTIVE), .group = "projection", .focusScope = m_pViewStack,
+           .enabled = [this] { return m_doc.IsLoaded() && m_pPerspectiveView; },
+           .checked = [this] { return IsPerspective(); }, .run = [this] { ShowPerspective(true); }});
+    c.Add({.id = ID_VIEW_FLIPTEXTUREV, .text = "Flip Texture &V",
+           .prompt = "Count texture v upwards from the bottom row, for scenes made that way\nFlip Texture V",
+           .checkable = true, .enabled = [this] { return m_pPerspectiveView != nullptr; },
+           .checked = [this] { return m_pPerspectiveView && m_pPerspectiveView->FlipTextureV(); },
+           .run = [this] { OnFlipTextureV(); }});
+    if (!m_strNoPerspective.isEmpty()) {
+        const QString why = QString(PERSPECTIVE_UNAVAILABLE).arg(m_strNoPerspective);
+        Action(ID_VIEW_PERSPECTIVE)->setStatusTip(why);
+        Action(ID_VIEW_PERSPECTIVE)->setToolTip(why);
+    }
     // The viewport's own keys act only while it has focus, so the tree keeps its Home and type-ahead.
     c.Add({.id = ID_VIEW_FITSCENE, .text = "Fit Sc&ene\tHome",
            .prompt = "Zoom and center so that the whole scene shows\nFit Scene", .keys = {Qt::Key_Home},
@@ -84,9 +118,9 @@ void CMainFrame::CreateCommands()
            .prompt = "Zoom and center so that the selected item shows\nFit Selection", .keys = {Qt::Key_F},
            .focusScope = m_pSceneView, .enabled = loaded, .run = [this] { m_pSceneView->FitSelection(); }});
     c.Add({.id = ID_VIEW_WIREFRAME, .text = "&Wireframe\tW", .prompt = "Show or hide the outlines of every polygon\nWireframe",
-           .keys = {Qt::Key_W}, .icon = ToolbarIcon(ID_VIEW_WIREFRAME), .checkable = true, .focusScope = m_pSceneView,
+           .keys = {Qt::Key_W}, .icon = ToolbarIcon(ID_VIEW_WIREFRAME), .checkable = true, .focusScope = m_pViewStack,
            .enabled = loaded, .checked = [this] { return m_pSceneView->IsWireframe(); },
-           .run = [this] { m_pSceneView->SetWireframe(!m_pSceneView->IsWireframe()); }});
+           .run = [this] { SetWireframe(!m_pSceneView->IsWireframe()); }});
 
     c.Add({.id = ID_OPTIONS_PRIMARYCOLOR, .text = "Set &Primary Color", .prompt = "Set the color used to draw the vertices",
            .run = [this] { OnColor(ID_OPTIONS_PRIMARYCOLOR); }});
@@ -126,9 +160,9 @@ const gui::MenuLayout& MainMenuLayout()
         {MENU_EDIT, {ID_EDIT_UNDO, gui::kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE}},
         {MENU_VIEW,
          {{MENU_CONTROLS, {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_WINDOW_SPLIT}}, gui::kSeparator, ID_VIEW_TOP,
-          ID_VIEW_FRONT, ID_VIEW_SIDE, gui::kSeparator, ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, gui::kSeparator,
+          ID_VIEW_FRONT, ID_VIEW_SIDE, ID_VIEW_PERSPECTIVE, gui::kSeparator, ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, gui::kSeparator,
           ID_VIEW_RESET, gui::kSeparator, ID_VIEW_FITSCENE, ID_VIEW_FITSELECTION, gui::kSeparator,
-          ID_VIEW_WIREFRAME}},
+          ID_VIEW_WIREFRAME, gui::kSeparator, ID_VIEW_FLIPTEXTUREV}},
         {MENU_OPTIONS,
          {ID_OPTIONS_PRIMARYCOLOR, ID_OPTIONS_SECONDARYCOLOR1, ID_OPTIONS_SECONDARYCOLOR2, ID_OPTIONS_HIGHLIGHTCOLOR,
           ID_OPTIONS_OVERLAYCOLOR, ID_OPTIONS_WIRECOLOR, ID_OPTIONS_ASSOCIATIONS}},
@@ -142,7 +176,7 @@ const std::vector<int>& MainToolbarLayout()
     static const std::vector<int> layout = {
         ID_FILE_OPEN,   ID_FILE_SAVE,    gui::kSeparator, ID_EDIT_CUT,     ID_EDIT_COPY,    ID_EDIT_PASTE,
         gui::kSeparator, ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, gui::kSeparator, ID_VIEW_TOP,     ID_VIEW_FRONT,
-        ID_VIEW_SIDE,   gui::kSeparator, ID_VIEW_RESET,  gui::kSeparator, ID_VIEW_WIREFRAME,
+        ID_VIEW_SIDE,   ID_VIEW_PERSPECTIVE, gui::kSeparator, ID_VIEW_RESET,  gui::kSeparator, ID_VIEW_WIREFRAME,
     };
     return layout;
 }

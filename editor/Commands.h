@@ -60,6 +60,10 @@ enum CommandId : int {
     ID_POLYGON_VIEW = 32794,
     ID_POLYGON_EXPORT = 32795,
     ID_VERTEX_EDIT = 32796,
+
+    // The perspective view.
+    ID_VIEW_PERSPECTIVE = 32797,
+    ID_VIEW_FLIPTEXTUREV = 32798,
 };
 
 // An item of the tree pane's context menus.

@@ -131,6 +131,22 @@ QPixmap DrawToolbarImage(int id)
         p.drawText(QRectF(1, 1, 14, 14), Qt::AlignCenter, QString::fromLatin1(letter));
         break;
     }
+    case ID_VIEW_PERSPECTIVE: {
+        // A box seen from above and in front, its near face textured.
+        const QPointF front[] = {{1.5, 5.5}, {10.5, 5.5}, {10.5, 14.5}, {1.5, 14.5}};
+        const QPointF top[] = {{1.5, 5.5}, {5.5, 1.5}, {14.5, 1.5}, {10.5, 5.5}};
+        const QPointF side[] = {{10.5, 5.5}, {14.5, 1.5}, {14.5, 10.5}, {10.5, 14.5}};
+        p.setBrush(QColor(200, 90, 60));
+        p.drawPolygon(front, 4);
+        p.setBrush(QColor(235, 235, 235));
+        p.drawPolygon(top, 4);
+        p.setBrush(QColor(150, 150, 150));
+        p.drawPolygon(side, 4);
+        p.setPen(QPen(QColor(250, 220, 200), 1));
+        p.drawLine(QPointF(2, 10), QPointF(10, 10));
+        p.drawLine(QPointF(6, 6), QPointF(6, 10));
+        break;
+    }
     case ID_VIEW_RESET:
         p.setBrush(Qt::NoBrush);
         p.setPen(QPen(QColor(30, 120, 50), 2));

@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -25,6 +26,8 @@
 #include "QM4EditAssoc.h"
 #include "QM4EditTreeView.h"
 #include "QM4EditView.h"
+#include "PerspectiveStrings.h"
+#include "PerspectiveView.h"
 #include "gui/FileAssocDlg.h"
 #include "gui/GuiPrompt.h"
 #include "gui/RecentFilesMenu.h"
@@ -77,6 +80,10 @@ CMainFrame::~CMainFrame()
     // reaches a half-destroyed frame. The viewport saves its colours here.
     disconnect(m_pTreeView, nullptr, this, nullptr);
     m_pSceneView->SetSelection(nullptr);
+    if (m_pPerspectiveView) {
+        disconnect(m_pPerspectiveView, nullptr, this, nullptr);
+        m_pPerspectiveView->SetSelection(nullptr);
+    }
     delete m_wndSplitter;
     m_wndSplitter = nullptr;
     m_pTreeView = nullptr;
@@ -139,12 +146,26 @@ void CMainFrame::CreateClient()
     m_pTreeView->SetDocument(&m_doc);
     m_pSceneView = new CQM4EditView(m_doc, m_wndSplitter);
     m_pSceneView->SetSelection(this);
+    m_pViewStack = new QStackedWidget(m_wndSplitter);
+    m_pViewStack->addWidget(m_pSceneView);
+    m_strNoPerspective = CPerspectiveView::OpenGLUnavailableReason();
+    if (m_strNoPerspective.isEmpty()) {
+        m_pPerspectiveView = new CPerspectiveView(m_doc, m_pViewStack);
+        m_pPerspectiveView->SetSelection(this);
+        m_pPerspectiveView->SetFlipTextureV(gui::ReadProfileInt(APP_TITLE, KEY_FLIP_TEXTURE_V, 0) != 0);
+        m_pViewStack->addWidget(m_pPerspectiveView);
+        connect(m_pPerspectiveView, &CPerspectiveView::StatusMessage, this,
+                [this](const QString& text) { statusBar()->showMessage(text); });
+    } else {
+        statusBar()->showMessage(QString(PERSPECTIVE_UNAVAILABLE).arg(m_strNoPerspective));
+    }
     m_wndSplitter->addWidget(m_pTreeView);
-    m_wndSplitter->addWidget(m_pSceneView);
+    m_wndSplitter->addWidget(m_pViewStack);
     m_wndSplitter->setStretchFactor(0, 0);
     m_wndSplitter->setStretchFactor(1, 1);
     m_pTreeView->setMinimumWidth(0);
     m_pSceneView->setMinimumWidth(0);
+    m_pViewStack->setMinimumWidth(0);
     setCentralWidget(m_wndSplitter);
 
     connect(m_pTreeView, &CQM4EditTreeView::RefreshTreeRequested, this, &CMainFrame::RefreshTree);
@@ -223,6 +244,8 @@ void CMainFrame::OnVertexPicked(int vertexIndex)
 void CMainFrame::UpdateAllViews()
 {
     m_pSceneView->OnUpdate();
+    if (m_pPerspectiveView)
+        m_pPerspectiveView->OnUpdate();
     UpdateActions();
 }
 
@@ -252,6 +275,11 @@ void CMainFrame::AfterDocumentChanged()
     UpdateTitle();
     m_pTreeView->OnInitialUpdate();
     m_pSceneView->OnUpdate();
+    if (m_pPerspectiveView)
+        m_pPerspectiveView->SetScene(m_strPathName.isEmpty() ? std::filesystem::path()
+                                                             : ToFsPath(QFileInfo(m_strPathName).absolutePath()));
+    if (!m_doc.IsLoaded())
+        ShowPerspective(false);
     UpdateActions();
 }
 
@@ -409,6 +437,8 @@ void CMainFrame::OnColor(int id)
     case ID_OPTIONS_WIRECOLOR: view.SetWireColor(*chosen); break;
     default: view.SetHiliteColor(*chosen); break;
     }
+    if (m_pPerspectiveView)
+        m_pPerspectiveView->SetHiliteColor(view.GetHiliteColor());
 }
 
 void CMainFrame::OnOptionsAssociations()
@@ -444,7 +474,7 @@ void CMainFrame::OnNextPane(bool)
     QWidget* focus = QApplication::focusWidget();
     const bool inTree = focus && (focus == m_pTreeView || m_pTreeView->isAncestorOf(focus));
     if (inTree)
-        m_pSceneView->setFocus(Qt::ShortcutFocusReason);
+        ActiveSceneView()->setFocus(Qt::ShortcutFocusReason);
     else
         m_pTreeView->setFocus(Qt::ShortcutFocusReason);
 }
@@ -535,6 +565,50 @@ void CMainFrame::RefreshTree()
 void CMainFrame::RedrawSceneView()
 {
     m_pSceneView->Redraw();
+    if (m_pPerspectiveView)
+        m_pPerspectiveView->Redraw();
+}
+
+// ---------------------------------------------------------------------------------------
+// The perspective view
+
+bool CMainFrame::IsPerspective() const
+{
+    return m_pPerspectiveView && m_pViewStack->currentWidget() == m_pPerspectiveView;
+}
+
+QWidget* CMainFrame::ActiveSceneView() const
+{
+    return m_pViewStack->currentWidget();
+}
+
+void CMainFrame::ShowPerspective(bool on)
+{
+    if (!m_pPerspectiveView || on == IsPerspective())
+        return;
+    const bool hadFocus = ActiveSceneView()->hasFocus();
+    if (on)
+        m_pPerspectiveView->SetHiliteColor(m_pSceneView->GetHiliteColor());
+    m_pViewStack->setCurrentWidget(on ? static_cast<QWidget*>(m_pPerspectiveView) : m_pSceneView);
+    if (hadFocus)
+        ActiveSceneView()->setFocus(Qt::OtherFocusReason);
+    UpdateActions();
+}
+
+void CMainFrame::OnFlipTextureV()
+{
+    if (!m_pPerspectiveView)
+        return;
+    const bool flip = !m_pPerspectiveView->FlipTextureV();
+    m_pPerspectiveView->SetFlipTextureV(flip);
+    gui::WriteProfileInt(APP_TITLE, KEY_FLIP_TEXTURE_V, flip ? 1 : 0);
+}
+
+void CMainFrame::SetWireframe(bool on)
+{
+    m_pSceneView->SetWireframe(on);
+    if (m_pPerspectiveView)
+        m_pPerspectiveView->setWireframe(on);
 }
 
 void CMainFrame::ShowEditVertexDialog(int vertexIndex)

@@ -20,6 +20,7 @@ class QDialog;
 class QLabel;
 class QMenu;
 class QSplitter;
+class QStackedWidget;
 class QToolBar;
 
 namespace gui {
@@ -32,6 +33,7 @@ namespace qm4edit {
 
 class CQM4EditTreeView;
 class CQM4EditView;
+class CPerspectiveView;
 
 enum class OpenOutcome { Opened, Cancelled, Failed };
 
@@ -53,6 +55,9 @@ public:
     // ---- panes and document ----
     CQM4EditTreeView* GetTreeView() const { return m_pTreeView; }
     CQM4EditView* GetSceneView() const { return m_pSceneView; }
+    // Null when no OpenGL context can be made here.
+    CPerspectiveView* GetPerspectiveView() const { return m_pPerspectiveView; }
+    bool IsPerspective() const;
     scene::CQM4EditDoc& GetActiveDocument() const { return m_doc; }
     QSplitter* GetSplitter() const { return m_wndSplitter; }
     QToolBar* GetToolBar() const { return m_wndToolBar; }
@@ -130,6 +135,11 @@ private:
     void OnWindowSplit();
     bool SplitModeKey(int key);
     void EndSplitMode(bool keep);
+    // The perspective view in the viewport's place, or the orthographic view back.
+    void ShowPerspective(bool on);
+    void OnFlipTextureV();
+    QWidget* ActiveSceneView() const;
+    void SetWireframe(bool on);
 
     scene::CQM4EditDoc& m_doc;
     gui::IGuiPrompt& m_prompt;
@@ -139,6 +149,10 @@ private:
     QSplitter* m_wndSplitter = nullptr;
     CQM4EditTreeView* m_pTreeView = nullptr;
     CQM4EditView* m_pSceneView = nullptr;
+    // The right pane: the orthographic view, and the perspective view when OpenGL works.
+    QStackedWidget* m_pViewStack = nullptr;
+    CPerspectiveView* m_pPerspectiveView = nullptr;
+    QString m_strNoPerspective; // why there is none
     QToolBar* m_wndToolBar = nullptr;
     QLabel* m_pMessagePane = nullptr;
     QLabel* m_pIndicators[3] = {nullptr, nullptr, nullptr};

@@ -6,9 +6,11 @@ set -euo pipefail
 
 packages=(
   cmake make g++ pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libqt6opengl6-dev
   # the scalable program icons are drawn through Qt's SVG generator
   qt6-svg-dev
+  # The perspective view's tests run on Mesa's software renderer in a virtual X display.
+  xvfb xauth libgl1-mesa-dri
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   imagemagick xdg-utils shared-mime-info desktop-file-utils
   # xdg-mime/xdg-open outside a desktop session read a file's type through `mimetype`

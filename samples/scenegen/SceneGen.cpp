@@ -158,23 +158,30 @@ struct MeshBuilder {
             return static_cast<std::uint16_t>(scene.unlit.size() - 1);
         }
     }
-    void Triangle(std::uint16_t a, std::uint16_t b, std::uint16_t c)
+    // Texture coordinates: u across, v down from the texture's top row.
+    struct Uv {
+        float u, v;
+    };
+    void Triangle(std::uint16_t a, std::uint16_t b, std::uint16_t c, Uv ta, Uv tb, Uv tc)
     {
         GenPolygon p;
         p.vertex[0] = a;
         p.vertex[1] = b;
         p.vertex[2] = c;
-        p.texVertex[0] = TexVertex(0.0f, 0.0f);
-        p.texVertex[1] = TexVertex(1.0f, 0.0f);
-        p.texVertex[2] = TexVertex(1.0f, 1.0f);
+        p.texVertex[0] = TexVertex(ta.u, ta.v);
+        p.texVertex[1] = TexVertex(tb.u, tb.v);
+        p.texVertex[2] = TexVertex(tc.u, tc.v);
         p.type = type;
         p.texture = texture;
         object.polygons.push_back(p);
     }
-    void Quad(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::uint16_t d)
+    // a is the texture's top-left corner, then round the quad; the texture repeats
+    // across times down times.
+    void Quad(std::uint16_t a, std::uint16_t b, std::uint16_t c, std::uint16_t d, float across = 1.0f,
+              float down = 1.0f)
     {
-        Triangle(a, b, c);
-        Triangle(a, c, d);
+        Triangle(a, b, c, {0, 0}, {across, 0}, {across, down});
+        Triangle(a, c, d, {0, 0}, {across, down}, {0, down});
     }
 };
 
@@ -241,13 +248,14 @@ GenScene MakeDemoScene()
         std::uint16_t v[8];
         for (int i = 0; i < 8; ++i)
             v[i] = m.Vertex(-4.0f + ((i & 1) ? 1.0f : -1.0f), 1.0f + ((i & 2) ? 1.0f : -1.0f), (i & 4) ? 1.0f : -1.0f);
-        // Six faces, two triangles each.
-        m.Quad(v[0], v[1], v[3], v[2]);
-        m.Quad(v[4], v[6], v[7], v[5]);
-        m.Quad(v[0], v[4], v[5], v[1]);
-        m.Quad(v[2], v[3], v[7], v[6]);
-        m.Quad(v[0], v[2], v[6], v[4]);
-        m.Quad(v[1], v[5], v[7], v[3]);
+        // Six faces, two triangles each, each starting at the corner that is top left seen
+        // from outside (sides upright, the top with the front edge at the bottom).
+        m.Quad(v[6], v[7], v[5], v[4]); // front, +z
+        m.Quad(v[3], v[2], v[0], v[1]); // back
+        m.Quad(v[7], v[3], v[1], v[5]); // right, +x
+        m.Quad(v[2], v[6], v[4], v[0]); // left
+        m.Quad(v[2], v[3], v[7], v[6]); // top
+        m.Quad(v[4], v[5], v[1], v[0]); // bottom
         m.object.roots = BuildRoots(12, 2, 3);
         s.objects.push_back(std::move(m.object));
     }
@@ -260,7 +268,7 @@ GenScene MakeDemoScene()
             b[i] = m.Vertex((i == 1 || i == 2) ? 1.5f : -1.5f, 0.0f, (i >= 2) ? 1.5f : -1.5f);
         const std::uint16_t top = m.Vertex(0.0f, 3.0f, 0.0f);
         for (int i = 0; i < 4; ++i)
-            m.Triangle(b[i], b[(i + 1) % 4], top);
+            m.Triangle(b[i], b[(i + 1) % 4], top, {1, 1}, {0, 1}, {0.5f, 0});
         m.Quad(b[0], b[3], b[2], b[1]);
         m.object.roots = BuildRoots(6, 1, 2);
         s.objects.push_back(std::move(m.object));
@@ -292,7 +300,7 @@ GenScene MakeDemoScene()
         m.object.objectWord = 0x00040000;
         m.object.hasBounds = 0;
         const std::uint16_t a = m.Vertex(-8, 0, -4), b = m.Vertex(8, 0, -4), c = m.Vertex(8, 0, 4), d = m.Vertex(-8, 0, 4);
-        m.Quad(a, b, c, d);
+        m.Quad(a, b, c, d, 4.0f, 2.0f);
         s.objects.push_back(std::move(m.object));
     }
 

@@ -3,9 +3,11 @@
 // varies across the image.
 //
 //   texgen OUT.tex [WIDTH HEIGHT BPP]     (default 256 128 32)
+//   texgen --scene-textures DIR           the demo scene's brick, stone, brass and grass
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <string>
 
@@ -41,6 +43,13 @@ const Glyph FONT[] = {
     {'G', {0x0E, 0x11, 0x10, 0x17, 0x11, 0x11, 0x0F}},
     {'B', {0x1E, 0x11, 0x11, 0x1E, 0x11, 0x11, 0x1E}},
     {'F', {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x10}},
+    {'S', {0x0F, 0x10, 0x10, 0x0E, 0x01, 0x01, 0x1E}},
+    {'T', {0x1F, 0x04, 0x04, 0x04, 0x04, 0x04, 0x04}},
+    {'N', {0x11, 0x19, 0x15, 0x13, 0x11, 0x11, 0x11}},
+    {'E', {0x1F, 0x10, 0x10, 0x1E, 0x10, 0x10, 0x1F}},
+    {'A', {0x0E, 0x11, 0x11, 0x1F, 0x11, 0x11, 0x11}},
+    {'C', {0x0E, 0x11, 0x10, 0x10, 0x10, 0x11, 0x0E}},
+    {'K', {0x11, 0x12, 0x14, 0x18, 0x14, 0x12, 0x11}},
 };
 
 const unsigned char* GlyphRows(char c)
@@ -80,12 +89,118 @@ struct Canvas {
     }
 };
 
+int Hash(int x, int y, int seed)
+{
+    unsigned h = static_cast<unsigned>(x) * 374761393u + static_cast<unsigned>(y) * 668265263u +
+                 static_cast<unsigned>(seed) * 2147483647u;
+    h = (h ^ (h >> 13)) * 1274126177u;
+    return static_cast<int>((h ^ (h >> 16)) & 0xFF);
+}
+
+struct SceneTexture {
+    const char* file;
+    const char* word;
+    int size;
+    int bpp;
+};
+
+// What each demo texture looks like underneath its marks.
+void Pattern(Canvas& c, int which)
+{
+    for (int y = 0; y < c.h; ++y)
+        for (int x = 0; x < c.w; ++x) {
+            const int n = Hash(x, y, which) / 8; // 0..31 of grain
+            switch (which) {
+            case 0: { // brick: staggered courses with pale mortar
+                const int course = y / 16;
+                const int bx = (x + (course % 2) * 16) % 32;
+                if (y % 16 < 2 || bx < 2)
+                    c.Put(x, y, 200 + n, 195 + n, 180 + n);
+                else
+                    c.Put(x, y, 150 + n + Hash((x + (course % 2) * 16) / 32, course, 7) % 40, 60 + n, 40 + n / 2);
+                break;
+            }
+            case 1: { // stone: grey cobbles, darker between them
+                const int cx = x / 24, cy = y / 24;
+                const int dx = x % 24 - 12, dy = y % 24 - 12;
+                const int shade = 110 + Hash(cx, cy, 3) / 4 + n;
+                const bool edge = dx * dx + dy * dy > 120;
+                c.Put(x, y, edge ? shade / 2 : shade, edge ? shade / 2 : shade, edge ? shade / 2 : shade + 10);
+                break;
+            }
+            case 2: { // brass: brushed gold with a rivet grid
+                const int dx = x % 16 - 8, dy = y % 16 - 8;
+                const int band = (y * 7 + Hash(0, y, 5) / 16) % 24;
+                if (dx * dx + dy * dy < 5)
+                    c.Put(x, y, 255, 240, 170);
+                else
+                    c.Put(x, y, 190 + band, 140 + band, 40 + n);
+                break;
+            }
+            default: { // grass: green with brighter blades
+                const bool blade = Hash(x / 2, y / 6, 9) > 200;
+                c.Put(x, y, 40 + n, blade ? 190 + n : 120 + n, 30 + n / 2);
+                break;
+            }
+            }
+        }
+}
+
+// The marks that show the way round: corner blocks (red top left, green top right, blue
+// bottom left, white bottom right), the name along the top and an arrow pointing up.
+void OrientationMarks(Canvas& c, const char* word)
+{
+    const int s = c.w / 8;
+    for (int y = 0; y < s; ++y)
+        for (int x = 0; x < s; ++x) {
+            c.Put(x, y, 255, 0, 0);
+            c.Put(c.w - s + x, y, 0, 255, 0);
+            c.Put(x, c.h - s + y, 0, 0, 255);
+            c.Put(c.w - s + x, c.h - s + y, 255, 255, 255);
+        }
+    const int scale = std::max(1, c.w / 64);
+    const int textWidth = static_cast<int>(std::string(word).size()) * 6 * scale;
+    c.Text((c.w - textWidth) / 2, s + scale, scale, word, 255, 255, 255);
+    const int cx = c.w / 2, top = c.h * 3 / 8, bottom = c.h - s - 2;
+    const int head = c.w / 6;
+    for (int y = top; y <= bottom; ++y) {
+        const int half = y < top + head ? (y - top) : c.w / 24;
+        for (int x = cx - half; x <= cx + half; ++x)
+            c.Put(x, y, 255, 255, 0);
+    }
+}
+
+int WriteSceneTextures(const std::string& dir)
+{
+    // Three depths among the four, so the editor shows each kind of file.
+    const SceneTexture textures[] = {
+        {"brick.tex", "BRICK", 128, 24}, {"stone.tex", "STONE", 128, 16},
+        {"brass.tex", "BRASS", 64, 32},  {"grass.tex", "GRASS", 256, 16},
+    };
+    StderrPrompt prompt;
+    for (int i = 0; i < 4; ++i) {
+        texture::CPixloomDoc doc;
+        texture::TexHeader& hd = doc.GetHeader();
+        hd.xRes = hd.yRes = textures[i].size;
+        hd.bpp = textures[i].bpp;
+        Canvas c{doc, textures[i].size, textures[i].size};
+        Pattern(c, i);
+        OrientationMarks(c, textures[i].word);
+        const std::filesystem::path path = common::PathFromUtf8(dir) / textures[i].file;
+        if (!doc.OnSaveDocument(path, prompt))
+            return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (argc == 3 && std::string(argv[1]) == "--scene-textures")
+        return WriteSceneTextures(argv[2]);
     if (argc != 2 && argc != 5) {
-        std::cerr << "usage: texgen OUT.tex [WIDTH HEIGHT BPP]\n";
+        std::cerr << "usage: texgen OUT.tex [WIDTH HEIGHT BPP]\n       texgen --scene-textures DIR\n";
         return 2;
     }
     int w = 256, h = 128, bpp = 32;

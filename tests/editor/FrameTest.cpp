@@ -167,9 +167,10 @@ private slots:
         QCOMPARE(MenuTexts(TopMenu(f, "&Edit")),
                  QStringList({"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
         QMenu* view = TopMenu(f, "&View");
-        QCOMPARE(MenuTexts(view), QStringList({"[&Controls]", "-", "&Top", "&Front", "&Side", "-", "Zoom &In",
-                                               "Zoom &Out", "-", "&Reset View", "-", "Fit Sc&ene\tHome",
-                                               "Fit Se&lection\tF", "-", "&Wireframe\tW"}));
+        QCOMPARE(MenuTexts(view), QStringList({"[&Controls]", "-", "&Top", "&Front", "&Side", "P&erspective\tP", "-",
+                                               "Zoom &In", "Zoom &Out", "-", "&Reset View", "-",
+                                               "Fit Sc&ene\tHome", "Fit Se&lection\tF", "-", "&Wireframe\tW", "-",
+                                               "Flip Texture &V"}));
         QCOMPARE(MenuTexts(view->actions().first()->menu()), QStringList({"&Toolbar", "&Status Bar", "S&plit"}));
         QCOMPARE(MenuTexts(TopMenu(f, "&Options")),
                  QStringList({"Set &Primary Color", "Set Secondary Color &1", "Set Secondary Color &2",
@@ -199,8 +200,8 @@ private slots:
         for (QAction* a : f.GetToolBar()->actions())
             buttons << (a->isSeparator() ? 0 : a->data().toInt());
         QCOMPARE(buttons, QList<int>({ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0,
-                                      ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, 0, ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE, 0,
-                                      ID_VIEW_RESET, 0, ID_VIEW_WIREFRAME}));
+                                      ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, 0, ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE,
+                                      ID_VIEW_PERSPECTIVE, 0, ID_VIEW_RESET, 0, ID_VIEW_WIREFRAME}));
         for (QAction* a : f.GetToolBar()->actions())
             QVERIFY(a->isSeparator() || !a->icon().isNull());
 
