@@ -42,6 +42,7 @@ inline constexpr const char* KEY_WIREFRAME = "Wireframe";
 inline constexpr const char* STATUS_PROJECTION_TOP = "Top (X-Z)";
 inline constexpr const char* STATUS_PROJECTION_FRONT = "Front (X-Y)";
 inline constexpr const char* STATUS_PROJECTION_SIDE = "Side (Z-Y)";
+inline constexpr const char* STATUS_PROJECTION_PERSPECTIVE = "Perspective";
 inline constexpr const char* STATUS_ZOOM_FACTOR = "%1 px/unit";
 inline constexpr const char* STATUS_POINTER = "%1 %2, %3 %4";
 inline constexpr const char* STATUS_PICKED_VERTEX = "Vertex %1: (%2, %3, %4), used by %5 corners";

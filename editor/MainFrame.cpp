@@ -226,8 +226,11 @@ void CMainFrame::UpdateViewPanes()
 {
     if (!m_pSceneView || !m_pViewPanes[0])
         return;
-    const QString texts[3] = {m_pSceneView->ProjectionText(), m_pSceneView->ZoomText(),
-                              m_pSceneView->PointerText()};
+    // The perspective view has no scale or plane to report.
+    const bool perspective = IsPerspective();
+    const QString texts[3] = {perspective ? QString(STATUS_PROJECTION_PERSPECTIVE) : m_pSceneView->ProjectionText(),
+                              perspective ? QString() : m_pSceneView->ZoomText(),
+                              perspective ? QString() : m_pSceneView->PointerText()};
     for (int i = 0; i < 3; ++i) {
         if (m_pViewPanes[i]->text() != texts[i])
             m_pViewPanes[i]->setText(texts[i]);
