@@ -200,7 +200,7 @@ bool Screenshots(const QString& samples, const QString& outDir)
         if (!app.InitInstance({QDir(samples).filePath("demo.tex")}) || !app.GetMainFrame())
             return false;
         pixloom::CMainFrame& frame = *app.GetMainFrame();
-        frame.resize(700, 640);
+        frame.resize(420, 240);
         ok = Save(Grab(frame), outDir, "pixloom.png") && ok;
         if (QAction* zoom = FindCommand(frame, {"Zoom In"})) {
             zoom->trigger();
