@@ -4,7 +4,7 @@ JOBS  ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build run run-pixloom test bench install package clean
+.PHONY: all deps configure build run run-pixloom test bench install package clean docs screenshots
 
 all: build
 
@@ -28,6 +28,16 @@ test: build
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b; done
+
+# The keyboard reference in docs/guide.md, read from the programs' own menus and keys.
+docs: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target qm_docgen
+	$(BUILD)/bin/qm_docgen keys docs/guide.md
+
+# docs/images/*.png: both windows on the demo files and the main dialogs, drawn offscreen.
+screenshots: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target qm_docgen demo_scene demo_texture
+	$(BUILD)/bin/qm_docgen screenshots $(BUILD)/samples docs/images
 
 # Installs the programs, tools, desktop files, icons, manual pages and guide below PREFIX
 # (DESTDIR is honoured for staging).

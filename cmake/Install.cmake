@@ -107,6 +107,8 @@ if(QM_GZIP)
 endif()
 install(FILES ${CMAKE_SOURCE_DIR}/docs/guide.md ${_qm_pkg_src}/debian/copyright ${_qm_changelog}
         DESTINATION ${QM_DOC_DIR})
+# The guide's screenshots, beside it as its links expect.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/images DESTINATION ${QM_DOC_DIR} FILES_MATCHING PATTERN "*.png")
 
 # --- Windows resources: the program icon as icon 0, and the version ----------------------
 # Pixloom's resource carries the file and product version its users have always seen; the

@@ -20,6 +20,7 @@ inline const registrar::AssocValues& QM4EditAssocValues()
         "application/x-morvel-qm4",
         "fennwick-qm4edit.desktop",
         "fennwick-qm4edit",
+        "com.fennwick.QM4Edit.desktop",
     };
     return values;
 }

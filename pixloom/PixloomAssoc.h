@@ -20,6 +20,7 @@ inline const registrar::AssocValues& PixloomAssocValues()
         "image/x-morvel-tex",
         "fennwick-pixloom.desktop",
         "fennwick-pixloom",
+        "com.fennwick.Pixloom.desktop",
     };
     return values;
 }

@@ -20,6 +20,7 @@ struct AssocValues {
     std::string mimeType;
     std::string desktopId;      // file name of the desktop entry
     std::string iconName;       // icon theme name of the program's icon
+    std::string installedDesktopId; // the desktop entry a system-wide installation provides
 };
 
 enum class AssocAction { SetReset = 0, Remove = 1 };

@@ -405,4 +405,65 @@ AssocOutcome RemoveDesktopAssociation(const AssocValues& values, const DesktopPa
     return outcome;
 }
 
+std::vector<fs::path> DataDirsFromEnvironment()
+{
+    std::vector<fs::path> dirs;
+    const char* value = std::getenv("XDG_DATA_DIRS");
+    const std::string list = value && *value ? value : "/usr/local/share:/usr/share";
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        auto end = list.find(':', start);
+        if (end == std::string::npos)
+            end = list.size();
+        fs::path dir = common::PathFromUtf8(list.substr(start, end - start));
+        if (dir.is_absolute()) // relative entries are invalid there and would depend on the working folder
+            dirs.push_back(dir);
+        start = end + 1;
+    }
+    return dirs;
+}
+
+fs::path InstalledDataDir(const std::string& programPath, const std::vector<fs::path>& dataDirs,
+                          const AssocValues& values)
+{
+    std::error_code ec;
+    // Through links such as /usr/local/bin/QM4Edit -> /opt/qm4edit/bin/QM4Edit to the real prefix.
+    const fs::path program = fs::weakly_canonical(common::PathFromUtf8(programPath), ec);
+    if (ec || !program.has_parent_path())
+        return {};
+    const fs::path share = fs::weakly_canonical(program.parent_path().parent_path() / "share", ec);
+    if (ec)
+        return {};
+    for (const fs::path& dir : dataDirs) {
+        std::error_code dirEc;
+        if (fs::weakly_canonical(dir, dirEc) != share || dirEc)
+            continue;
+        if (fs::is_regular_file(dir / "applications" / values.installedDesktopId, dirEc))
+            return dir;
+    }
+    return {};
+}
+
+AssocOutcome SetInstalledDefault(const AssocValues& values, const DesktopPaths& paths)
+{
+    AssocOutcome outcome;
+    EditMimeApps(paths, true,
+                 [&](const std::string& text) {
+                     return WithDefaultApplication(text, values.mimeType, values.installedDesktopId);
+                 },
+                 outcome);
+    return outcome;
+}
+
+AssocOutcome RemoveInstalledDefault(const AssocValues& values, const DesktopPaths& paths)
+{
+    AssocOutcome outcome;
+    EditMimeApps(paths, false,
+                 [&](const std::string& text) {
+                     return WithoutDefaultApplication(text, values.mimeType, values.installedDesktopId);
+                 },
+                 outcome);
+    return outcome;
+}
+
 } // namespace registrar

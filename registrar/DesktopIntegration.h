@@ -52,4 +52,20 @@ AssocOutcome InstallDesktopAssociation(const AssocValues& values, const DesktopP
 AssocOutcome RemoveDesktopAssociation(const AssocValues& values, const DesktopPaths& paths,
                                       const ToolRunner& run = RunInstalledTool);
 
+// The folders the desktop searches for installed applications and MIME types:
+// $XDG_DATA_DIRS, else /usr/local/share and /usr/share.
+std::vector<std::filesystem::path> DataDirsFromEnvironment();
+
+// The share folder of the system-wide installation the program runs from: the one of dataDirs
+// that is <prefix>/share for a program in <prefix>/bin and holds the installed desktop entry.
+// Empty when the program runs from anywhere else, such as a build tree.
+std::filesystem::path InstalledDataDir(const std::string& programPath,
+                                       const std::vector<std::filesystem::path>& dataDirs,
+                                       const AssocValues& values);
+
+// For an installed program the package owns the desktop entry, MIME type and icons; only the
+// user's default-application choice is ours to make and to take back.
+AssocOutcome SetInstalledDefault(const AssocValues& values, const DesktopPaths& paths);
+AssocOutcome RemoveInstalledDefault(const AssocValues& values, const DesktopPaths& paths);
+
 } // namespace registrar

@@ -301,3 +301,71 @@ TEST_F(WithDesktopTools, XdgToolsSeeTheAssociationUntilItIsRemoved)
 }
 
 } // namespace
+
+// A program run from a system-wide installation: the package owns the desktop entry and the
+// MIME type, so only the user's default choice may change, and Remove takes back only that.
+class InstalledProgram : public DesktopIntegration {
+protected:
+    void SetUp() override
+    {
+        DesktopIntegration::SetUp();
+        m_share = m_root / "usr" / "share";
+        WriteText(m_share / "applications" / qm4edit::QM4EditAssocValues().installedDesktopId, "[Desktop Entry]\n");
+        WriteText(m_root / "usr" / "bin" / "QM4Edit", "");
+        m_program = (m_root / "usr" / "bin" / "QM4Edit").string();
+    }
+    registrar::AssocOutcome Apply(registrar::AssocAction action, const std::string& program)
+    {
+        setenv("XDG_DATA_HOME", m_paths.dataHome.c_str(), 1);
+        setenv("XDG_CONFIG_HOME", m_paths.configHome.c_str(), 1);
+        setenv("XDG_DATA_DIRS", (m_root.string() + "/elsewhere:" + m_share.string()).c_str(), 1);
+        return registrar::ApplyFileAssociation(action, qm4edit::QM4EditAssocValues(), program, {});
+    }
+    fs::path m_share;
+    std::string m_program;
+};
+
+TEST_F(InstalledProgram, IsRecognisedOnlyWithItsEntryInADataFolderOfItsOwnPrefix)
+{
+    const auto values = qm4edit::QM4EditAssocValues();
+    EXPECT_EQ(registrar::InstalledDataDir(m_program, {m_root / "elsewhere", m_share}, values), m_share);
+    // Through a link from another bin folder, as /usr/local/bin links often are.
+    fs::create_directories(m_root / "links");
+    fs::create_symlink(m_program, m_root / "links" / "QM4Edit");
+    EXPECT_EQ(registrar::InstalledDataDir((m_root / "links" / "QM4Edit").string(), {m_share}, values), m_share);
+    // A build tree, a prefix the desktop does not search, a prefix without our entry.
+    EXPECT_TRUE(registrar::InstalledDataDir((m_root / "build" / "bin" / "QM4Edit").string(), {m_share}, values).empty());
+    EXPECT_TRUE(registrar::InstalledDataDir(m_program, {m_root / "elsewhere"}, values).empty());
+    fs::remove(m_share / "applications" / values.installedDesktopId);
+    EXPECT_TRUE(registrar::InstalledDataDir(m_program, {m_share}, values).empty());
+}
+
+TEST_F(InstalledProgram, SetWritesOnlyTheDefaultAndRemoveRestoresTheListExactly)
+{
+    const std::string before = "[Default Applications]\n"
+                               "text/plain=editor.desktop;\n"
+                               "application/x-morvel-qm4=other.desktop;\n"
+                               "\n[Added Associations]\nimage/png=viewer.desktop;\n";
+    WriteText(registrar::MimeAppsFile(m_paths), before);
+
+    ASSERT_TRUE(Apply(registrar::AssocAction::SetReset, m_program).Ok());
+    EXPECT_TRUE(Snapshot(m_paths.dataHome).empty());
+    const std::string set = ReadText(registrar::MimeAppsFile(m_paths));
+    EXPECT_NE(set.find("application/x-morvel-qm4=com.fennwick.QM4Edit.desktop;other.desktop;\n"), std::string::npos);
+    EXPECT_NE(set.find("text/plain=editor.desktop;\n"), std::string::npos);
+
+    ASSERT_TRUE(Apply(registrar::AssocAction::Remove, m_program).Ok());
+    EXPECT_EQ(ReadText(registrar::MimeAppsFile(m_paths)), before);
+    EXPECT_TRUE(Snapshot(m_paths.dataHome).empty());
+}
+
+TEST_F(InstalledProgram, FromABuildTreeTheUserGetsTheirOwnEntryAsBefore)
+{
+    WriteText(m_root / "build" / "bin" / "QM4Edit", "");
+    const std::string program = (m_root / "build" / "bin" / "QM4Edit").string();
+    ASSERT_TRUE(Apply(registrar::AssocAction::SetReset, program).Ok());
+    EXPECT_TRUE(fs::exists(registrar::DesktopEntryFile(m_paths, qm4edit::QM4EditAssocValues())));
+    EXPECT_TRUE(fs::exists(registrar::MimePackageFile(m_paths, qm4edit::QM4EditAssocValues())));
+    ASSERT_TRUE(Apply(registrar::AssocAction::Remove, program).Ok());
+    EXPECT_FALSE(fs::exists(registrar::DesktopEntryFile(m_paths, qm4edit::QM4EditAssocValues())));
+}
