@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "Commands.h"
+#include "common/NumberText.h"
 #include "interchange/ModelExport.h"
 #include "interchange/ObjImport.h"
 
@@ -23,8 +24,8 @@ std::string ParseModelOptions(const std::vector<std::string>& args, ModelOptions
         if (a == "--object") {
             if (i + 1 >= args.size())
                 return a + " needs a number";
-            long long n = 0;
-            if (!ParseInt(args[i + 1], n))
+            std::int64_t n = 0;
+            if (!common::ParseIntField(args[i + 1], n))
                 return a + " is not followed by an integer: " + args[i + 1];
             out.object = n;
             ++i;
