@@ -17,11 +17,11 @@ done
 
 launcher=()
 command -v ccache >/dev/null 2>&1 && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-toolchain=()
-[ -f "$out/CMakeCache.txt" ] || toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake)
-cmake -S . -B "$out" "${toolchain[@]}" -DCMAKE_BUILD_TYPE=Release \
-  -DQM_BUILD_GUI=OFF -DQM_BUILD_TESTS=OFF -DQM_BUILD_BENCH=OFF -DQM_ICON_DIR="$icons" \
-  "${launcher[@]}" >/dev/null
+# A Windows build made before (scripts/windows-test.sh) is reused as it is configured.
+fresh=()
+[ -f "$out/CMakeCache.txt" ] || fresh=(-DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release
+  -DQM_BUILD_GUI=OFF -DQM_BUILD_TESTS=OFF -DQM_BUILD_BENCH=OFF)
+cmake -S . -B "$out" "${fresh[@]}" -DQM_ICON_DIR="$icons" "${launcher[@]}" >/dev/null
 mkdir -p "$out"
 if ! cmake --build "$out" -j2 --target qm4tool textool QM4Edit-resources Pixloom-resources > "$out/build.log" 2>&1; then
   cat "$out/build.log" >&2

@@ -21,6 +21,8 @@ packages=(
 )
 if [ "${1:-}" = "--ci" ]; then
   packages+=(clang llvm libclang-rt-14-dev g++-mingw-w64-x86-64-posix)
+  # the Windows build of the core and its tests, run under wine
+  packages+=(wine64 wine)
   # the Debian package and its checks; reading Windows resources back
   packages+=(dpkg-dev lintian appstream desktop-file-utils man-db libglib2.0-bin icoutils)
 fi

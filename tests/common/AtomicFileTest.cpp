@@ -186,7 +186,7 @@ TEST(AtomicFile, OnlyTemporariesOfThisTargetWhoseWriterEndedAreRemoved)
         ".t.tex.0123456789ab.tmp",           // no writer named
         "t.tex.4242.0123456789ab.tmp",       // not hidden: not ours
         ".t.tex.4242.0123456789ab.tmp.bak",  // a different ending
-        ".t.tex.4242.0123456789AB.tmp",      // we write lower-case hex
+        ".t.tex.4242.0123456789CD.tmp",      // we write lower-case hex (a name of its own where case is ignored)
         ".t.tex.4242.012345.tmp",            // too few digits
         ".t.tex.-4242.0123456789ab.tmp",     // not a process id
         ".other.tex.4242.0123456789ab.tmp",  // another target's

@@ -16,6 +16,16 @@
 
 namespace fs = std::filesystem;
 
+// Console text on Windows ends its lines with CR LF; the messages themselves are what count.
+inline std::string ConsoleText(std::string s)
+{
+#ifdef _WIN32
+    for (std::size_t at; (at = s.find("\r\n")) != std::string::npos;)
+        s.erase(at, 1);
+#endif
+    return s;
+}
+
 namespace {
 
 class Qm4toolCsv : public ::testing::Test {
@@ -56,8 +66,12 @@ protected:
         for (const std::string& a : args)
             cmd += " \"" + a + "\"";
         cmd += " >\"" + Path("stdout.txt") + "\" 2>\"" + Path("stderr.txt") + "\"";
+#ifdef _WIN32
+        // cmd.exe drops the first and the last quote of a line that holds several.
+        cmd = "\"" + cmd + "\"";
+#endif
         const int rc = std::system(cmd.c_str());
-        err = Text("stderr.txt");
+        err = ConsoleText(Text("stderr.txt"));
 #ifdef _WIN32
         return rc;
 #else

@@ -18,8 +18,8 @@ protected:
     {
         return RunCommand(Quote(TEXTOOL_PATH) + " " + args + " >" + P("stdout.txt") + " 2>" + P("stderr.txt"));
     }
-    std::string Out() const { return AsText(ReadFile(dir / "stdout.txt")); }
-    std::string Err() const { return AsText(ReadFile(dir / "stderr.txt")); }
+    std::string Out() const { return ConsoleText(AsText(ReadFile(dir / "stdout.txt"))); }
+    std::string Err() const { return ConsoleText(AsText(ReadFile(dir / "stderr.txt"))); }
     static std::string AsText(const Bytes& b) { return std::string(b.begin(), b.end()); }
 
     TempDir dir;
