@@ -46,9 +46,7 @@ void CMainFrame::CreateCommands()
     c.Add({.id = ID_APP_EXIT, .text = "E&xit", .prompt = "Quit the application; prompts to save documents\nExit",
            .run = [this] { close(); }});
 
-    // Nothing handles the editing commands: they stay greyed.
-    c.Add({.id = ID_EDIT_UNDO, .text = "&Undo\tCtrl+Z", .prompt = "Undo the last action\nUndo",
-           .keys = {Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace}});
+    // Nothing handles the clipboard commands: they stay greyed. Undo is a row of its own below.
     c.Add({.id = ID_EDIT_CUT, .text = "Cu&t\tCtrl+X", .prompt = "Cut the selection and put it on the Clipboard\nCut",
            .keys = {Qt::CTRL | Qt::Key_X, Qt::SHIFT | Qt::Key_Delete}, .icon = ToolbarIcon(ID_EDIT_CUT)});
     c.Add({.id = ID_EDIT_COPY, .text = "&Copy\tCtrl+C",
@@ -148,6 +146,26 @@ void CMainFrame::CreateCommands()
            .run = [this] { OnNextPane(true); }});
     c.Add({.id = ID_PREV_PANE, .prompt = "Switch back to the previous window pane\nPrevious Pane",
            .keys = {Qt::SHIFT | Qt::Key_F6}, .run = [this] { OnNextPane(false); }});
+
+    // Undo and editing tools. The Undo and Redo texts name the step (see UpdateUndoTexts).
+    c.Add({.id = ID_EDIT_UNDO, .text = UNDO_TEXT, .prompt = "Undo the last action\nUndo",
+           .keys = {Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace},
+           .enabled = [this] { return m_history.CanUndo(); }, .run = [this] { OnEditUndo(); }});
+    c.Add({.id = ID_EDIT_REDO, .text = REDO_TEXT, .prompt = "Redo the previously undone action\nRedo",
+           .keys = {Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z},
+           .enabled = [this] { return m_history.CanRedo(); }, .run = [this] { OnEditRedo(); }});
+    c.Add({.id = ID_FILE_EXPORT_MODEL, .text = "Export &Model...",
+           .prompt = "Write the scene as a Wavefront OBJ or a glTF Binary model\nExport Model", .enabled = loaded,
+           .run = [this] { OnFileExportModel(); }});
+    c.Add({.id = ID_FILE_IMPORT_MODEL, .text = "Import M&odel...",
+           .prompt = "Move the vertices to the positions of an OBJ model of this scene\nImport Model",
+           .enabled = loaded, .run = [this] { OnFileImportModel(); }});
+    c.Add({.id = ID_EDIT_VERTEXTOOL, .text = "&Vertex Tool\tV",
+           .prompt = "Drag vertices in the view; drag on empty space to select several\nVertex Tool",
+           .keys = {Qt::Key_V}, .icon = ToolbarIcon(ID_EDIT_VERTEXTOOL), .checkable = true,
+           .focusScope = m_pSceneView, .enabled = loaded,
+           .checked = [this] { return m_pSceneView->IsVertexTool(); },
+           .run = [this] { m_pSceneView->SetVertexTool(!m_pSceneView->IsVertexTool()); }});
 }
 
 const gui::MenuLayout& MainMenuLayout()
@@ -155,9 +173,11 @@ const gui::MenuLayout& MainMenuLayout()
     static const gui::MenuLayout layout = {
         {MENU_FILE,
          {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, gui::kSeparator, ID_FILE_IMPORT, ID_FILE_EXPORT,
-          gui::kSeparator, {MENU_OVERLAY, {ID_OVERLAY_ALP, ID_OVERLAY_REC}}, gui::kSeparator, ID_FILE_MRU_FILE1,
+          ID_FILE_EXPORT_MODEL, ID_FILE_IMPORT_MODEL, gui::kSeparator, {MENU_OVERLAY, {ID_OVERLAY_ALP, ID_OVERLAY_REC}}, gui::kSeparator, ID_FILE_MRU_FILE1,
           gui::kSeparator, ID_APP_EXIT}},
-        {MENU_EDIT, {ID_EDIT_UNDO, gui::kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE}},
+        {MENU_EDIT,
+         {ID_EDIT_UNDO, ID_EDIT_REDO, gui::kSeparator, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, gui::kSeparator,
+          ID_EDIT_VERTEXTOOL}},
         {MENU_VIEW,
          {{MENU_CONTROLS, {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_WINDOW_SPLIT}}, gui::kSeparator, ID_VIEW_TOP,
           ID_VIEW_FRONT, ID_VIEW_SIDE, ID_VIEW_PERSPECTIVE, gui::kSeparator, ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, gui::kSeparator,
@@ -177,6 +197,7 @@ const std::vector<int>& MainToolbarLayout()
         ID_FILE_OPEN,   ID_FILE_SAVE,    gui::kSeparator, ID_EDIT_CUT,     ID_EDIT_COPY,    ID_EDIT_PASTE,
         gui::kSeparator, ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, gui::kSeparator, ID_VIEW_TOP,     ID_VIEW_FRONT,
         ID_VIEW_SIDE,   ID_VIEW_PERSPECTIVE, gui::kSeparator, ID_VIEW_RESET,  gui::kSeparator, ID_VIEW_WIREFRAME,
+        ID_EDIT_VERTEXTOOL,
     };
     return layout;
 }

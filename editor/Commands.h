@@ -54,6 +54,12 @@ enum CommandId : int {
     ID_VIEW_WIREFRAME = 32802,
     ID_OPTIONS_WIRECOLOR = 32803,
 
+    // Undo and editing tools.
+    ID_EDIT_REDO = 32810,
+    ID_FILE_EXPORT_MODEL = 32811,
+    ID_FILE_IMPORT_MODEL = 32812,
+    ID_EDIT_VERTEXTOOL = 32813,
+
     // Context menus of the tree pane.
     ID_OBJECT_VIEW = 32789,
     ID_OBJECT_EXPORT = 32790,

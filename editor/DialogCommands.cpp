@@ -8,13 +8,28 @@
 #include "PolygonInfoDlg.h"
 #include "gui/GuiPrompt.h"
 #include "gui/WaitCursor.h"
+#include "common/AtomicFile.h"
+#include "interchange/InterchangeMessages.h"
+#include "interchange/ModelExport.h"
+#include "interchange/ObjImport.h"
+#include "EditorStrings.h"
 #include "scene/csv/CsvExchange.h"
 #include "scene/csv/CsvMessages.h"
+#include "scene/VertexEdit.h"
 
 namespace qm4edit {
 
 namespace {
 
+void StoreChanges(const CommandContext& ctx, const char* what, std::vector<scene::VertexChange> changes)
+{
+    if (ctx.edit) {
+        ctx.edit(what, std::move(changes));
+        return;
+    }
+    scene::CVertexEdit edit(std::move(changes));
+    edit.Apply(ctx.doc);
+}
 
 gui::FileDialogOptions CsvFileDialog(bool open)
 {
@@ -66,6 +81,8 @@ void ShowEditVertexDialog(const CommandContext& ctx, int vertexIndex)
 {
     CEditVertexDlg dlg(ctx.prompt, ctx.parent);
     dlg.SetVertex(vertexIndex, &ctx.doc);
+    if (ctx.edit)
+        dlg.SetEditSink(ctx.edit);
     ctx.runModal(dlg);
 }
 
@@ -94,16 +111,75 @@ QString ImportCsv(const CommandContext& ctx, TreeItemKind selectedKind, int sele
         return {};
     // Vertex lines name their vertices directly; the check box only restricts polygon lines.
     const int object = choice->type == scene::CSV_OBJECT_POLYGONS && choice->selectedOnly ? selectedData : -1;
-    scene::CsvImportResult r;
+    scene::CsvImportPlan r;
     {
         gui::WaitCursor wait;
-        r = scene::ImportCsvFile(ctx.doc, common::PathFromUtf8(path->toStdString()), choice->type, object);
+        r = scene::PlanCsvImportFile(ctx.doc, common::PathFromUtf8(path->toStdString()), choice->type, object);
+        if (r.ok)
+            StoreChanges(ctx, CSV_IMPORT_STEP, std::move(r.changes));
     }
     if (!r.ok) {
         ctx.prompt.ShowMessage(r.message, common::MessageIcon::Stop);
         return {};
     }
     return QString::fromStdString(r.Summary());
+}
+
+QString ExportModel(const CommandContext& ctx, const QString& sceneFolder)
+{
+    gui::FileDialogOptions o;
+    o.filter = QString::fromLatin1(MODEL_EXPORT_FILTER);
+    o.defaultExt = "obj";
+    o.overwritePrompt = true;
+    const std::optional<QString> path = ctx.prompt.GetSaveFileName(o);
+    if (!path || path->isEmpty())
+        return {};
+    interchange::ExportResult r;
+    {
+        gui::WaitCursor wait;
+        r = interchange::ExportModelFile(ctx.doc, common::PathFromUtf8(sceneFolder.toStdString()),
+                                         common::PathFromUtf8(path->toStdString()));
+    }
+    if (!r.ok) {
+        ctx.prompt.ShowMessage(r.message, common::MessageIcon::Stop);
+        return {};
+    }
+    return QString::fromStdString(r.Summary());
+}
+
+QString ImportModel(const CommandContext& ctx)
+{
+    gui::FileDialogOptions o;
+    o.filter = QString::fromLatin1(MODEL_IMPORT_FILTER);
+    o.defaultExt = "obj";
+    o.fileMustExist = true;
+    const std::optional<QString> path = ctx.prompt.GetOpenFileName(o);
+    if (!path || path->isEmpty())
+        return {};
+    interchange::ObjImportPlan plan;
+    {
+        gui::WaitCursor wait;
+        // The plan reads the file; a refused plan changes nothing.
+        const std::filesystem::path file = common::PathFromUtf8(path->toStdString());
+        std::vector<std::uint8_t> bytes;
+        if (common::ReadWholeFile(file, bytes) != common::ReadStatus::Ok)
+            plan.message = interchange::CannotReadMessage(common::PathToUtf8(file));
+        else
+            plan = interchange::PlanObjImport(
+                ctx.doc, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+        if (plan.ok) {
+            std::vector<scene::VertexChange> changes;
+            changes.reserve(plan.moves.size());
+            for (const interchange::VertexMove& m : plan.moves)
+                changes.push_back({m.index, m.to.x, m.to.y, m.to.z});
+            StoreChanges(ctx, MODEL_IMPORT_STEP, std::move(changes));
+        }
+    }
+    if (!plan.ok) {
+        ctx.prompt.ShowMessage(plan.message, common::MessageIcon::Stop);
+        return {};
+    }
+    return QString::fromStdString(plan.Summary());
 }
 
 QString ExportCsv(const CommandContext& ctx, TreeItemKind selectedKind, int selectedData)

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "DialogFields.h"
+#include "EditVertexDlg.h"
 #include "EditorTypes.h"
 #include "scene/QM4EditDoc.h"
 
@@ -23,6 +24,8 @@ struct CommandContext {
     gui::IGuiPrompt& prompt;
     ModalRunner runModal = ExecModal;
     QWidget* parent = nullptr;
+    // Takes every change to the scene as one undoable step; empty: changes apply directly.
+    EditSink edit = {};
 };
 
 void ShowEditVertexDialog(const CommandContext& ctx, int vertexIndex);
@@ -35,6 +38,11 @@ void ShowPolygonInfoDialog(const CommandContext& ctx, int objectIndex, int polyg
 
 // File > "&Import...". selectedKind and selectedData describe the tree's selected item.
 QString ImportCsv(const CommandContext& ctx, TreeItemKind selectedKind, int selectedData);
+// File > "Export &Model...": an OBJ or a binary glTF of the whole scene, textures looked up
+// beside the scene file (sceneFolder).
+QString ExportModel(const CommandContext& ctx, const QString& sceneFolder);
+// File > "Import M&odel...": vertex positions from an OBJ whose faces match the scene's.
+QString ImportModel(const CommandContext& ctx);
 // File > "&Export...".
 QString ExportCsv(const CommandContext& ctx, TreeItemKind selectedKind, int selectedData);
 // The object context menu's "&Export...".

@@ -9,6 +9,7 @@
 
 #include "DialogFields.h"
 #include "DialogStrings.h"
+#include "EditorStrings.h"
 
 namespace qm4edit {
 
@@ -91,7 +92,10 @@ void CEditVertexDlg::OnOK()
 {
     if (!DoDataExchange(true) || !m_pDoc)
         return;
-    m_pDoc->SetVertexAndUpdate(m_nVertex, m_fX, m_fY, m_fZ);
+    if (m_sink)
+        m_sink(EDIT_VERTEX_STEP, {scene::VertexChange{m_nVertex, m_fX, m_fY, m_fZ}});
+    else
+        m_pDoc->SetVertexAndUpdate(m_nVertex, m_fX, m_fY, m_fZ);
 }
 
 } // namespace qm4edit

@@ -2,6 +2,9 @@
 // "Edit Vertex": shows one vertex's position and writes the fields into the scene each time
 // Apply is pressed. The dialog stays open; Close writes nothing.
 
+#include <functional>
+#include <vector>
+
 #include "DialogFields.h"
 #include "scene/QM4EditDoc.h"
 
@@ -14,6 +17,10 @@ class IGuiPrompt;
 
 namespace qm4edit {
 
+// Where a command hands the positions it wants to store, with the words the Edit menu shows
+// for the step ("Edit Vertex"): the main window applies them as one undoable step.
+using EditSink = std::function<void(const char* what, std::vector<scene::VertexChange> changes)>;
+
 class CEditVertexDlg final : public CInitDialog {
     Q_OBJECT
 
@@ -22,6 +29,8 @@ public:
     ~CEditVertexDlg() override;
 
     void SetVertex(int vertexIndex, scene::CQM4EditDoc* doc);
+    // Apply hands the new position here instead of storing it directly.
+    void SetEditSink(EditSink sink) { m_sink = std::move(sink); }
 
     // Reads the vertex into the members and shows them; runs when the dialog is first shown.
     void OnInitDialog() override;
@@ -43,6 +52,7 @@ private:
     gui::IGuiPrompt& m_prompt;
     QLineEdit* m_pEdit[3] = {nullptr, nullptr, nullptr};
     QPushButton* m_pApply = nullptr;
+    EditSink m_sink;
 };
 
 } // namespace qm4edit

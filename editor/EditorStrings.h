@@ -47,4 +47,19 @@ inline constexpr const char* STATUS_ZOOM_FACTOR = "%1 px/unit";
 inline constexpr const char* STATUS_POINTER = "%1 %2, %3 %4";
 inline constexpr const char* STATUS_PICKED_VERTEX = "Vertex %1: (%2, %3, %4), used by %5 corners";
 
+// Undo and editing tools. A step's words follow "&Undo " and "&Redo " in the Edit menu.
+inline constexpr const char* UNDO_TEXT = "&Undo\tCtrl+Z";
+inline constexpr const char* UNDO_TEXT_STEP = "&Undo %1\tCtrl+Z";
+inline constexpr const char* REDO_TEXT = "&Redo\tCtrl+Y";
+inline constexpr const char* REDO_TEXT_STEP = "&Redo %1\tCtrl+Y";
+inline constexpr const char* EDIT_VERTEX_STEP = "Edit Vertex";
+inline constexpr const char* CSV_IMPORT_STEP = "CSV Import";
+inline constexpr const char* MODEL_IMPORT_STEP = "Model Import";
+inline constexpr const char* MOVE_VERTEX_STEP = "Move Vertex";
+inline constexpr const char* MOVE_VERTICES_STEP = "Move Vertices";
+inline constexpr const char* NUDGE_STEP = "Nudge";
+inline constexpr const char* MODEL_EXPORT_FILTER = "Wavefront OBJ (*.obj);;glTF Binary (*.glb)";
+inline constexpr const char* MODEL_IMPORT_FILTER = "Wavefront OBJ (*.obj)";
+inline constexpr const char* MODEL_IMPORT_UNCHANGED = "OBJ import: no vertex moved";
+
 } // namespace qm4edit

@@ -170,6 +170,22 @@ QPixmap DrawToolbarImage(int id)
         p.drawLine(pts[1], pts[3]);
         break;
     }
+    case ID_EDIT_VERTEXTOOL: {
+        // A vertex square with a four-way arrow: grab and move.
+        p.setPen(QPen(QColor(60, 60, 60), 1));
+        p.drawLine(QPointF(8, 1.5), QPointF(8, 14.5));
+        p.drawLine(QPointF(1.5, 8), QPointF(14.5, 8));
+        const QPointF heads[4][3] = {{{8, 0.5}, {5.5, 3.5}, {10.5, 3.5}},
+                                     {{8, 15.5}, {5.5, 12.5}, {10.5, 12.5}},
+                                     {{0.5, 8}, {3.5, 5.5}, {3.5, 10.5}},
+                                     {{15.5, 8}, {12.5, 5.5}, {12.5, 10.5}}};
+        p.setBrush(QColor(60, 60, 60));
+        for (const auto& head : heads)
+            p.drawPolygon(head, 3);
+        p.setBrush(QColor(220, 40, 40));
+        p.drawRect(QRectF(5.5, 5.5, 5, 5));
+        break;
+    }
     default:
         break;
     }

@@ -60,10 +60,12 @@ CMainFrame::CMainFrame(scene::CQM4EditDoc& doc, gui::IGuiPrompt& prompt, gui::Re
     m_commands.SetAfterUpdate([this] {
         UpdateIndicators();
         UpdateViewPanes();
+        UpdateUndoTexts();
     });
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
+    ConnectEditingTools();
     m_doc.AddObserver(this);
     qApp->installEventFilter(this);
     resize(800, 600);
@@ -275,6 +277,7 @@ bool CMainFrame::SaveModified()
 
 void CMainFrame::AfterDocumentChanged()
 {
+    m_history.Clear();
     UpdateTitle();
     m_pTreeView->OnInitialUpdate();
     m_pSceneView->OnUpdate();
@@ -298,7 +301,9 @@ OpenOutcome CMainFrame::OpenDocumentFile(const QString& path)
     }
     result.Report(m_prompt);
     if (result.status == scene::LoadStatus::NotOpened) {
-        // The document keeps its name; its scene may have been emptied if reading began.
+        // The document keeps its name; its scene may have been emptied if reading began, and
+        // then no step of the history fits it any more.
+        m_history.Clear(!m_doc.IsModified());
         m_pSceneView->OnUpdate();
         UpdateTitle();
         UpdateActions();
@@ -334,6 +339,8 @@ bool CMainFrame::DoFileSave()
         result = m_doc.OnSaveDocument(ToFsPath(m_strPathName));
     }
     result.Report(m_prompt);
+    if (result.ok)
+        m_history.SetClean();
     UpdateTitle();
     UpdateActions();
     return result.ok;
@@ -358,6 +365,7 @@ bool CMainFrame::DoSaveAs()
     // A failed save leaves no new file behind and whatever was there untouched, so there is
     // nothing to delete; the document keeps its old name.
     if (result.ok) {
+        m_history.SetClean();
         m_strPathName = absolute;
         m_recentFiles.Add(absolute);
         m_recentMenu->Rebuild();
@@ -405,7 +413,7 @@ void CMainFrame::OnOpenRecentFile(int index)
 
 void CMainFrame::OnFileImport()
 {
-    const QString status = qm4edit::ImportCsv(CommandContext{m_doc, m_prompt, m_dialogRunner, this},
+    const QString status = qm4edit::ImportCsv(Context(),
                                               m_pTreeView->GetSelectedKind(), m_pTreeView->GetSelectedData());
     if (!status.isEmpty())
         statusBar()->showMessage(status);
@@ -413,7 +421,7 @@ void CMainFrame::OnFileImport()
 
 void CMainFrame::OnFileExport()
 {
-    const QString status = qm4edit::ExportCsv(CommandContext{m_doc, m_prompt, m_dialogRunner, this},
+    const QString status = qm4edit::ExportCsv(Context(),
                                               m_pTreeView->GetSelectedKind(), m_pTreeView->GetSelectedData());
     if (!status.isEmpty())
         statusBar()->showMessage(status);
@@ -616,22 +624,22 @@ void CMainFrame::SetWireframe(bool on)
 
 void CMainFrame::ShowEditVertexDialog(int vertexIndex)
 {
-    qm4edit::ShowEditVertexDialog(CommandContext{m_doc, m_prompt, m_dialogRunner, this}, vertexIndex);
+    qm4edit::ShowEditVertexDialog(Context(), vertexIndex);
 }
 
 void CMainFrame::ShowObjectInfoDialog(int objectIndex)
 {
-    qm4edit::ShowObjectInfoDialog(CommandContext{m_doc, m_prompt, m_dialogRunner, this}, objectIndex);
+    qm4edit::ShowObjectInfoDialog(Context(), objectIndex);
 }
 
 void CMainFrame::ShowPolygonInfoDialog(int objectIndex, int polygonIndex)
 {
-    qm4edit::ShowPolygonInfoDialog(CommandContext{m_doc, m_prompt, m_dialogRunner, this}, objectIndex, polygonIndex);
+    qm4edit::ShowPolygonInfoDialog(Context(), objectIndex, polygonIndex);
 }
 
 void CMainFrame::ExportObjectCsv(int objectIndex)
 {
-    const QString status = qm4edit::ExportObjectCsv(CommandContext{m_doc, m_prompt, m_dialogRunner, this}, objectIndex);
+    const QString status = qm4edit::ExportObjectCsv(Context(), objectIndex);
     if (!status.isEmpty())
         statusBar()->showMessage(status);
 }
@@ -639,7 +647,80 @@ void CMainFrame::ExportObjectCsv(int objectIndex)
 void CMainFrame::ExportPolygonCsv(int objectIndex, int polygonIndex)
 {
     const QString status =
-        qm4edit::ExportPolygonCsv(CommandContext{m_doc, m_prompt, m_dialogRunner, this}, objectIndex, polygonIndex);
+        qm4edit::ExportPolygonCsv(Context(), objectIndex, polygonIndex);
+    if (!status.isEmpty())
+        statusBar()->showMessage(status);
+}
+
+// ---------------------------------------------------------------------------------------
+// Undo and editing tools
+
+void CMainFrame::ConnectEditingTools()
+{
+    m_pSceneView->SetEditTarget(&m_doc, [this](const char* what, scene::CVertexEdit edit) {
+        ApplyEdit(what, std::move(edit));
+    });
+}
+
+CommandContext CMainFrame::Context()
+{
+    return CommandContext{m_doc, m_prompt, m_dialogRunner, this,
+                          [this](const char* what, std::vector<scene::VertexChange> changes) {
+                              ApplyEdit(what, scene::CVertexEdit(std::move(changes)));
+                          }};
+}
+
+void CMainFrame::ApplyEdit(const char* what, scene::CVertexEdit edit)
+{
+    edit.Apply(m_doc);
+    m_history.Push(what, std::move(edit));
+    AfterHistoryStep();
+}
+
+void CMainFrame::OnEditUndo()
+{
+    m_pSceneView->CancelVertexDrag();
+    if (m_history.Undo(m_doc))
+        AfterHistoryStep();
+}
+
+void CMainFrame::OnEditRedo()
+{
+    m_pSceneView->CancelVertexDrag();
+    if (m_history.Redo(m_doc))
+        AfterHistoryStep();
+}
+
+void CMainFrame::AfterHistoryStep()
+{
+    // Undoing back to what was saved leaves nothing to save.
+    m_doc.SetModifiedFlag(!m_history.IsClean());
+    UpdateActions();
+}
+
+void CMainFrame::UpdateUndoTexts()
+{
+    const std::string undo = m_history.UndoText();
+    const std::string redo = m_history.RedoText();
+    const QString undoText = undo.empty() ? QString(UNDO_TEXT) : QString(UNDO_TEXT_STEP).arg(QString::fromStdString(undo));
+    const QString redoText = redo.empty() ? QString(REDO_TEXT) : QString(REDO_TEXT_STEP).arg(QString::fromStdString(redo));
+    if (QAction* a = Action(ID_EDIT_UNDO); a && a->text() != undoText)
+        a->setText(undoText);
+    if (QAction* a = Action(ID_EDIT_REDO); a && a->text() != redoText)
+        a->setText(redoText);
+}
+
+void CMainFrame::OnFileExportModel()
+{
+    const QString folder = m_strPathName.isEmpty() ? QDir::currentPath() : QFileInfo(m_strPathName).absolutePath();
+    const QString status = qm4edit::ExportModel(Context(), folder);
+    if (!status.isEmpty())
+        statusBar()->showMessage(status);
+}
+
+void CMainFrame::OnFileImportModel()
+{
+    const QString status = qm4edit::ImportModel(Context());
     if (!status.isEmpty())
         statusBar()->showMessage(status);
 }

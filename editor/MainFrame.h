@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "UndoHistory.h"
 #include "ViewSelection.h"
 #include "gui/CommandModel.h"
 #include "scene/QM4EditDoc.h"
@@ -31,6 +32,7 @@ class RecentFilesMenu;
 
 namespace qm4edit {
 
+struct CommandContext;
 class CQM4EditTreeView;
 class CQM4EditView;
 class CPerspectiveView;
@@ -99,6 +101,11 @@ public:
 
     bool IsInSplitMode() const { return m_bSplitMode; }
 
+    // ---- undo and editing tools ----
+    // Applies the edit and keeps it as one undoable step named what ("Edit Vertex").
+    void ApplyEdit(const char* what, scene::CVertexEdit edit);
+    const CUndoHistory& History() const { return m_history; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -140,6 +147,15 @@ private:
     void OnFlipTextureV();
     QWidget* ActiveSceneView() const;
     void SetWireframe(bool on);
+    // Undo and editing tools.
+    void ConnectEditingTools();
+    CommandContext Context();
+    void OnEditUndo();
+    void OnEditRedo();
+    void AfterHistoryStep();
+    void UpdateUndoTexts();
+    void OnFileExportModel();
+    void OnFileImportModel();
 
     scene::CQM4EditDoc& m_doc;
     gui::IGuiPrompt& m_prompt;
@@ -166,6 +182,7 @@ private:
     QList<int> m_splitSizesBefore;
     bool m_bSizedSplitter = false;
     DialogRunner m_dialogRunner;
+    CUndoHistory m_history;
 };
 
 } // namespace qm4edit

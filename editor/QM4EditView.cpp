@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -87,6 +88,11 @@ void CQM4EditView::OnUpdate()
 {
     for (auto& index : m_pickIndex)
         index.reset();
+    // A new scene may hold fewer vertices than the selection names.
+    const int count = static_cast<int>(m_doc.ObjectVertices().Records().size());
+    if (!m_doc.IsLoaded())
+        m_selected.clear();
+    std::erase_if(m_selected, [count](int v) { return v >= count; });
     Redraw();
 }
 
@@ -166,6 +172,7 @@ void CQM4EditView::RenderTo(QImage& image) const
         image = QImage(size, QImage::Format_RGB32);
     RenderScene(image, m_state, m_doc.ObjectVertices().Records(), m_doc.IsLoaded(), m_pSelection,
                 m_doc.ObjectInfo().Objects());
+    DrawToolMarks(image);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -385,6 +392,8 @@ void CQM4EditView::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     event->accept();
+    if (ToolPress(event->position().toPoint(), event->modifiers()))
+        return;
     m_ptDragStart = event->position().toPoint();
     m_bDragging = true;
 }
@@ -401,6 +410,10 @@ void CQM4EditView::mouseReleaseEvent(QMouseEvent* event)
         return;
     event->accept();
     const QPoint point = event->position().toPoint();
+    if (m_drag || m_bBanding) {
+        ToolRelease(point);
+        return;
+    }
     // Qt hands the release to the view that saw the press even when the pointer has left
     // it; such a release does not end the drag, which stays pending until a release here.
     if (!rect().contains(point))
@@ -434,6 +447,8 @@ void CQM4EditView::mouseMoveEvent(QMouseEvent* event)
         SetPan(static_cast<double>(m_nMiddleStartX + d.x()) / s, static_cast<double>(m_nMiddleStartY + d.y()) / s);
         return;
     }
+    if (m_drag || m_bBanding)
+        ToolMove(m_ptPointer);
     emit ViewStatusChanged();
 }
 
@@ -459,6 +474,211 @@ void CQM4EditView::wheelEvent(QWheelEvent* event)
     while (m_nWheelDelta <= -120) {
         m_nWheelDelta += 120;
         ZoomOutAt(point);
+    }
+}
+
+} // namespace qm4edit
+
+namespace qm4edit {
+
+// ---------------------------------------------------------------------------------------
+// The vertex tool
+
+void CQM4EditView::SetEditTarget(scene::CQM4EditDoc* doc, EditCommit commit)
+{
+    CancelVertexDrag();
+    m_pEditDoc = doc;
+    m_commit = std::move(commit);
+}
+
+void CQM4EditView::SetVertexTool(bool on)
+{
+    if (m_bVertexTool == on)
+        return;
+    CancelVertexDrag();
+    m_bVertexTool = on;
+    setCursor(on ? Qt::CrossCursor : Qt::ArrowCursor);
+    Redraw();
+}
+
+void CQM4EditView::SetSelectedVertices(std::vector<int> vertices)
+{
+    std::sort(vertices.begin(), vertices.end());
+    vertices.erase(std::unique(vertices.begin(), vertices.end()), vertices.end());
+    m_selected = std::move(vertices);
+    Redraw();
+}
+
+void CQM4EditView::CancelVertexDrag()
+{
+    if (m_drag) {
+        m_drag->Cancel();
+        m_drag.reset();
+    }
+    if (m_bBanding) {
+        m_bBanding = false;
+        Redraw();
+    }
+}
+
+scene::ObjectVertex CQM4EditView::ScreenDelta(double dx, double dy) const
+{
+    const double s = static_cast<double>(m_state.zoom) / 8.0;
+    const auto h = static_cast<float>(dx / s);
+    const auto w = static_cast<float>(-dy / s); // screen y grows downwards
+    switch (m_state.projection) {
+    case Projection::Front: return {h, w, 0.0f};
+    case Projection::Side: return {0.0f, w, h};
+    default: return {h, 0.0f, w};
+    }
+}
+
+bool CQM4EditView::ToolPress(const QPoint& point, Qt::KeyboardModifiers modifiers)
+{
+    if (!m_bVertexTool || !m_pEditDoc || !m_doc.IsLoaded())
+        return false;
+    CancelVertexDrag();
+    m_ptToolStart = point;
+    const int vertex = PickVertex(point);
+    if (vertex < 0) {
+        m_bBanding = true;
+        m_band = QRect(point, point);
+        m_bandModifiers = modifiers;
+        return true;
+    }
+    // Pressing a vertex outside the selection makes it the selection; inside, all of them move.
+    if (!std::binary_search(m_selected.begin(), m_selected.end(), vertex))
+        m_selected = {vertex};
+    m_drag.emplace(*m_pEditDoc, m_selected);
+    Redraw();
+    return true;
+}
+
+void CQM4EditView::ToolMove(const QPoint& point)
+{
+    if (m_bBanding) {
+        m_band = QRect(m_ptToolStart, point).normalized();
+        Redraw();
+        return;
+    }
+    const scene::ObjectVertex d = ScreenDelta(point.x() - m_ptToolStart.x(), point.y() - m_ptToolStart.y());
+    m_drag->MoveBy(d.x, d.y, d.z);
+}
+
+void CQM4EditView::ToolRelease(const QPoint& point)
+{
+    const QPoint moved = point - m_ptToolStart;
+    const bool click = moved.x() * moved.x() + moved.y() * moved.y() <= CLICK_SLOP * CLICK_SLOP;
+    if (m_bBanding) {
+        m_bBanding = false;
+        if (click) {
+            // A click on empty space clears the selection unless it means to add or toggle.
+            if (!(m_bandModifiers & (Qt::ShiftModifier | Qt::ControlModifier)))
+                m_selected.clear();
+            Redraw();
+            return;
+        }
+        SelectInBand(QRect(m_ptToolStart, point).normalized(), m_bandModifiers);
+        return;
+    }
+    if (click) {
+        // Picks like a click without the tool, and leaves the vertex where it was.
+        m_drag->Cancel();
+        m_drag.reset();
+        const int vertex = PickVertex(m_ptToolStart);
+        if (vertex >= 0)
+            emit VertexPicked(vertex);
+        return;
+    }
+    ToolMove(point);
+    scene::CVertexEdit edit = m_drag->Finish();
+    const bool several = m_drag->Vertices().size() > 1;
+    m_drag.reset();
+    if (m_commit)
+        m_commit(several ? MOVE_VERTICES_STEP : MOVE_VERTEX_STEP, std::move(edit));
+}
+
+void CQM4EditView::SelectInBand(const QRect& band, Qt::KeyboardModifiers modifiers)
+{
+    std::vector<int> inside;
+    const auto vertices = m_doc.ObjectVertices().Records();
+    for (std::size_t i = 0; i < vertices.size(); ++i) {
+        std::int64_t px = 0, py = 0;
+        if (ProjectToPixel(m_state, width(), height(), vertices[i], px, py) && px >= band.left() &&
+            px <= band.right() && py >= band.top() && py <= band.bottom())
+            inside.push_back(static_cast<int>(i));
+    }
+    std::vector<int> result;
+    if (modifiers & Qt::ControlModifier)
+        std::set_symmetric_difference(m_selected.begin(), m_selected.end(), inside.begin(), inside.end(),
+                                      std::back_inserter(result));
+    else if (modifiers & Qt::ShiftModifier)
+        std::set_union(m_selected.begin(), m_selected.end(), inside.begin(), inside.end(), std::back_inserter(result));
+    else
+        result = std::move(inside);
+    m_selected = std::move(result);
+    Redraw();
+}
+
+void CQM4EditView::Nudge(int dh, int dv, float step)
+{
+    if (!m_pEditDoc || m_selected.empty() || m_drag)
+        return;
+    // One step in world units on screen's axes: right is +h, up is +w.
+    const double s = static_cast<double>(m_state.zoom) / 8.0;
+    const scene::ObjectVertex d = ScreenDelta(dh * step * s, -dv * step * s);
+    std::vector<scene::VertexChange> changes;
+    changes.reserve(m_selected.size());
+    for (int v : m_selected) {
+        const scene::ObjectVertex p = m_doc.GetVertex(v);
+        changes.push_back({v, p.x + d.x, p.y + d.y, p.z + d.z});
+    }
+    if (m_commit)
+        m_commit(NUDGE_STEP, scene::CVertexEdit(std::move(changes)));
+}
+
+void CQM4EditView::keyPressEvent(QKeyEvent* event)
+{
+    if (m_drag || m_bBanding) {
+        if (event->key() == Qt::Key_Escape) {
+            CancelVertexDrag();
+            event->accept();
+            return;
+        }
+    }
+    if (m_bVertexTool && !m_selected.empty()) {
+        const float step = (event->modifiers() & Qt::ShiftModifier) ? m_fNudgeStep * 10.0f : m_fNudgeStep;
+        switch (event->key()) {
+        case Qt::Key_Left: Nudge(-1, 0, step); event->accept(); return;
+        case Qt::Key_Right: Nudge(1, 0, step); event->accept(); return;
+        case Qt::Key_Up: Nudge(0, 1, step); event->accept(); return;
+        case Qt::Key_Down: Nudge(0, -1, step); event->accept(); return;
+        default: break;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void CQM4EditView::DrawToolMarks(QImage& image) const
+{
+    if (!m_doc.IsLoaded() || image.isNull() || (m_selected.empty() && !m_bBanding))
+        return;
+    QPainter painter(&image);
+    const QColor hilite = QColor::fromRgb(RgbFromColorref(m_state.hiliteColor));
+    const auto vertices = m_doc.ObjectVertices().Records();
+    for (int v : m_selected) {
+        std::int64_t px = 0, py = 0;
+        if (v < 0 || static_cast<std::size_t>(v) >= vertices.size() ||
+            !ProjectToPixel(m_state, image.width(), image.height(), vertices[static_cast<std::size_t>(v)], px, py))
+            continue;
+        if (px < -4 || py < -4 || px > image.width() + 4 || py > image.height() + 4)
+            continue;
+        painter.fillRect(QRect(static_cast<int>(px) - 2, static_cast<int>(py) - 2, 5, 5), hilite);
+    }
+    if (m_bBanding) {
+        painter.setPen(QPen(hilite, 1, Qt::DashLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(m_band);
     }
 }
 

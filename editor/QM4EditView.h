@@ -8,17 +8,17 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include <QImage>
 #include <QPoint>
 #include <QWidget>
 
 #include "ViewRenderer.h"
-
-namespace scene {
-class CQM4EditDoc;
-}
+#include "scene/VertexEdit.h"
 
 namespace qm4edit {
 
@@ -106,6 +106,25 @@ public:
     // The picture at the view's current size, as it is painted.
     void RenderTo(QImage& image) const;
 
+    // ---- the vertex tool ----
+    // While on, a left drag on a vertex moves it (and the other selected ones) on the
+    // projection's two axes, and a left drag on empty space selects the vertices inside its
+    // band; the arrow keys nudge the selection. While off, the left button pans as before.
+    using EditCommit = std::function<void(const char* what, scene::CVertexEdit edit)>;
+    // The document the tool moves vertices of, and where a finished move goes (applied there).
+    void SetEditTarget(scene::CQM4EditDoc* doc, EditCommit commit);
+    void SetVertexTool(bool on);
+    bool IsVertexTool() const { return m_bVertexTool; }
+    // Ascending vertex indices.
+    const std::vector<int>& SelectedVertices() const { return m_selected; }
+    void SetSelectedVertices(std::vector<int> vertices);
+    // Puts a drag in progress back where it began; nothing when there is none.
+    void CancelVertexDrag();
+    bool IsMovingVertices() const { return m_drag.has_value(); }
+    // World units the arrow keys move the selection by (ten times with Shift).
+    void SetNudgeStep(float step) { m_fNudgeStep = step; }
+    float NudgeStep() const { return m_fNudgeStep; }
+
 signals:
     // A click landed on vertex vertexIndex.
     void VertexPicked(int vertexIndex);
@@ -118,6 +137,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
@@ -125,6 +145,15 @@ private:
     // Frames the box, or returns false when it holds no point.
     bool FitBox(double hmin, double hmax, double vmin, double vmax);
     void SetPan(double panX, double panY);
+    // The vertex tool's side of the mouse; false when the tool leaves the event to panning.
+    bool ToolPress(const QPoint& point, Qt::KeyboardModifiers modifiers);
+    void ToolMove(const QPoint& point);
+    void ToolRelease(const QPoint& point);
+    // World offset (x, y, z) of a move by pixels on screen; the hidden axis stays 0.
+    scene::ObjectVertex ScreenDelta(double dx, double dy) const;
+    void SelectInBand(const QRect& band, Qt::KeyboardModifiers modifiers);
+    void Nudge(int dh, int dv, float step);
+    void DrawToolMarks(QImage& image) const;
 
     const scene::CQM4EditDoc& m_doc;
     const ISceneSelection* m_pSelection = nullptr;
@@ -143,6 +172,17 @@ private:
     bool m_bPointerInside = false;
     // One per projection, built at the first pick and dropped when the document changes.
     mutable std::array<std::unique_ptr<CPickIndex>, 3> m_pickIndex;
+
+    scene::CQM4EditDoc* m_pEditDoc = nullptr;
+    EditCommit m_commit;
+    bool m_bVertexTool = false;
+    std::vector<int> m_selected;
+    std::optional<scene::CVertexDrag> m_drag;
+    QPoint m_ptToolStart;
+    bool m_bBanding = false;
+    QRect m_band;
+    Qt::KeyboardModifiers m_bandModifiers;
+    float m_fNudgeStep = 1.0f;
 };
 
 } // namespace qm4edit

@@ -72,6 +72,8 @@ private slots:
     void exportThenImportThroughTheFileMenu();
     void objectContextMenuExportsThatObject();
     void inspectorsFromTheTree();
+    void undoRedoAndSavingFollowTheHistory();
+    void modelExportAndImportThroughTheFileMenu();
 
 private:
     QModelIndex Item(int object, int polygon = -1, int corner = -1) const;
@@ -264,6 +266,108 @@ void MenuCsvTest::inspectorsFromTheTree()
     QCOMPARE(vertexId, QString("3"));
     RightClickChoose(Item(1), "&View...");
     QCOMPARE(title, QString("View Object Info"));
+}
+
+
+void MenuCsvTest::undoRedoAndSavingFollowTheHistory()
+{
+    const QString path = m_dir->filePath("small.qm4");
+    const std::string original = ReadFile(path);
+    QAction* undo = m_frame->Action(ID_EDIT_UNDO);
+    QAction* redo = m_frame->Action(ID_EDIT_REDO);
+    QAction* save = m_frame->Action(ID_FILE_SAVE);
+    m_frame->UpdateActions();
+    QVERIFY(!undo->isEnabled() && !redo->isEnabled());
+    QCOMPARE(undo->text(), QString("&Undo\tCtrl+Z"));
+
+    m_onDialog = [&](QDialog& d) {
+        auto& dlg = dynamic_cast<CEditVertexDlg&>(d);
+        dlg.show();
+        dlg.findChild<QLineEdit*>("m_fZ")->setText("-7");
+        QTest::mouseClick(dlg.findChild<QPushButton*>("apply"), Qt::LeftButton);
+        dlg.reject();
+        return dlg.result();
+    };
+    m_frame->ShowEditVertexDialog(1);
+    QCOMPARE(m_doc->GetVertex(1).z, -7.0f);
+    m_frame->UpdateActions();
+    QCOMPARE(undo->text(), QString("&Undo Edit Vertex\tCtrl+Z"));
+    save->trigger();
+    const std::string edited = ReadFile(path);
+    QVERIFY(edited != original);
+    QVERIFY(!save->isEnabled());
+
+    // Undo past the save needs saving again, and that save writes the opened bytes back.
+    undo->trigger();
+    QVERIFY(m_doc->IsModified() && save->isEnabled());
+    QCOMPARE(redo->text(), QString("&Redo Edit Vertex\tCtrl+Y"));
+    save->trigger();
+    QCOMPARE(ReadFile(path), original);
+    redo->trigger();
+    QCOMPARE(m_doc->GetVertex(1).z, -7.0f);
+    QVERIFY(m_frame->isWindowModified());
+    undo->trigger();
+    QVERIFY(!m_doc->IsModified() && !save->isEnabled() && !m_frame->isWindowModified());
+
+    // A whole CSV import is one step.
+    const QString csv = m_dir->filePath("verts.csv");
+    WriteFile(csv, "3,10.5,0,10\n4,-1,2,3\n");
+    m_onDialog = [&](QDialog& d) {
+        auto& dlg = dynamic_cast<CImportExportTypeDlg&>(d);
+        dlg.show();
+        dlg.TypeButton(1)->setChecked(true);
+        dlg.accept();
+        return dlg.result();
+    };
+    m_prompt->QueueFileName(csv);
+    m_frame->Action(ID_FILE_IMPORT)->trigger();
+    QCOMPARE(m_doc->GetVertex(4).x, -1.0f);
+    QCOMPARE(undo->text(), QString("&Undo CSV Import\tCtrl+Z"));
+    QVERIFY(!redo->isEnabled());
+    undo->trigger();
+    QCOMPARE(m_doc->GetVertex(3).x, 10.0f);
+    QVERIFY(!m_doc->IsModified());
+    redo->trigger();
+    QCOMPARE(m_doc->GetVertex(3).x, 10.5f);
+}
+
+void MenuCsvTest::modelExportAndImportThroughTheFileMenu()
+{
+    scenegen::GenScene scene;
+    scene.vertices = {{0, 0, 0}, {40, 0, 0}, {0, 0, 30}, {10, 0, 10}};
+    scenegen::GenObject a;
+    a.polygons = {Tri(0, 1, 2), Tri(1, 3, 2)};
+    scene.objects = {a};
+    const QString path = m_dir->filePath("model.qm4");
+    const auto bytes = scenegen::Encode(scene);
+    WriteFile(path, std::string(bytes.begin(), bytes.end()));
+    QCOMPARE(m_frame->OpenDocumentFile(path), OpenOutcome::Opened);
+
+    const QString obj = m_dir->filePath("small.obj");
+    m_prompt->QueueFileName(obj);
+    QAction* exportModel = m_frame->Action(ID_FILE_EXPORT_MODEL);
+    m_frame->UpdateActions();
+    QVERIFY(exportModel->isEnabled());
+    exportModel->trigger();
+    QVERIFY(QFile::exists(obj));
+    QVERIFY(m_frame->statusBar()->currentMessage().startsWith("Exported"));
+
+    // The exported file plans cleanly against the scene it came from.
+    m_frame->ApplyEdit("Edit Vertex", scene::CVertexEdit({{3, 99.0f, 98.0f, 97.0f}}));
+    m_prompt->QueueFileName(obj);
+    m_frame->Action(ID_FILE_IMPORT_MODEL)->trigger();
+    QVERIFY(m_prompt->All().empty());
+    QVERIFY(m_frame->statusBar()->currentMessage().startsWith("OBJ import:"));
+
+    // A file that does not fit is refused with its reason and changes nothing.
+    const QString bad = m_dir->filePath("bad.obj");
+    WriteFile(bad, "v 1 2 3\nf 1 9 9\n");
+    m_prompt->QueueFileName(bad);
+    m_frame->Action(ID_FILE_IMPORT_MODEL)->trigger();
+    QCOMPARE(m_prompt->All().size(), std::size_t{1});
+    QCOMPARE(m_doc->GetVertex(3).x, 99.0f);
+    QCOMPARE(m_frame->Action(ID_EDIT_UNDO)->text(), QString("&Undo Edit Vertex\tCtrl+Z"));
+    QVERIFY(m_prompt->ScriptUsedUp());
 }
 
 QTEST_MAIN(MenuCsvTest)

@@ -19,6 +19,7 @@
 #include "editor/QM4EditApp.h"
 #include "editor/QM4EditTreeView.h"
 #include "editor/QM4EditView.h"
+#include "editor/UndoHistory.h"
 #include "scene/SceneMessages.h"
 
 using namespace qm4edit;
@@ -109,12 +110,13 @@ private slots:
     {
         TestApp t;
         const int loadedOnly[] = {ID_VIEW_TOP,     ID_VIEW_FRONT,  ID_VIEW_SIDE,   ID_VIEW_ZOOMIN,
-                                  ID_VIEW_ZOOMOUT, ID_VIEW_RESET,  ID_FILE_IMPORT, ID_FILE_EXPORT};
+                                  ID_VIEW_ZOOMOUT, ID_VIEW_RESET,  ID_FILE_IMPORT, ID_FILE_EXPORT,
+                                  ID_FILE_EXPORT_MODEL, ID_FILE_IMPORT_MODEL, ID_EDIT_VERTEXTOOL};
         const int always[] = {ID_FILE_OPEN,   ID_APP_EXIT,         ID_OVERLAY_ALP,          ID_OVERLAY_REC,
                               ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_WINDOW_SPLIT,         ID_OPTIONS_PRIMARYCOLOR,
                               ID_OPTIONS_SECONDARYCOLOR1, ID_OPTIONS_SECONDARYCOLOR2, ID_OPTIONS_HIGHLIGHTCOLOR,
                               ID_OPTIONS_OVERLAYCOLOR,    ID_OPTIONS_ASSOCIATIONS,    ID_APP_ABOUT, ID_FILE_NEW};
-        const int never[] = {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE};
+        const int never[] = {ID_EDIT_UNDO, ID_EDIT_REDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE};
         auto check = [&](bool loaded, bool modified) {
             for (int id : loadedOnly)
                 QVERIFY2(t.Enabled(id) == loaded, qPrintable(QString::number(id)));
@@ -162,10 +164,12 @@ private slots:
             titles << a->text();
         QCOMPARE(titles, QStringList({"&File", "&Edit", "&View", "&Options", "&Help"}));
         QCOMPARE(MenuTexts(TopMenu(f, "&File")),
-                 QStringList({"&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-", "&Import...", "&Export...", "-",
+                 QStringList({"&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-", "&Import...", "&Export...",
+                              "Export &Model...", "Import M&odel...", "-",
                               "[O&verlay]", "-", "Recent File", "-", "E&xit"}));
         QCOMPARE(MenuTexts(TopMenu(f, "&Edit")),
-                 QStringList({"&Undo\tCtrl+Z", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
+                 QStringList({"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C",
+                              "&Paste\tCtrl+V", "-", "&Vertex Tool\tV"}));
         QMenu* view = TopMenu(f, "&View");
         QCOMPARE(MenuTexts(view), QStringList({"[&Controls]", "-", "&Top", "&Front", "&Side", "P&erspective\tP", "-",
                                                "Zoom &In", "Zoom &Out", "-", "&Reset View", "-",
@@ -177,11 +181,12 @@ private slots:
                               "Set &Highlight Color", "Set &Overlay Color", "Set &Wire Color",
                               "&Associations..."}));
         QCOMPARE(MenuTexts(TopMenu(f, "&Help")), QStringList({"&About QM4Edit..."}));
-        QCOMPARE(MenuTexts(TopMenu(f, "&File")->actions()[7]->menu()), QStringList({"&ALP", "&REC"}));
+        QCOMPARE(MenuTexts(TopMenu(f, "&File")->actions()[9]->menu()), QStringList({"&ALP", "&REC"}));
 
         // Keys, including the second accelerators of the edit commands.
         QCOMPARE(f.Action(ID_FILE_NEW)->shortcut(), QKeySequence("Ctrl+N"));
         QCOMPARE(f.Action(ID_EDIT_UNDO)->shortcuts(), QList<QKeySequence>({QKeySequence("Ctrl+Z"), QKeySequence("Alt+Backspace")}));
+        QCOMPARE(f.Action(ID_EDIT_REDO)->shortcuts(), QList<QKeySequence>({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
         QCOMPARE(f.Action(ID_EDIT_CUT)->shortcuts().value(1), QKeySequence("Shift+Del"));
         QCOMPARE(f.Action(ID_EDIT_COPY)->shortcuts().value(1), QKeySequence("Ctrl+Ins"));
         QCOMPARE(f.Action(ID_EDIT_PASTE)->shortcuts().value(1), QKeySequence("Shift+Ins"));
@@ -201,7 +206,8 @@ private slots:
             buttons << (a->isSeparator() ? 0 : a->data().toInt());
         QCOMPARE(buttons, QList<int>({ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0,
                                       ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, 0, ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE,
-                                      ID_VIEW_PERSPECTIVE, 0, ID_VIEW_RESET, 0, ID_VIEW_WIREFRAME}));
+                                      ID_VIEW_PERSPECTIVE, 0, ID_VIEW_RESET, 0, ID_VIEW_WIREFRAME,
+                                      ID_EDIT_VERTEXTOOL}));
         for (QAction* a : f.GetToolBar()->actions())
             QVERIFY(a->isSeparator() || !a->icon().isNull());
 
@@ -784,6 +790,94 @@ private slots:
         t.tree().clearSelection();
         img = view.grab().toImage();
         QCOMPARE(fixtures::ColorrefAt(img, cx + 20, cy - 15), 0xFFFFFFu);
+    }
+
+    void undoHistoryForgetsTheOldestStepsPastItsBudget()
+    {
+        TestApp t(m_twoObjects);
+        CUndoHistory history(1); // every step is over budget: only the newest stays
+        for (int i = 1; i <= 3; ++i) {
+            scene::CVertexEdit edit({{0, float(i), 0, 0}});
+            edit.Apply(t.doc());
+            QVERIFY(history.Push("Step", std::move(edit)));
+        }
+        QCOMPARE(history.StepCount(), std::size_t{1});
+        QVERIFY(history.Undo(t.doc()));
+        QCOMPARE(t.doc().GetVertex(0).x, 2.0f);
+        QVERIFY(!history.Undo(t.doc()));
+        QVERIFY(!history.IsClean()); // the opened state went with the dropped steps
+        scene::CVertexEdit same({{0, 2.0f, 0, 0}});
+        same.Apply(t.doc());
+        QVERIFY(!history.Push("Nothing", std::move(same)));
+        QVERIFY(history.CanRedo());
+    }
+
+    void vertexToolDragsOneVertexAndBandsSelectSets()
+    {
+        TestApp t(m_twoObjects);
+        t.frame().resize(800, 600);
+        t.frame().show();
+        CQM4EditView& v = t.view();
+        auto at = [&](int vertex) {
+            std::int64_t px = 0, py = 0;
+            ProjectToPixel(v.State(), v.width(), v.height(), t.doc().GetVertex(vertex), px, py);
+            return QPoint(int(px), int(py));
+        };
+        t.frame().Action(ID_EDIT_VERTEXTOOL)->trigger();
+        QVERIFY(v.IsVertexTool() && t.Checked(ID_EDIT_VERTEXTOOL));
+
+        // Top view at 1 pixel per unit: right is +X, up is +Z, Y stays.
+        const QPoint from = at(1);
+        QTest::mousePress(&v, Qt::LeftButton, {}, from);
+        QTest::mouseMove(&v, from + QPoint(8, -4));
+        QTest::mouseRelease(&v, Qt::LeftButton, {}, from + QPoint(16, -8));
+        const scene::ObjectVertex moved = t.doc().GetVertex(1);
+        QVERIFY(moved.x == 56.0f && moved.y == 0.0f && moved.z == 8.0f);
+        QCOMPARE(t.doc().GetVertex(3).x, 40.0f);
+        QCOMPARE(t.frame().Action(ID_EDIT_UNDO)->text(), QString("&Undo Move Vertex\tCtrl+Z"));
+        t.frame().Action(ID_EDIT_UNDO)->trigger();
+        QCOMPARE(t.doc().GetVertex(1).x, 40.0f);
+        QVERIFY(!t.doc().IsModified());
+
+        // Escape during a drag puts the vertex back and leaves no step.
+        QTest::mousePress(&v, Qt::LeftButton, {}, from);
+        QTest::mouseMove(&v, from + QPoint(10, 10));
+        QTest::keyClick(&v, Qt::Key_Escape);
+        QTest::mouseRelease(&v, Qt::LeftButton, {}, from + QPoint(10, 10));
+        QCOMPARE(t.doc().GetVertex(1).x, 40.0f);
+        QVERIFY(!t.Enabled(ID_EDIT_UNDO));
+
+        // Bands around vertices 0 and 2; Shift adds 1; Ctrl toggles 0 off.
+        auto band = [&](int a, int b, Qt::KeyboardModifiers mods) {
+            const QRect r = QRect(at(a), at(b)).normalized().adjusted(-6, -6, 6, 6);
+            QTest::mousePress(&v, Qt::LeftButton, mods, r.topLeft());
+            QTest::mouseRelease(&v, Qt::LeftButton, mods, r.bottomRight());
+        };
+        band(0, 2, {});
+        QCOMPARE(v.SelectedVertices(), std::vector<int>({0, 2}));
+        band(1, 1, Qt::ShiftModifier);
+        QCOMPARE(v.SelectedVertices(), std::vector<int>({0, 1, 2}));
+        band(0, 0, Qt::ControlModifier);
+        QCOMPARE(v.SelectedVertices(), std::vector<int>({1, 2}));
+
+        // Arrows nudge the selection one step, ten with Shift; dragging one moves both.
+        v.setFocus();
+        QTest::keyClick(&v, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(t.doc().GetVertex(1).x, 50.0f);
+        QCOMPARE(t.doc().GetVertex(2).x, 10.0f);
+        QTest::mousePress(&v, Qt::LeftButton, {}, at(2));
+        QTest::mouseRelease(&v, Qt::LeftButton, {}, at(2) + QPoint(0, 5));
+        QCOMPARE(t.doc().GetVertex(1).z, -5.0f);
+        QCOMPARE(t.doc().GetVertex(2).z, 25.0f);
+        QCOMPARE(t.frame().Action(ID_EDIT_UNDO)->text(), QString("&Undo Move Vertices\tCtrl+Z"));
+
+        // Off again: a left drag pans and moves nothing.
+        t.frame().Action(ID_EDIT_VERTEXTOOL)->trigger();
+        const int panX = v.GetPanX();
+        QTest::mousePress(&v, Qt::LeftButton, {}, at(1));
+        QTest::mouseRelease(&v, Qt::LeftButton, {}, at(1) + QPoint(20, 0));
+        QCOMPARE(v.GetPanX(), panX + 20);
+        QCOMPARE(t.doc().GetVertex(1).x, 50.0f);
     }
 
     void scenesWithBadIndicesShowEverySelectionSafely()
