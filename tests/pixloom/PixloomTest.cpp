@@ -8,6 +8,9 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QWheelEvent>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -553,6 +556,84 @@ private slots:
         QCOMPARE(frame->windowTitle(), QString("copy.tex[*] - Pixloom"));
         QCOMPARE(app.GetRecentFiles().Files().value(0), QDir::toNativeSeparators(copy));
         QCOMPARE(ReadAll(copy).size(), 32 + 4 * 4 * 4);
+    }
+
+    void zoomChannelsAndPixelReadout()
+    {
+        const QString tex = Path("zoom.tex");
+        QVERIFY(WriteAll(tex, TexBytes(300, 200, 32)));
+        ScriptedGuiPrompt prompt;
+        CPixloomApp app(&prompt);
+        QVERIFY(app.InitInstance({tex}));
+        CMainFrame* frame = app.GetMainFrame();
+        CPixloomView* view = frame->GetActiveView();
+        view->SetBkColor(0x00336699);
+        auto shown = [&](int x, int y) { return view->viewport()->grab().toImage().pixel(x, y); };
+        std::uint8_t p[4];
+
+        // Two steps in: every texture pixel is a 4x4 block, and the picture scrolls.
+        Trigger(frame, ID_VIEW_ZOOM_IN);
+        Trigger(frame, ID_VIEW_ZOOM_IN);
+        QCOMPARE(view->GetZoomLog2(), 2);
+        view->horizontalScrollBar()->setValue(0);
+        view->verticalScrollBar()->setValue(0);
+        PatternPixel(3, 1, p);
+        QCOMPARE(shown(13, 7), qRgb(p[2], p[1], p[0]));
+        QVERIFY(view->horizontalScrollBar()->maximum() > 0);
+        view->horizontalScrollBar()->setValue(40);
+        PatternPixel(13, 1, p);
+        QCOMPARE(shown(13, 7), qRgb(p[2], p[1], p[0]));
+
+        // The wheel zooms about the pointer: the pixel under it stays under it.
+        const QPoint at(101, 77);
+        const std::optional<QPoint> before = view->TexturePixelAt(at);
+        QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->viewport(), &wheel);
+        QCOMPARE(view->GetZoomLog2(), 3);
+        QCOMPARE(view->TexturePixelAt(at), before);
+
+        // The steps end at 1/8; the last step disables the command.
+        for (int i = 0; i < 10; ++i)
+            Trigger(frame, ID_VIEW_ZOOM_OUT);
+        QCOMPARE(view->GetZoomLog2(), -3);
+        frame->UpdateActions();
+        QVERIFY(!Enabled(frame, ID_VIEW_ZOOM_OUT));
+        Trigger(frame, ID_VIEW_ACTUAL_SIZE);
+        QCOMPARE(view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32),
+                 RenderTexture(app.GetDocument(), 0x00336699, view->viewport()->size()));
+
+        // One channel as grey; the radio set keeps one mark.
+        Trigger(frame, ID_VIEW_CHANNEL_ALPHA);
+        PatternPixel(5, 3, p);
+        QCOMPARE(shown(5, 3), qRgb(p[3], p[3], p[3]));
+        Trigger(frame, ID_VIEW_CHANNEL_GREEN);
+        QCOMPARE(shown(5, 3), qRgb(p[1], p[1], p[1]));
+        QVERIFY(frame->GetAction(ID_VIEW_CHANNEL_GREEN)->isChecked());
+        QVERIFY(!frame->GetAction(ID_VIEW_CHANNEL_ALPHA)->isChecked());
+        Trigger(frame, ID_VIEW_CHANNEL_RGB);
+
+        // The status bar reads the pixel under the pointer back.
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 3), view->viewport()->mapToGlobal(QPointF(5, 3)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &move);
+        QStringList texts;
+        for (QLabel* label : frame->statusBar()->findChildren<QLabel*>())
+            texts << label->text();
+        QVERIFY2(texts.contains(QString("X: 5  Y: 3  R: %1  G: %2  B: %3  A: %4").arg(p[2]).arg(p[1]).arg(p[0]).arg(p[3])),
+                 qPrintable(texts.join('|')));
+        QVERIFY2(texts.contains("300 x 200, 32 bpp, 100%"), qPrintable(texts.join('|')));
+        Trigger(frame, ID_VIEW_STATUS_BAR);
+        QVERIFY(frame->statusBar()->isHidden());
+
+        // A 16-bit texture keeps one alpha bit: black or white, never a dark grey.
+        QVERIFY(WriteAll(tex, TexBytes(8, 8, 16)));
+        Trigger(frame, ID_FILE_RELOAD);
+        Trigger(frame, ID_VIEW_CHANNEL_ALPHA);
+        for (int x = 0; x < 8; ++x) {
+            const QRgb c = shown(x, 2);
+            QVERIFY(c == qRgb(0, 0, 0) || c == qRgb(255, 255, 255));
+        }
     }
 
     void refusedOpenLeavesNoStaleTitle()
