@@ -46,6 +46,12 @@ inline constexpr const char* OPTIONS_BACKGROUND = "&Background...";
 inline constexpr const char* OPTIONS_ASSOCIATE = "&Associate...";
 inline constexpr const char* APP_ABOUT = "&About Pixloom...";
 
+// Export and Import dialogs: the Targa filter first, as it always was.
+inline constexpr const char* EXPORT_FILTER =
+    "Targa Files (*.tga)|*.tga|PNG Image (*.png)|*.png|All Files (*.*)|*.*||";
+inline constexpr const char* IMPORT_FILTER =
+    "Targa Files (*.tga)|*.tga|Images (*.tga;*.png;*.bmp)|*.tga;*.png;*.bmp|All Files (*.*)|*.*||";
+
 // Status bar. The pixel under the pointer: "X: 3  Y: 7  R: 255  G: 0  B: 12  A: 255"; a
 // 16-bit texture adds its word: "  Word: 0x7C1F". The texture: "256 x 128, 16 bpp, 200%".
 inline constexpr const char* STATUS_PIXEL = "X: %1  Y: %2  R: %3  G: %4  B: %5  A: %6";

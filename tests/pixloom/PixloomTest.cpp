@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -19,13 +20,16 @@
 #include "ScriptedGuiPrompt.h"
 #include "gui/FileAssocDlg.h"
 #include "gui/Settings.h"
+#include "interchange/ImageCodec.h"
 #include "pixloom/AboutDlg.h"
 #include "pixloom/MainFrame.h"
 #include "pixloom/PixloomApp.h"
+#include "pixloom/PixloomStrings.h"
 #include "pixloom/PixloomView.h"
 #include "pixloom/Resource.h"
 #include "pixloom/TexHeaderDlg.h"
 #include "texture/PixloomDoc.h"
+#include "texture/TexFormat.h"
 #include "texture/TexMessages.h"
 
 using namespace pixloom;
@@ -445,7 +449,7 @@ private slots:
         Trigger(frame, ID_FILE_EXPORT);
         const gui::FileDialogOptions exportDlg = prompt.FileDialogs().back();
         QVERIFY(!prompt.LastDialogWasOpen());
-        QCOMPARE(exportDlg.filter, QString("Targa Files (*.tga)|*.tga|All Files (*.*)|*.*||"));
+        QCOMPARE(exportDlg.filter, QString(str::EXPORT_FILTER));
         QCOMPARE(exportDlg.defaultExt, QString("tga"));
         QCOMPARE(exportDlg.initialName, QString("crate.tga"));
         QVERIFY(exportDlg.overwritePrompt);
@@ -468,7 +472,9 @@ private slots:
         Trigger(frame, ID_FILE_IMPORT);
         const gui::FileDialogOptions importDlg = prompt.FileDialogs().back();
         QVERIFY(prompt.LastDialogWasOpen());
-        QCOMPARE(importDlg.filter, exportDlg.filter);
+        // Both dialogs offer Targa first; PNG and BMP come after it.
+        QVERIFY(importDlg.filter.startsWith("Targa Files (*.tga)|*.tga|"));
+        QVERIFY(exportDlg.filter.startsWith("Targa Files (*.tga)|*.tga|PNG Image (*.png)|*.png|"));
         QCOMPARE(importDlg.defaultExt, QString("tga"));
         QCOMPARE(importDlg.initialName, QString("crate.tga"));
         QVERIFY(importDlg.fileMustExist);
@@ -634,6 +640,74 @@ private slots:
             const QRgb c = shown(x, 2);
             QVERIFY(c == qRgb(0, 0, 0) || c == qRgb(255, 255, 255));
         }
+    }
+
+    void pngExportCarriesTheTargaPixelsAndImportsBack()
+    {
+        for (const int bpp : {16, 24, 32}) {
+            const int w = 7, h = 5;
+            const QString tex = Path(QString("png%1.tex").arg(bpp));
+            QVERIFY(WriteAll(tex, TexBytes(w, h, bpp)));
+            ScriptedGuiPrompt prompt;
+            CPixloomApp app(&prompt);
+            QVERIFY(app.InitInstance({tex}));
+            CMainFrame* frame = app.GetMainFrame();
+            const QString tga = Path("same.tga"), png = Path("same.png");
+            prompt.QueueFileName(tga);
+            Trigger(frame, ID_FILE_EXPORT);
+            prompt.QueueFileName(png);
+            Trigger(frame, ID_FILE_EXPORT);
+            const interchange::DecodeResult decoded = interchange::DecodeImageFile(png.toStdString());
+            QVERIFY2(decoded.image, decoded.message.c_str());
+            QCOMPARE(decoded.image->hasAlpha, bpp != 24);
+            const QByteArray targa = ReadAll(tga);
+            const auto* t = reinterpret_cast<const std::uint8_t*>(targa.constData()) + 18;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) {
+                    const std::uint8_t* src = t + ((h - 1 - y) * w + x) * (bpp / 8);
+                    std::uint8_t want[4] = {src[0], src[1], src[2], 255};
+                    if (bpp == 16) {
+                        texture::DecodeTga16(static_cast<std::uint16_t>(src[0] | src[1] << 8), want);
+                        want[3] = want[3] ? 255 : 0;
+                    } else if (bpp == 32) {
+                        want[3] = src[3];
+                    }
+                    const std::uint8_t* got = decoded.image->image.rgba.data() + (y * w + x) * 4;
+                    QCOMPARE(QByteArray(reinterpret_cast<const char*>(got), 4),
+                             QByteArray(QByteArray(1, char(want[2])) + char(want[1]) + char(want[0]) + char(want[3])));
+                }
+            // Back in, the texture is what the Targa import would have made of it.
+            const QByteArray before = [&] {
+                std::vector<std::uint8_t> out;
+                app.GetDocument().WriteTex(out);
+                return QByteArray(reinterpret_cast<const char*>(out.data()), qsizetype(out.size()));
+            }();
+            prompt.QueueYesNo(true);
+            prompt.QueueFileName(png);
+            Trigger(frame, ID_FILE_IMPORT);
+            QVERIFY(app.GetDocument().IsModified());
+            std::vector<std::uint8_t> after;
+            app.GetDocument().WriteTex(after);
+            QCOMPARE(QByteArray(reinterpret_cast<const char*>(after.data()), qsizetype(after.size())), before);
+            app.GetDocument().SetModifiedFlag(false);
+        }
+    }
+
+    void imageMagickPngImportsAfterTheDepthQuestion()
+    {
+        const QString tex = Path("im.tex"), png = Path("im.png");
+        QVERIFY(WriteAll(tex, TexBytes(4, 3, 16)));
+        if (QProcess::execute("convert", {"-size", "4x3", "xc:#FF0000", "PNG24:" + png}) != 0)
+            QSKIP("ImageMagick is not available");
+        ScriptedGuiPrompt prompt;
+        CPixloomApp app(&prompt);
+        QVERIFY(app.InitInstance({tex}));
+        prompt.QueueYesNo(true);
+        prompt.QueueFileName(png);
+        Trigger(app.GetMainFrame(), ID_FILE_IMPORT);
+        QVERIFY(app.GetDocument().IsModified());
+        QCOMPARE(app.GetDocument().GetPixel(3, 2)[2], std::uint8_t(255));
+        QCOMPARE(app.GetDocument().GetPixel(3, 2)[0], std::uint8_t(0));
     }
 
     void refusedOpenLeavesNoStaleTitle()
