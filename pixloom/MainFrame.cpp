@@ -1,15 +1,19 @@
 #include "pixloom/MainFrame.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <QLabel>
 #include <QMenuBar>
+#include <QStatusBar>
 
 #include "gui/FileAssocDlg.h"
+#include "interchange/ImageCodec.h"
 #include "gui/RecentFilesMenu.h"
 #include "gui/Settings.h"
 #include "gui/WaitCursor.h"
@@ -22,6 +26,7 @@
 #include "pixloom/TexHeaderDlg.h"
 #include "pixloom/WaitPrompt.h"
 #include "texture/PixloomDoc.h"
+#include "texture/TexFormat.h"
 #include "texture/TexMessages.h"
 
 namespace pixloom {
@@ -49,6 +54,15 @@ CMainFrame::CMainFrame(texture::CPixloomDoc& doc, gui::IGuiPrompt& prompt, gui::
 {
     m_view = new CPixloomView(m_doc, str::APP_TITLE, this);
     setCentralWidget(m_view);
+    m_pixelLabel = new QLabel(this);
+    m_textureLabel = new QLabel(this);
+    statusBar()->addWidget(m_pixelLabel, 1);
+    statusBar()->addPermanentWidget(m_textureLabel);
+    connect(m_view, &CPixloomView::PointerPixelChanged, this, [this](int x, int y) { UpdatePixelStatus(x, y); });
+    connect(m_view, &CPixloomView::ZoomChanged, this, [this] {
+        UpdateTextureStatus();
+        UpdateActions();
+    });
     CreateCommands();
     CreateMenus();
     resize(640, 560);
@@ -90,6 +104,38 @@ void CMainFrame::CreateCommands()
     c.Add({.id = ID_OPTIONS_ASSOCIATE, .text = str::OPTIONS_ASSOCIATE, .run = [this] { OnOptionsAssociate(); }});
     c.Add({.id = ID_APP_ABOUT, .text = str::APP_ABOUT, .run = [this] { OnAppAbout(); }});
 
+    const auto zoomable = [this](int limit) {
+        return [this, limit] { return m_doc.IsLoaded() != 0 && m_view->GetZoomLog2() != limit; };
+    };
+    c.Add({.id = ID_FILE_RELOAD, .text = str::FILE_RELOAD, .keys = {Qt::Key_F5},
+           .enabled = [this] { return m_doc.IsLoaded() != 0 && !m_doc.GetPathName().empty(); },
+           .run = [this] { OnFileReload(); }});
+    c.Add({.id = ID_VIEW_ZOOM_IN, .text = str::VIEW_ZOOM_IN,
+           .keys = {Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal}, .enabled = zoomable(kMaxZoomLog2),
+           .run = [this] { m_view->SetZoomLog2(m_view->GetZoomLog2() + 1); }});
+    c.Add({.id = ID_VIEW_ZOOM_OUT, .text = str::VIEW_ZOOM_OUT, .keys = {Qt::CTRL | Qt::Key_Minus},
+           .enabled = zoomable(kMinZoomLog2), .run = [this] { m_view->SetZoomLog2(m_view->GetZoomLog2() - 1); }});
+    c.Add({.id = ID_VIEW_ACTUAL_SIZE, .text = str::VIEW_ACTUAL_SIZE, .keys = {Qt::CTRL | Qt::Key_0},
+           .enabled = zoomable(0), .run = [this] { m_view->SetZoomLog2(0); }});
+    c.Add({.id = ID_VIEW_FIT_WINDOW, .text = str::VIEW_FIT_WINDOW, .keys = {Qt::CTRL | Qt::Key_9},
+           .enabled = loaded, .run = [this] { m_view->FitToWindow(); }});
+    const auto channel = [this, &c](int id, const char* text, ViewChannel which) {
+        c.Add({.id = id, .text = text, .checkable = true, .group = "channel",
+               .checked = [this, which] { return m_view->GetChannel() == which; },
+               .run = [this, which] { m_view->SetChannel(which); }});
+    };
+    channel(ID_VIEW_CHANNEL_RGB, str::VIEW_RGB, ViewChannel::Rgb);
+    channel(ID_VIEW_CHANNEL_ALPHA, str::VIEW_ALPHA, ViewChannel::Alpha);
+    channel(ID_VIEW_CHANNEL_RED, str::VIEW_RED, ViewChannel::Red);
+    channel(ID_VIEW_CHANNEL_GREEN, str::VIEW_GREEN, ViewChannel::Green);
+    channel(ID_VIEW_CHANNEL_BLUE, str::VIEW_BLUE, ViewChannel::Blue);
+    c.Add({.id = ID_VIEW_ALPHA_TRANSPARENCY, .text = str::VIEW_ALPHA_TRANSPARENCY, .checkable = true,
+           .checked = [this] { return m_view->IsAlphaAsTransparency(); },
+           .run = [this] { m_view->SetAlphaAsTransparency(!m_view->IsAlphaAsTransparency()); }});
+    c.Add({.id = ID_VIEW_STATUS_BAR, .text = str::VIEW_STATUS_BAR, .checkable = true,
+           .checked = [this] { return !statusBar()->isHidden(); },
+           .run = [this] { statusBar()->setVisible(statusBar()->isHidden()); }});
+
     c.Add({.id = ID_EDIT_UNDO, .keys = {Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace}, .run = inert});
     c.Add({.id = ID_EDIT_CUT, .keys = {Qt::CTRL | Qt::Key_X, Qt::SHIFT | Qt::Key_Delete}, .run = inert});
     c.Add({.id = ID_EDIT_COPY, .keys = {Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_Insert}, .run = inert});
@@ -103,8 +149,13 @@ void CMainFrame::CreateMenus()
     const gui::MenuLayout layout = {
         {str::MENU_FILE,
          {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, gui::kSeparator, ID_FILE_IMPORT, ID_FILE_EXPORT,
-          gui::kSeparator, ID_FILE_MRU_FILE1, gui::kSeparator, ID_APP_EXIT}},
+          ID_FILE_RELOAD, gui::kSeparator, ID_FILE_MRU_FILE1, gui::kSeparator, ID_APP_EXIT}},
         {str::MENU_HEADER, {ID_HEADER_SHOW}},
+        {str::MENU_VIEW,
+         {ID_VIEW_ZOOM_IN, ID_VIEW_ZOOM_OUT, ID_VIEW_ACTUAL_SIZE, ID_VIEW_FIT_WINDOW, gui::kSeparator,
+          ID_VIEW_CHANNEL_RGB, ID_VIEW_CHANNEL_ALPHA, ID_VIEW_CHANNEL_RED, ID_VIEW_CHANNEL_GREEN,
+          ID_VIEW_CHANNEL_BLUE, gui::kSeparator, ID_VIEW_ALPHA_TRANSPARENCY, gui::kSeparator,
+          ID_VIEW_STATUS_BAR}},
         {str::MENU_OPTIONS, {ID_OPTIONS_BACKGROUND, ID_OPTIONS_ASSOCIATE}},
         {str::MENU_HELP, {ID_APP_ABOUT}},
     };
@@ -142,7 +193,50 @@ void CMainFrame::OnDocumentChanged()
 {
     UpdateTitle();
     UpdateActions();
-    m_view->update();
+    m_view->OnDocumentChanged();
+    UpdateTextureStatus();
+    UpdatePixelStatus(-1, -1);
+}
+
+void CMainFrame::UpdatePixelStatus(int x, int y)
+{
+    const texture::TexHeader& h = m_doc.GetHeader();
+    if (!m_doc.IsLoaded() || x < 0 || y < 0 || x >= std::min(h.xRes, texture::TEX_MAX_RES) ||
+        y >= std::min(h.yRes, texture::TEX_MAX_RES)) {
+        m_pixelLabel->clear();
+        return;
+    }
+    const std::uint8_t* p = m_doc.GetPixel(x, y);
+    QString text = QString(str::STATUS_PIXEL)
+                       .arg(x)
+                       .arg(y)
+                       .arg(p[2])
+                       .arg(p[1])
+                       .arg(p[0])
+                       .arg(DisplayAlpha(h.bpp, p[3]));
+    if (h.bpp == 16)
+        text += QString(str::STATUS_WORD).arg(QString::number(texture::EncodeTex16(p), 16).rightJustified(4, '0').toUpper());
+    m_pixelLabel->setText(text);
+}
+
+void CMainFrame::UpdateTextureStatus()
+{
+    if (!m_doc.IsLoaded()) {
+        m_textureLabel->clear();
+        return;
+    }
+    const texture::TexHeader& h = m_doc.GetHeader();
+    // Locale-free: the zoom is one of a few fixed steps.
+    const double percent = std::ldexp(100.0, m_view->GetZoomLog2());
+    m_textureLabel->setText(
+        QString(str::STATUS_TEXTURE).arg(h.xRes).arg(h.yRes).arg(h.bpp).arg(QString::number(percent, 'g', 6)));
+}
+
+void CMainFrame::OnFileReload()
+{
+    if (!m_doc.IsLoaded() || m_doc.GetPathName().empty())
+        return;
+    OpenDocumentFile(FromDocPath(m_doc.GetPathName()));
 }
 
 void CMainFrame::ShowWithStyle(int showStyle)
@@ -252,11 +346,23 @@ gui::FileDialogOptions CMainFrame::TargaDialogOptions() const
     return options;
 }
 
+namespace {
+
+// PNG and BMP go through the image codec; everything else is the Targa path's business
+// (which refuses what is not a Targa with its own message).
+bool HasSuffix(const QString& path, const char* suffix)
+{
+    return path.endsWith(QLatin1String(suffix), Qt::CaseInsensitive);
+}
+
+} // namespace
+
 void CMainFrame::OnFileExport()
 {
     if (!m_doc.IsLoaded())
         return;
     gui::FileDialogOptions options = TargaDialogOptions();
+    options.filter = str::EXPORT_FILTER;
     options.overwritePrompt = true;
     const std::optional<QString> chosen = m_prompt.GetSaveFileName(options);
     if (!chosen)
@@ -264,7 +370,18 @@ void CMainFrame::OnFileExport()
 
     gui::WaitCursor wait;
     CPromptOverWaitCursor prompt(m_prompt);
-    m_doc.ExportTarga(ToDocPath(*chosen), prompt);
+    const std::filesystem::path path = ToDocPath(*chosen);
+    if (HasSuffix(*chosen, ".png")) {
+        texture::RgbaImage image;
+        bool withAlpha = true;
+        m_doc.WriteRgba(image.rgba, withAlpha);
+        image.width = m_doc.GetHeader().xRes;
+        image.height = m_doc.GetHeader().yRes;
+        if (!interchange::WritePngFile(path, image, withAlpha))
+            prompt.ShowMessage(texture::msg::CannotWrite(common::PathToUtf8(path)), common::MessageIcon::Exclamation);
+        return;
+    }
+    m_doc.ExportTarga(path, prompt);
 }
 
 void CMainFrame::OnFileImport()
@@ -272,6 +389,7 @@ void CMainFrame::OnFileImport()
     if (!m_doc.IsLoaded())
         return;
     gui::FileDialogOptions options = TargaDialogOptions();
+    options.filter = str::IMPORT_FILTER;
     options.fileMustExist = true;
     const std::optional<QString> chosen = m_prompt.GetOpenFileName(options);
     if (!chosen)
@@ -287,7 +405,19 @@ void CMainFrame::ImportTargaAsking(const std::filesystem::path& path)
     texture::TargaCheck check;
     {
         gui::WaitCursor wait;
-        check = m_doc.CheckTarga(path);
+        const QString name = FromDocPath(path);
+        if (HasSuffix(name, ".png") || HasSuffix(name, ".bmp")) {
+            const interchange::DecodeResult decoded = interchange::DecodeImageFile(path);
+            if (!decoded.image) {
+                check.result = texture::TexResult::Fail(decoded.message, common::MessageIcon::Stop);
+            } else {
+                const texture::RgbaImage& image = decoded.image->image;
+                check = m_doc.CheckRgba(image.rgba, static_cast<unsigned>(image.width),
+                                        static_cast<unsigned>(image.height), decoded.image->hasAlpha);
+            }
+        } else {
+            check = m_doc.CheckTarga(path);
+        }
     }
     if (!check.result.Ok()) {
         check.result.Report(m_prompt);

@@ -1,7 +1,7 @@
 #pragma once
 // The texture tool's main window: its commands (rows of the command model), menus and
 // enabling, the view, and every command on the texture: New, Open, the recent files, Save,
-// Import, Export, header, background colour, associations, About. No toolbar, no status bar.
+// Import, Export, header, background colour, associations, About. No toolbar; a status bar with the pixel under the pointer.
 // It never calls back into the application object.
 
 #include <cstdint>
@@ -18,6 +18,7 @@
 #include "gui/GuiPrompt.h"
 
 class QAction;
+class QLabel;
 class QMenu;
 
 namespace gui {
@@ -74,6 +75,7 @@ public:
     bool OnFileSave();
     bool OnFileSaveAs();
     void OnFileImport();
+    void OnFileReload();
     void OnFileExport();
     void OnHeaderShow();
     void OnOptionsBackground();
@@ -88,6 +90,9 @@ private:
     void CreateCommands();
     void CreateMenus();
     void UpdateTitle();
+    // The status bar: the pixel under the pointer ((-1, -1): none) and the texture itself.
+    void UpdatePixelStatus(int x, int y);
+    void UpdateTextureStatus();
     // The document's file name for the title, or "Untitled" while nothing is on show.
     QString TitleName() const;
     // Import step by step: check the Targa, ask the depth question here at the edge when
@@ -100,6 +105,8 @@ private:
     gui::IGuiPrompt& m_prompt;
     gui::RecentFileList& m_recentFiles;
     CPixloomView* m_view = nullptr;
+    QLabel* m_pixelLabel = nullptr;
+    QLabel* m_textureLabel = nullptr;
     QMenu* m_fileMenu = nullptr;
     gui::CommandModel m_commands{*this};
     std::unique_ptr<gui::RecentFilesMenu> m_recentMenu;

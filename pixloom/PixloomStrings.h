@@ -24,6 +24,19 @@ inline constexpr const char* MENU_HELP = "&Help";
 inline constexpr const char* FILE_OPEN = "&Open...";
 inline constexpr const char* FILE_SAVE = "&Save";
 inline constexpr const char* FILE_SAVE_AS = "Save &As...";
+inline constexpr const char* FILE_RELOAD = "&Reload\tF5";
+inline constexpr const char* MENU_VIEW = "&View";
+inline constexpr const char* VIEW_ZOOM_IN = "Zoom &In\tCtrl++";
+inline constexpr const char* VIEW_ZOOM_OUT = "Zoom &Out\tCtrl+-";
+inline constexpr const char* VIEW_ACTUAL_SIZE = "&Actual Size\tCtrl+0";
+inline constexpr const char* VIEW_FIT_WINDOW = "&Fit to Window\tCtrl+9";
+inline constexpr const char* VIEW_RGB = "&RGB";
+inline constexpr const char* VIEW_ALPHA = "&Alpha";
+inline constexpr const char* VIEW_RED = "R&ed";
+inline constexpr const char* VIEW_GREEN = "&Green";
+inline constexpr const char* VIEW_BLUE = "&Blue";
+inline constexpr const char* VIEW_ALPHA_TRANSPARENCY = "Alpha as &Transparency";
+inline constexpr const char* VIEW_STATUS_BAR = "&Status Bar";
 inline constexpr const char* FILE_IMPORT = "&Import...";
 inline constexpr const char* FILE_EXPORT = "&Export...";
 inline constexpr const char* FILE_RECENT = "Recent File";
@@ -32,6 +45,18 @@ inline constexpr const char* HEADER_SHOW = "&Show...";
 inline constexpr const char* OPTIONS_BACKGROUND = "&Background...";
 inline constexpr const char* OPTIONS_ASSOCIATE = "&Associate...";
 inline constexpr const char* APP_ABOUT = "&About Pixloom...";
+
+// Export and Import dialogs: the Targa filter first, as it always was.
+inline constexpr const char* EXPORT_FILTER =
+    "Targa Files (*.tga)|*.tga|PNG Image (*.png)|*.png|All Files (*.*)|*.*||";
+inline constexpr const char* IMPORT_FILTER =
+    "Targa Files (*.tga)|*.tga|Images (*.tga;*.png;*.bmp)|*.tga;*.png;*.bmp|All Files (*.*)|*.*||";
+
+// Status bar. The pixel under the pointer: "X: 3  Y: 7  R: 255  G: 0  B: 12  A: 255"; a
+// 16-bit texture adds its word: "  Word: 0x7C1F". The texture: "256 x 128, 16 bpp, 200%".
+inline constexpr const char* STATUS_PIXEL = "X: %1  Y: %2  R: %3  G: %4  B: %5  A: %6";
+inline constexpr const char* STATUS_WORD = "  Word: 0x%1";
+inline constexpr const char* STATUS_TEXTURE = "%1 x %2, %3 bpp, %4%";
 
 // "TEX Header" dialog.
 inline constexpr const char* HEADER_TITLE = "TEX Header";

@@ -16,6 +16,19 @@ constexpr int ID_FILE_EXPORT = 32772;
 constexpr int ID_FILE_IMPORT = 32773;
 constexpr int ID_OPTIONS_BACKGROUND = 32774;
 constexpr int ID_OPTIONS_ASSOCIATE = 32775;
+// Added later: zoom, channels, status bar, reload.
+constexpr int ID_VIEW_ZOOM_IN = 32790;
+constexpr int ID_VIEW_ZOOM_OUT = 32791;
+constexpr int ID_VIEW_ACTUAL_SIZE = 32792;
+constexpr int ID_VIEW_FIT_WINDOW = 32793;
+constexpr int ID_VIEW_CHANNEL_RGB = 32794;
+constexpr int ID_VIEW_CHANNEL_ALPHA = 32795;
+constexpr int ID_VIEW_CHANNEL_RED = 32796;
+constexpr int ID_VIEW_CHANNEL_GREEN = 32797;
+constexpr int ID_VIEW_CHANNEL_BLUE = 32798;
+constexpr int ID_VIEW_ALPHA_TRANSPARENCY = 32799;
+constexpr int ID_VIEW_STATUS_BAR = 32800;
+constexpr int ID_FILE_RELOAD = 32801;
 // Bound to keys only; nothing handles them.
 constexpr int ID_EDIT_UNDO = 57643;
 constexpr int ID_EDIT_CUT = 57635;

@@ -488,6 +488,70 @@ TargaCheck CPixloomDoc::ParseTargaHeader(std::span<const std::uint8_t> bytes, st
     return check;
 }
 
+TargaCheck CPixloomDoc::CheckRgba(std::span<const std::uint8_t> rgba, unsigned width, unsigned height,
+                                  bool hasAlpha)
+{
+    // Larger than a Targa can say is larger than any texture: the size check refuses it.
+    const unsigned w = std::min(width, 0xFFFFu), h = std::min(height, 0xFFFFu);
+    const bool complete = rgba.size() >= std::size_t(width) * height * 4;
+    const unsigned depth = hasAlpha ? 32 : 24;
+    const std::size_t bpp = depth / 8;
+    m_imported.assign(TGA_HEADER_SIZE, 0);
+    m_imported[2] = TGA_TRUE_COLOUR;
+    m_imported[12] = static_cast<std::uint8_t>(w);
+    m_imported[13] = static_cast<std::uint8_t>(w >> 8);
+    m_imported[14] = static_cast<std::uint8_t>(h);
+    m_imported[15] = static_cast<std::uint8_t>(h >> 8);
+    m_imported[16] = static_cast<std::uint8_t>(depth);
+    m_imported[17] = static_cast<std::uint8_t>(0x20 | (hasAlpha ? 8 : 0)); // top row first
+    // Only an image of the texture's size is worth its pixels; any other is refused by size.
+    if (complete && static_cast<std::int64_t>(width) == m_header.xRes &&
+        static_cast<std::int64_t>(height) == m_header.yRes) {
+        m_imported.resize(TGA_HEADER_SIZE + std::size_t(w) * h * bpp);
+        std::uint8_t* d = m_imported.data() + TGA_HEADER_SIZE;
+        for (std::size_t i = 0; i < std::size_t(w) * h; ++i, d += bpp) {
+            const std::uint8_t* s = rgba.data() + i * 4;
+            d[0] = s[2];
+            d[1] = s[1];
+            d[2] = s[0];
+            if (hasAlpha)
+                d[3] = s[3];
+        }
+    }
+    return CheckTargaBytes(m_imported);
+}
+
+void CPixloomDoc::WriteRgba(std::vector<std::uint8_t>& out, bool& withAlpha) const
+{
+    const int depth = m_header.bpp;
+    withAlpha = depth != 24;
+    // Through the Targa bytes, so both exports carry the very same pixels.
+    std::vector<std::uint8_t> targa;
+    WriteTarga(targa);
+    const int bytesPerPixel = BytesPerPixel(depth);
+    const std::size_t w = std::size_t(std::max(m_header.xRes, 0)), h = std::size_t(std::max(m_header.yRes, 0));
+    out.assign(w * h * 4, 0);
+    if (bytesPerPixel == 0)
+        return;
+    for (std::size_t y = 0; y < h; ++y)
+        for (std::size_t x = 0; x < w; ++x) {
+            // The Targa holds the bottom row first.
+            const std::uint8_t* src = targa.data() + TGA_HEADER_SIZE + ((h - 1 - y) * w + x) * std::size_t(bytesPerPixel);
+            std::uint8_t bgra[4] = {0, 0, 0, 255};
+            if (bytesPerPixel == 2) {
+                DecodeTga16(static_cast<std::uint16_t>(src[0] | (src[1] << 8)), bgra);
+                bgra[3] = bgra[3] ? 255 : 0;
+            } else {
+                std::copy(src, src + bytesPerPixel, bgra);
+            }
+            std::uint8_t* d = out.data() + (y * w + x) * 4;
+            d[0] = bgra[2];
+            d[1] = bgra[1];
+            d[2] = bgra[0];
+            d[3] = bgra[3];
+        }
+}
+
 TexResult CPixloomDoc::ConvertTarga(const TargaCheck& check)
 {
     if (!check.result.ok)

@@ -102,6 +102,17 @@ public:
     TargaCheck CheckTargaBytes(std::span<const std::uint8_t> file);
     TexResult ConvertTarga(const TargaCheck& check);
 
+    // Importing a decoded image (PNG, BMP): RGBA, row 0 at the top. An image with alpha is a
+    // 32-bit source, one without a 24-bit source; it meets exactly the checks and the depth
+    // question of a Targa of that depth, and ConvertTarga takes the returned check. The
+    // check refers to a buffer of the document that only the next CheckRgba replaces.
+    TargaCheck CheckRgba(std::span<const std::uint8_t> rgba, unsigned width, unsigned height, bool hasAlpha);
+
+    // The pixels a Targa export carries, as RGBA with row 0 at the top: a 16-bit alpha bit
+    // becomes 0 or 255; withAlpha says whether the texture has alpha at all (not at 24 bits,
+    // where every alpha byte is 255).
+    void WriteRgba(std::vector<std::uint8_t>& out, bool& withAlpha) const;
+
     // Reads TEX bytes held in memory (no name test, the path is left alone).
     TexResult ReadTexBytes(std::span<const std::uint8_t> file);
 
@@ -179,6 +190,8 @@ protected:
     // Reused for every file read and write, so no operation allocates pixel-sized memory
     // after the first.
     std::vector<std::uint8_t> m_scratch;
+    // A decoded image turned into Targa bytes, which its check refers to.
+    std::vector<std::uint8_t> m_imported;
 };
 
 } // namespace texture

@@ -7,7 +7,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QRadioButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QWheelEvent>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -16,13 +20,16 @@
 #include "ScriptedGuiPrompt.h"
 #include "gui/FileAssocDlg.h"
 #include "gui/Settings.h"
+#include "interchange/ImageCodec.h"
 #include "pixloom/AboutDlg.h"
 #include "pixloom/MainFrame.h"
 #include "pixloom/PixloomApp.h"
+#include "pixloom/PixloomStrings.h"
 #include "pixloom/PixloomView.h"
 #include "pixloom/Resource.h"
 #include "pixloom/TexHeaderDlg.h"
 #include "texture/PixloomDoc.h"
+#include "texture/TexFormat.h"
 #include "texture/TexMessages.h"
 
 using namespace pixloom;
@@ -442,7 +449,7 @@ private slots:
         Trigger(frame, ID_FILE_EXPORT);
         const gui::FileDialogOptions exportDlg = prompt.FileDialogs().back();
         QVERIFY(!prompt.LastDialogWasOpen());
-        QCOMPARE(exportDlg.filter, QString("Targa Files (*.tga)|*.tga|All Files (*.*)|*.*||"));
+        QCOMPARE(exportDlg.filter, QString(str::EXPORT_FILTER));
         QCOMPARE(exportDlg.defaultExt, QString("tga"));
         QCOMPARE(exportDlg.initialName, QString("crate.tga"));
         QVERIFY(exportDlg.overwritePrompt);
@@ -465,7 +472,9 @@ private slots:
         Trigger(frame, ID_FILE_IMPORT);
         const gui::FileDialogOptions importDlg = prompt.FileDialogs().back();
         QVERIFY(prompt.LastDialogWasOpen());
-        QCOMPARE(importDlg.filter, exportDlg.filter);
+        // Both dialogs offer Targa first; PNG and BMP come after it.
+        QVERIFY(importDlg.filter.startsWith("Targa Files (*.tga)|*.tga|"));
+        QVERIFY(exportDlg.filter.startsWith("Targa Files (*.tga)|*.tga|PNG Image (*.png)|*.png|"));
         QCOMPARE(importDlg.defaultExt, QString("tga"));
         QCOMPARE(importDlg.initialName, QString("crate.tga"));
         QVERIFY(importDlg.fileMustExist);
@@ -553,6 +562,152 @@ private slots:
         QCOMPARE(frame->windowTitle(), QString("copy.tex[*] - Pixloom"));
         QCOMPARE(app.GetRecentFiles().Files().value(0), QDir::toNativeSeparators(copy));
         QCOMPARE(ReadAll(copy).size(), 32 + 4 * 4 * 4);
+    }
+
+    void zoomChannelsAndPixelReadout()
+    {
+        const QString tex = Path("zoom.tex");
+        QVERIFY(WriteAll(tex, TexBytes(300, 200, 32)));
+        ScriptedGuiPrompt prompt;
+        CPixloomApp app(&prompt);
+        QVERIFY(app.InitInstance({tex}));
+        CMainFrame* frame = app.GetMainFrame();
+        CPixloomView* view = frame->GetActiveView();
+        view->SetBkColor(0x00336699);
+        auto shown = [&](int x, int y) { return view->viewport()->grab().toImage().pixel(x, y); };
+        std::uint8_t p[4];
+
+        // Two steps in: every texture pixel is a 4x4 block, and the picture scrolls.
+        Trigger(frame, ID_VIEW_ZOOM_IN);
+        Trigger(frame, ID_VIEW_ZOOM_IN);
+        QCOMPARE(view->GetZoomLog2(), 2);
+        view->horizontalScrollBar()->setValue(0);
+        view->verticalScrollBar()->setValue(0);
+        PatternPixel(3, 1, p);
+        QCOMPARE(shown(13, 7), qRgb(p[2], p[1], p[0]));
+        QVERIFY(view->horizontalScrollBar()->maximum() > 0);
+        view->horizontalScrollBar()->setValue(40);
+        PatternPixel(13, 1, p);
+        QCOMPARE(shown(13, 7), qRgb(p[2], p[1], p[0]));
+
+        // The wheel zooms about the pointer: the pixel under it stays under it.
+        const QPoint at(101, 77);
+        const std::optional<QPoint> before = view->TexturePixelAt(at);
+        QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->viewport(), &wheel);
+        QCOMPARE(view->GetZoomLog2(), 3);
+        QCOMPARE(view->TexturePixelAt(at), before);
+
+        // The steps end at 1/8; the last step disables the command.
+        for (int i = 0; i < 10; ++i)
+            Trigger(frame, ID_VIEW_ZOOM_OUT);
+        QCOMPARE(view->GetZoomLog2(), -3);
+        frame->UpdateActions();
+        QVERIFY(!Enabled(frame, ID_VIEW_ZOOM_OUT));
+        Trigger(frame, ID_VIEW_ACTUAL_SIZE);
+        QCOMPARE(view->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32),
+                 RenderTexture(app.GetDocument(), 0x00336699, view->viewport()->size()));
+
+        // One channel as grey; the radio set keeps one mark.
+        Trigger(frame, ID_VIEW_CHANNEL_ALPHA);
+        PatternPixel(5, 3, p);
+        QCOMPARE(shown(5, 3), qRgb(p[3], p[3], p[3]));
+        Trigger(frame, ID_VIEW_CHANNEL_GREEN);
+        QCOMPARE(shown(5, 3), qRgb(p[1], p[1], p[1]));
+        QVERIFY(frame->GetAction(ID_VIEW_CHANNEL_GREEN)->isChecked());
+        QVERIFY(!frame->GetAction(ID_VIEW_CHANNEL_ALPHA)->isChecked());
+        Trigger(frame, ID_VIEW_CHANNEL_RGB);
+
+        // The status bar reads the pixel under the pointer back.
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 3), view->viewport()->mapToGlobal(QPointF(5, 3)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &move);
+        QStringList texts;
+        for (QLabel* label : frame->statusBar()->findChildren<QLabel*>())
+            texts << label->text();
+        QVERIFY2(texts.contains(QString("X: 5  Y: 3  R: %1  G: %2  B: %3  A: %4").arg(p[2]).arg(p[1]).arg(p[0]).arg(p[3])),
+                 qPrintable(texts.join('|')));
+        QVERIFY2(texts.contains("300 x 200, 32 bpp, 100%"), qPrintable(texts.join('|')));
+        Trigger(frame, ID_VIEW_STATUS_BAR);
+        QVERIFY(frame->statusBar()->isHidden());
+
+        // A 16-bit texture keeps one alpha bit: black or white, never a dark grey.
+        QVERIFY(WriteAll(tex, TexBytes(8, 8, 16)));
+        Trigger(frame, ID_FILE_RELOAD);
+        Trigger(frame, ID_VIEW_CHANNEL_ALPHA);
+        for (int x = 0; x < 8; ++x) {
+            const QRgb c = shown(x, 2);
+            QVERIFY(c == qRgb(0, 0, 0) || c == qRgb(255, 255, 255));
+        }
+    }
+
+    void pngExportCarriesTheTargaPixelsAndImportsBack()
+    {
+        for (const int bpp : {16, 24, 32}) {
+            const int w = 7, h = 5;
+            const QString tex = Path(QString("png%1.tex").arg(bpp));
+            QVERIFY(WriteAll(tex, TexBytes(w, h, bpp)));
+            ScriptedGuiPrompt prompt;
+            CPixloomApp app(&prompt);
+            QVERIFY(app.InitInstance({tex}));
+            CMainFrame* frame = app.GetMainFrame();
+            const QString tga = Path("same.tga"), png = Path("same.png");
+            prompt.QueueFileName(tga);
+            Trigger(frame, ID_FILE_EXPORT);
+            prompt.QueueFileName(png);
+            Trigger(frame, ID_FILE_EXPORT);
+            const interchange::DecodeResult decoded = interchange::DecodeImageFile(png.toStdString());
+            QVERIFY2(decoded.image, decoded.message.c_str());
+            QCOMPARE(decoded.image->hasAlpha, bpp != 24);
+            const QByteArray targa = ReadAll(tga);
+            const auto* t = reinterpret_cast<const std::uint8_t*>(targa.constData()) + 18;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) {
+                    const std::uint8_t* src = t + ((h - 1 - y) * w + x) * (bpp / 8);
+                    std::uint8_t want[4] = {src[0], src[1], src[2], 255};
+                    if (bpp == 16) {
+                        texture::DecodeTga16(static_cast<std::uint16_t>(src[0] | src[1] << 8), want);
+                        want[3] = want[3] ? 255 : 0;
+                    } else if (bpp == 32) {
+                        want[3] = src[3];
+                    }
+                    const std::uint8_t* got = decoded.image->image.rgba.data() + (y * w + x) * 4;
+                    QCOMPARE(QByteArray(reinterpret_cast<const char*>(got), 4),
+                             QByteArray(QByteArray(1, char(want[2])) + char(want[1]) + char(want[0]) + char(want[3])));
+                }
+            // Back in, the texture is what the Targa import would have made of it.
+            const QByteArray before = [&] {
+                std::vector<std::uint8_t> out;
+                app.GetDocument().WriteTex(out);
+                return QByteArray(reinterpret_cast<const char*>(out.data()), qsizetype(out.size()));
+            }();
+            prompt.QueueYesNo(true);
+            prompt.QueueFileName(png);
+            Trigger(frame, ID_FILE_IMPORT);
+            QVERIFY(app.GetDocument().IsModified());
+            std::vector<std::uint8_t> after;
+            app.GetDocument().WriteTex(after);
+            QCOMPARE(QByteArray(reinterpret_cast<const char*>(after.data()), qsizetype(after.size())), before);
+            app.GetDocument().SetModifiedFlag(false);
+        }
+    }
+
+    void imageMagickPngImportsAfterTheDepthQuestion()
+    {
+        const QString tex = Path("im.tex"), png = Path("im.png");
+        QVERIFY(WriteAll(tex, TexBytes(4, 3, 16)));
+        if (QProcess::execute("convert", {"-size", "4x3", "xc:#FF0000", "PNG24:" + png}) != 0)
+            QSKIP("ImageMagick is not available");
+        ScriptedGuiPrompt prompt;
+        CPixloomApp app(&prompt);
+        QVERIFY(app.InitInstance({tex}));
+        prompt.QueueYesNo(true);
+        prompt.QueueFileName(png);
+        Trigger(app.GetMainFrame(), ID_FILE_IMPORT);
+        QVERIFY(app.GetDocument().IsModified());
+        QCOMPARE(app.GetDocument().GetPixel(3, 2)[2], std::uint8_t(255));
+        QCOMPARE(app.GetDocument().GetPixel(3, 2)[0], std::uint8_t(0));
     }
 
     void refusedOpenLeavesNoStaleTitle()
