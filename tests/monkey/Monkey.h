@@ -79,6 +79,8 @@ inline std::optional<Failure> Replay(const SessionFactory& make, const std::vect
             break;
         try {
             log.push_back(s->Run(steps[i]));
+            if (std::getenv("MONKEY_VERBOSE"))
+                std::printf("  %zu: %s\n", i, log.back().c_str());
         } catch (const std::exception& e) {
             log.push_back("(threw)");
             return fail(i, std::string("exception escaped: ") + e.what());
@@ -301,6 +303,18 @@ struct Options {
     std::optional<std::uint64_t> seed;
 };
 
+// The offscreen platform's notes about what it cannot do, once per step, bury the report.
+inline void QuietPlatformNotes()
+{
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler([](QtMsgType t, const QMessageLogContext& c, const QString& m) {
+        if (m.startsWith("This plugin does not support"))
+            return;
+        if (previous)
+            previous(t, c, m);
+    });
+}
+
 inline Options OptionsFromEnvironment(double defaultSeconds)
 {
     Options o;
@@ -346,6 +360,7 @@ inline std::vector<Step> MakeSteps(std::uint64_t seed, int count, const std::vec
 inline int Main(const char* program, const SessionFactory& make, const std::vector<Kind>& kinds,
                 const std::vector<std::uint64_t>& regressionSeeds, double defaultSeconds)
 {
+    QuietPlatformNotes();
     const Options o = OptionsFromEnvironment(defaultSeconds);
     const auto start = std::chrono::steady_clock::now();
     const auto deadline = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
