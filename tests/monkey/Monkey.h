@@ -210,11 +210,17 @@ public:
 
     void ShowMessage(const std::string&, common::MessageIcon) override { ++messages; }
     bool AskYesNo(const std::string&, common::MessageIcon) override { return Chance(rng, 50); }
-    std::optional<QString> GetOpenFileName(const gui::FileDialogOptions&) override
+    std::optional<QString> GetOpenFileName(const gui::FileDialogOptions& o) override
     {
         if (openChoices.empty() || Chance(rng, 10))
             return std::nullopt;
-        return openChoices[static_cast<std::size_t>(Pick(rng, static_cast<int>(openChoices.size())))];
+        // Mostly a file the dialog's filter offers, so that imports get somewhere.
+        std::vector<QString> offered;
+        for (const QString& f : openChoices)
+            if (o.filter.contains("*." + QFileInfo(f).suffix(), Qt::CaseInsensitive))
+                offered.push_back(f);
+        const std::vector<QString>& from = offered.empty() || Chance(rng, 25) ? openChoices : offered;
+        return from[static_cast<std::size_t>(Pick(rng, static_cast<int>(from.size())))];
     }
     std::optional<QString> GetSaveFileName(const gui::FileDialogOptions& o) override
     {
