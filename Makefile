@@ -4,7 +4,7 @@ JOBS  ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build run run-pixloom test bench install package clean docs screenshots
+.PHONY: all deps configure build run run-pixloom test bench monkey fuzz install package clean docs screenshots
 
 all: build
 
@@ -38,6 +38,18 @@ docs: configure
 screenshots: configure
 	@cmake --build $(BUILD) -j$(JOBS) --target qm_docgen demo_scene demo_texture
 	$(BUILD)/bin/qm_docgen screenshots $(BUILD)/samples docs/images
+
+# Each program's window under seeded random use for SECONDS seconds (MONKEY_SEED=n replays
+# one seed; a failure prints its seed and the shortest step list that still fails).
+SECONDS ?= 60
+monkey: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target editor_monkey pixloom_monkey
+	@for m in editor_monkey pixloom_monkey; do \
+	  QT_QPA_PLATFORM=offscreen MONKEY_SECONDS=$(SECONDS) $(BUILD)/bin/$$m || exit 1; done
+
+# Every fuzz target for SECONDS seconds; inputs that reach new code join tests/fuzz-corpus/.
+fuzz:
+	FUZZ_SECONDS=$(SECONDS) FUZZ_MERGE=1 scripts/ci-fuzz.sh
 
 # Installs the programs, tools, desktop files, icons, manual pages and guide below PREFIX
 # (DESTDIR is honoured for staging).

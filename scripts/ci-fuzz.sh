@@ -5,6 +5,8 @@
 # that caused it is left in <build>/artifacts/<target>/ and printed in hex.
 #   scripts/ci-fuzz.sh                      60 s per target, build in build-fuzz
 #   FUZZ_SECONDS=600 scripts/ci-fuzz.sh scene tex    longer, only some targets
+#   FUZZ_MERGE=1 scripts/ci-fuzz.sh          also merge inputs that reach new code into the
+#                                           committed seeds (tests/fuzz-corpus/<target>/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -52,6 +54,13 @@ for t in "${targets[@]}"; do
       -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -malloc_limit_mb=256 \
       -artifact_prefix="$artifacts/" -print_final_stats=1 >"$build/fuzz_$t.log" 2>&1; then
     grep -E '^stat::number_of_executed_units|^Done' "$build/fuzz_$t.log" || true
+    if [ "${FUZZ_MERGE:-0}" = 1 ]; then
+      mkdir -p "$seeds"
+      before=$(find "$seeds" -type f | wc -l)
+      "$bin" -merge=1 -timeout=20 -rss_limit_mb=2048 -malloc_limit_mb=256 "$seeds" "$work" \
+        >"$build/fuzz_${t}_merge.log" 2>&1
+      echo "fuzz_$t: $(( $(find "$seeds" -type f | wc -l) - before )) new seeds merged into $seeds"
+    fi
   else
     echo "fuzz_$t FAILED; the end of its log:"
     tail -n 60 "$build/fuzz_$t.log"
