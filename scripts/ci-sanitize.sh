@@ -10,7 +10,8 @@ cd "$(dirname "$0")/.."
 build="${BUILD_ASAN:-build-asan}"
 jobs="${JOBS:-$(nproc 2>/dev/null || echo 2)}"
 
-scripts/install-deps.sh
+# The glTF validator the model tests run lives in each build folder.
+QM_TOOLS_DIR="$build/tools" scripts/install-deps.sh
 
 cmake -S . -B "$build" \
   -DQM_SANITIZE=address,undefined -DQM_WERROR=ON \
