@@ -87,9 +87,10 @@ void CMainFrame::CreateCommands()
     // The editing and pane keys are bound as in every program of this family, and lead
     // nowhere: the tool has nothing to edit and only one pane.
     const auto inert = [] {};
+    static constexpr const char* kInertPrompt = "Has no effect in Pixloom";
     gui::CommandModel& c = m_commands;
 
-    c.Add({.id = ID_FILE_NEW, .keys = {Qt::CTRL | Qt::Key_N}, .run = [this] { OnFileNew(); }});
+    c.Add({.id = ID_FILE_NEW, .prompt = "Close the texture and start with none\nNew", .keys = {Qt::CTRL | Qt::Key_N}, .run = [this] { OnFileNew(); }});
     c.Add({.id = ID_FILE_OPEN, .text = str::FILE_OPEN, .keys = {Qt::CTRL | Qt::Key_O}, .run = [this] { OnFileOpen(); }});
     c.Add({.id = ID_FILE_SAVE, .text = str::FILE_SAVE, .keys = {Qt::CTRL | Qt::Key_S}, .enabled = savable,
            .run = [this] { OnFileSave(); }});
@@ -136,12 +137,12 @@ void CMainFrame::CreateCommands()
            .checked = [this] { return !statusBar()->isHidden(); },
            .run = [this] { statusBar()->setVisible(statusBar()->isHidden()); }});
 
-    c.Add({.id = ID_EDIT_UNDO, .keys = {Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace}, .run = inert});
-    c.Add({.id = ID_EDIT_CUT, .keys = {Qt::CTRL | Qt::Key_X, Qt::SHIFT | Qt::Key_Delete}, .run = inert});
-    c.Add({.id = ID_EDIT_COPY, .keys = {Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_Insert}, .run = inert});
-    c.Add({.id = ID_EDIT_PASTE, .keys = {Qt::CTRL | Qt::Key_V, Qt::SHIFT | Qt::Key_Insert}, .run = inert});
-    c.Add({.id = ID_NEXT_PANE, .keys = {Qt::Key_F6}, .run = inert});
-    c.Add({.id = ID_PREV_PANE, .keys = {Qt::SHIFT | Qt::Key_F6}, .run = inert});
+    c.Add({.id = ID_EDIT_UNDO, .prompt = kInertPrompt, .keys = {Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace}, .run = inert});
+    c.Add({.id = ID_EDIT_CUT, .prompt = kInertPrompt, .keys = {Qt::CTRL | Qt::Key_X, Qt::SHIFT | Qt::Key_Delete}, .run = inert});
+    c.Add({.id = ID_EDIT_COPY, .prompt = kInertPrompt, .keys = {Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_Insert}, .run = inert});
+    c.Add({.id = ID_EDIT_PASTE, .prompt = kInertPrompt, .keys = {Qt::CTRL | Qt::Key_V, Qt::SHIFT | Qt::Key_Insert}, .run = inert});
+    c.Add({.id = ID_NEXT_PANE, .prompt = kInertPrompt, .keys = {Qt::Key_F6}, .run = inert});
+    c.Add({.id = ID_PREV_PANE, .prompt = kInertPrompt, .keys = {Qt::SHIFT | Qt::Key_F6}, .run = inert});
 }
 
 void CMainFrame::CreateMenus()
