@@ -4,7 +4,7 @@ JOBS  ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build run run-pixloom test bench monkey fuzz install package clean docs screenshots
+.PHONY: all deps configure build run run-pixloom test bench monkey fuzz install package clean docs screenshots format
 
 all: build
 
@@ -28,6 +28,10 @@ test: build
 
 bench: build
 	@for b in $(BUILD)/bin/bench_*; do echo "== $$b"; $$b; done
+
+# Every C++ file as .clang-format says; CI fails on a file that differs.
+format:
+	@scripts/check-format.sh --fix
 
 # The keyboard reference in docs/guide.md, read from the programs' own menus and keys.
 docs: configure

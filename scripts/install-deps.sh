@@ -20,7 +20,7 @@ packages=(
   libstb-dev assimp-utils nodejs
 )
 if [ "${1:-}" = "--ci" ]; then
-  packages+=(clang llvm libclang-rt-14-dev g++-mingw-w64-x86-64-posix)
+  packages+=(clang llvm libclang-rt-14-dev clang-format g++-mingw-w64-x86-64-posix)
   # the Windows build of the core and its tests, run under wine
   packages+=(wine64 wine)
   # the Debian package and its checks; reading Windows resources back
