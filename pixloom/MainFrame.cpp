@@ -13,7 +13,7 @@
 #include <QStatusBar>
 
 #include "gui/FileAssocDlg.h"
-#include "interchange/ImageCodec.h"
+#include "interchange/TextureImage.h"
 #include "gui/RecentFilesMenu.h"
 #include "gui/Settings.h"
 #include "gui/WaitCursor.h"
@@ -346,17 +346,6 @@ gui::FileDialogOptions CMainFrame::TargaDialogOptions() const
     return options;
 }
 
-namespace {
-
-// PNG and BMP go through the image codec; everything else is the Targa path's business
-// (which refuses what is not a Targa with its own message).
-bool HasSuffix(const QString& path, const char* suffix)
-{
-    return path.endsWith(QLatin1String(suffix), Qt::CaseInsensitive);
-}
-
-} // namespace
-
 void CMainFrame::OnFileExport()
 {
     if (!m_doc.IsLoaded())
@@ -371,17 +360,10 @@ void CMainFrame::OnFileExport()
     gui::WaitCursor wait;
     CPromptOverWaitCursor prompt(m_prompt);
     const std::filesystem::path path = ToDocPath(*chosen);
-    if (HasSuffix(*chosen, ".png")) {
-        texture::RgbaImage image;
-        bool withAlpha = true;
-        m_doc.WriteRgba(image.rgba, withAlpha);
-        image.width = m_doc.GetHeader().xRes;
-        image.height = m_doc.GetHeader().yRes;
-        if (!interchange::WritePngFile(path, image, withAlpha))
-            prompt.ShowMessage(texture::msg::CannotWrite(common::PathToUtf8(path)), common::MessageIcon::Exclamation);
-        return;
-    }
-    m_doc.ExportTarga(path, prompt);
+    if (interchange::IsPngName(path))
+        interchange::ExportTexturePng(m_doc, path).Report(prompt);
+    else
+        m_doc.ExportTarga(path, prompt);
 }
 
 void CMainFrame::OnFileImport()
@@ -405,19 +387,7 @@ void CMainFrame::ImportTargaAsking(const std::filesystem::path& path)
     texture::TargaCheck check;
     {
         gui::WaitCursor wait;
-        const QString name = FromDocPath(path);
-        if (HasSuffix(name, ".png") || HasSuffix(name, ".bmp")) {
-            const interchange::DecodeResult decoded = interchange::DecodeImageFile(path);
-            if (!decoded.image) {
-                check.result = texture::TexResult::Fail(decoded.message, common::MessageIcon::Stop);
-            } else {
-                const texture::RgbaImage& image = decoded.image->image;
-                check = m_doc.CheckRgba(image.rgba, static_cast<unsigned>(image.width),
-                                        static_cast<unsigned>(image.height), decoded.image->hasAlpha);
-            }
-        } else {
-            check = m_doc.CheckTarga(path);
-        }
+        check = interchange::CheckImageFile(m_doc, path);
     }
     if (!check.result.Ok()) {
         check.result.Report(m_prompt);
