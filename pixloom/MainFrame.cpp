@@ -13,6 +13,7 @@
 #include <QStatusBar>
 
 #include "gui/FileAssocDlg.h"
+#include "gui/FileDrop.h"
 #include "interchange/TextureImage.h"
 #include "gui/RecentFilesMenu.h"
 #include "gui/Settings.h"
@@ -37,6 +38,11 @@ namespace {
 constexpr int SHOW_NORMAL = 1;
 constexpr int SHOW_MINIMIZED = 2;
 constexpr int SHOW_MAXIMIZED = 3;
+
+bool IsTexName(const QString& path)
+{
+    return path.endsWith(QLatin1String(texture::msg::TEX_DEFAULT_EXT), Qt::CaseInsensitive);
+}
 
 // File dialogs want the default extension without its dot.
 QString WithoutDot(const char* ext)
@@ -65,6 +71,12 @@ CMainFrame::CMainFrame(texture::CPixloomDoc& doc, gui::IGuiPrompt& prompt, gui::
     });
     CreateCommands();
     CreateMenus();
+    // A texture opens as from File > Open; an image imports as from File > Import, which
+    // needs a texture to import into.
+    new gui::FileDropTarget(
+        *this, {texture::msg::TEX_DEFAULT_EXT, ".tga", ".png", ".bmp"},
+        [this](const QString& path) { return IsTexName(path) || m_doc.IsLoaded() != 0; },
+        [this](const QString& path) { OnDropFile(path); });
     resize(640, 560);
     m_doc.SetUpdateAllViewsHandler([this] { OnDocumentChanged(); });
     OnDocumentChanged();
@@ -401,6 +413,21 @@ void CMainFrame::ImportTargaAsking(const std::filesystem::path& path)
         converted = m_doc.ConvertTarga(check);
     }
     converted.Report(m_prompt);
+}
+
+void CMainFrame::OnDropFile(const QString& path)
+{
+    if (IsTexName(path)) {
+        OpenDocumentFile(path);
+        return;
+    }
+    if (!m_doc.IsLoaded())
+        return;
+    const QString question = QString(str::ASK_IMPORT_DROPPED).arg(QFileInfo(path).fileName());
+    if (!m_prompt.AskYesNo(question.toStdString(), common::MessageIcon::None))
+        return;
+    ImportTargaAsking(ToDocPath(path));
+    OnDocumentChanged();
 }
 
 void CMainFrame::OnHeaderShow()

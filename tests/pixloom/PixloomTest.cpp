@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "DropSimulation.h"
 #include "ScriptedGuiPrompt.h"
 #include "gui/FileAssocDlg.h"
 #include "gui/Settings.h"
@@ -640,6 +641,45 @@ private slots:
             const QRgb c = shown(x, 2);
             QVERIFY(c == qRgb(0, 0, 0) || c == qRgb(255, 255, 255));
         }
+    }
+
+    void droppedTextureOpensAndDroppedImageImportsAfterAsking()
+    {
+        const QString tex = Path("drop.tex"), tga = Path("drop red.tga"), png = Path("drop.png");
+        QVERIFY(WriteAll(tex, TexBytes(4, 3, 24)));
+        const std::uint8_t red[4] = {0, 0, 255, 255};
+        QVERIFY(WriteAll(tga, TargaBytes(4, 3, 24, red)));
+        ScriptedGuiPrompt prompt;
+        CPixloomApp app(&prompt);
+        QVERIFY(app.InitInstance({}));
+        CMainFrame* frame = app.GetMainFrame();
+        const auto url = [](const QString& p) { return QUrl::fromLocalFile(p); };
+
+        // Without a texture there is nothing to import into.
+        QVERIFY(!DropUrls(frame, {url(tga)}));
+        QVERIFY(DropUrls(frame, {url(tex)}));
+        QCOMPARE(frame->windowTitle(), QString("drop.tex[*] - Pixloom"));
+        // Refused before they land: several files, a web address, another kind of file.
+        QVERIFY(!DropUrls(frame, {url(tga), url(png)}));
+        QVERIFY(!DropUrls(frame, {QUrl("https://example.com/drop.tex")}));
+        QVERIFY(!DropUrls(frame, {url(Path("drop.txt"))}));
+        QVERIFY(prompt.All().empty());
+
+        prompt.QueueYesNo(false);
+        QVERIFY(DropUrls(frame, {url(tga)}));
+        QCOMPARE(prompt.All().back().text, std::string("Import drop red.tga into the texture?"));
+        QVERIFY(prompt.All().back().question);
+        QVERIFY(!frame->isWindowModified());
+        prompt.QueueYesNo(true);
+        QVERIFY(DropUrls(frame, {url(tga)}));
+        QVERIFY(frame->isWindowModified());
+        QCOMPARE(app.GetDocument().GetPixel(3, 2)[2], std::uint8_t(255));
+
+        // A second texture over the modified one asks to save first, as Open does.
+        prompt.QueueSaveChanges(gui::SaveChangesAnswer::Cancel);
+        QVERIFY(DropUrls(frame, {url(tex)}));
+        QVERIFY(frame->isWindowModified());
+        QVERIFY(prompt.ScriptUsedUp());
     }
 
     void pngExportCarriesTheTargaPixelsAndImportsBack()
