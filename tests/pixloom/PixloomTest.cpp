@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -640,6 +641,30 @@ private slots:
         for (int x = 0; x < 8; ++x) {
             const QRgb c = shown(x, 2);
             QVERIFY(c == qRgb(0, 0, 0) || c == qRgb(255, 255, 255));
+        }
+    }
+
+    // The real dialogs, not the scripted ones: they open where the texture lives, whatever
+    // folder the program started in.
+    void exportAndImportDialogsOpenInTheTexturesFolder()
+    {
+        QDir(m_dir.path()).mkpath("deep/er");
+        const QString tex = Path("deep/er/wall.tex");
+        QVERIFY(WriteAll(tex, TexBytes(4, 4, 24)));
+        CPixloomApp app(nullptr);
+        QVERIFY(app.InitInstance({tex}));
+        for (int id : {ID_FILE_EXPORT, ID_FILE_IMPORT}) {
+            QString folder, name;
+            QTimer::singleShot(0, [&] {
+                if (auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                    folder = dlg->directory().absolutePath();
+                    name = QFileInfo(dlg->selectedFiles().value(0)).absoluteFilePath();
+                    dlg->reject();
+                }
+            });
+            Trigger(app.GetMainFrame(), id);
+            QCOMPARE(folder, QFileInfo(tex).absolutePath());
+            QCOMPARE(name, QFileInfo(Path("deep/er/wall.tga")).absoluteFilePath());
         }
     }
 
