@@ -29,6 +29,7 @@
 #include "PerspectiveStrings.h"
 #include "PerspectiveView.h"
 #include "gui/FileAssocDlg.h"
+#include "gui/FileDrop.h"
 #include "gui/GuiPrompt.h"
 #include "gui/RecentFilesMenu.h"
 #include "gui/Settings.h"
@@ -68,6 +69,10 @@ CMainFrame::CMainFrame(scene::CQM4EditDoc& doc, gui::IGuiPrompt& prompt, gui::Re
     ConnectEditingTools();
     m_doc.AddObserver(this);
     qApp->installEventFilter(this);
+    // A scene dropped onto the window opens as from File > Open.
+    new gui::FileDropTarget(
+        *this, {scene::QM4_EXTENSION}, [](const QString&) { return true; },
+        [this](const QString& path) { OpenDocumentFile(path); });
     resize(800, 600);
     UpdateTitle();
     UpdateActions();

@@ -21,6 +21,8 @@ inline const registrar::AssocValues& QM4EditAssocValues()
         "fennwick-qm4edit.desktop",
         "fennwick-qm4edit",
         "com.fennwick.QM4Edit.desktop",
+        // No other type claims .qm4: the name alone decides.
+        "",
     };
     return values;
 }

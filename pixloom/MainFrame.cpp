@@ -13,7 +13,8 @@
 #include <QStatusBar>
 
 #include "gui/FileAssocDlg.h"
-#include "interchange/ImageCodec.h"
+#include "gui/FileDrop.h"
+#include "interchange/TextureImage.h"
 #include "gui/RecentFilesMenu.h"
 #include "gui/Settings.h"
 #include "gui/WaitCursor.h"
@@ -37,6 +38,11 @@ namespace {
 constexpr int SHOW_NORMAL = 1;
 constexpr int SHOW_MINIMIZED = 2;
 constexpr int SHOW_MAXIMIZED = 3;
+
+bool IsTexName(const QString& path)
+{
+    return path.endsWith(QLatin1String(texture::msg::TEX_DEFAULT_EXT), Qt::CaseInsensitive);
+}
 
 // File dialogs want the default extension without its dot.
 QString WithoutDot(const char* ext)
@@ -65,6 +71,12 @@ CMainFrame::CMainFrame(texture::CPixloomDoc& doc, gui::IGuiPrompt& prompt, gui::
     });
     CreateCommands();
     CreateMenus();
+    // A texture opens as from File > Open; an image imports as from File > Import, which
+    // needs a texture to import into.
+    new gui::FileDropTarget(
+        *this, {texture::msg::TEX_DEFAULT_EXT, ".tga", ".png", ".bmp"},
+        [this](const QString& path) { return IsTexName(path) || m_doc.IsLoaded() != 0; },
+        [this](const QString& path) { OnDropFile(path); });
     resize(640, 560);
     m_doc.SetUpdateAllViewsHandler([this] { OnDocumentChanged(); });
     OnDocumentChanged();
@@ -347,17 +359,6 @@ gui::FileDialogOptions CMainFrame::TargaDialogOptions() const
     return options;
 }
 
-namespace {
-
-// PNG and BMP go through the image codec; everything else is the Targa path's business
-// (which refuses what is not a Targa with its own message).
-bool HasSuffix(const QString& path, const char* suffix)
-{
-    return path.endsWith(QLatin1String(suffix), Qt::CaseInsensitive);
-}
-
-} // namespace
-
 void CMainFrame::OnFileExport()
 {
     if (!m_doc.IsLoaded())
@@ -372,17 +373,10 @@ void CMainFrame::OnFileExport()
     gui::WaitCursor wait;
     CPromptOverWaitCursor prompt(m_prompt);
     const std::filesystem::path path = ToDocPath(*chosen);
-    if (HasSuffix(*chosen, ".png")) {
-        texture::RgbaImage image;
-        bool withAlpha = true;
-        m_doc.WriteRgba(image.rgba, withAlpha);
-        image.width = m_doc.GetHeader().xRes;
-        image.height = m_doc.GetHeader().yRes;
-        if (!interchange::WritePngFile(path, image, withAlpha))
-            prompt.ShowMessage(texture::msg::CannotWrite(common::PathToUtf8(path)), common::MessageIcon::Exclamation);
-        return;
-    }
-    m_doc.ExportTarga(path, prompt);
+    if (interchange::IsPngName(path))
+        interchange::ExportTexturePng(m_doc, path).Report(prompt);
+    else
+        m_doc.ExportTarga(path, prompt);
 }
 
 void CMainFrame::OnFileImport()
@@ -406,19 +400,7 @@ void CMainFrame::ImportTargaAsking(const std::filesystem::path& path)
     texture::TargaCheck check;
     {
         gui::WaitCursor wait;
-        const QString name = FromDocPath(path);
-        if (HasSuffix(name, ".png") || HasSuffix(name, ".bmp")) {
-            const interchange::DecodeResult decoded = interchange::DecodeImageFile(path);
-            if (!decoded.image) {
-                check.result = texture::TexResult::Fail(decoded.message, common::MessageIcon::Stop);
-            } else {
-                const texture::RgbaImage& image = decoded.image->image;
-                check = m_doc.CheckRgba(image.rgba, static_cast<unsigned>(image.width),
-                                        static_cast<unsigned>(image.height), decoded.image->hasAlpha);
-            }
-        } else {
-            check = m_doc.CheckTarga(path);
-        }
+        check = interchange::CheckImageFile(m_doc, path);
     }
     if (!check.result.Ok()) {
         check.result.Report(m_prompt);
@@ -432,6 +414,21 @@ void CMainFrame::ImportTargaAsking(const std::filesystem::path& path)
         converted = m_doc.ConvertTarga(check);
     }
     converted.Report(m_prompt);
+}
+
+void CMainFrame::OnDropFile(const QString& path)
+{
+    if (IsTexName(path)) {
+        OpenDocumentFile(path);
+        return;
+    }
+    if (!m_doc.IsLoaded())
+        return;
+    const QString question = QString(str::ASK_IMPORT_DROPPED).arg(QFileInfo(path).fileName());
+    if (!m_prompt.AskYesNo(question.toStdString(), common::MessageIcon::None))
+        return;
+    ImportTargaAsking(ToDocPath(path));
+    OnDocumentChanged();
 }
 
 void CMainFrame::OnHeaderShow()

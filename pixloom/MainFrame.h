@@ -77,6 +77,8 @@ public:
     void OnFileImport();
     void OnFileReload();
     void OnFileExport();
+    // A file dropped onto the window: a texture opens, an image imports after a question.
+    void OnDropFile(const QString& path);
     void OnHeaderShow();
     void OnOptionsBackground();
     void OnOptionsAssociate();

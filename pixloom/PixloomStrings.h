@@ -10,6 +10,9 @@ inline constexpr const char* UNTITLED = "Untitled";
 // "Save changes to <path>?"
 inline constexpr const char* ASK_SAVE_CHANGES = "Save changes to %1?";
 
+// Asked when an image is dropped onto the window; %1 is its file name without the folder.
+inline constexpr const char* ASK_IMPORT_DROPPED = "Import %1 into the texture?";
+
 // Settings, in section "Settings".
 inline constexpr const char* KEY_BK_COLOR = "BkColor";
 inline constexpr int DEFAULT_BK_COLOR = 16777215;

@@ -21,6 +21,9 @@ struct AssocValues {
     std::string desktopId;      // file name of the desktop entry
     std::string iconName;       // icon theme name of the program's icon
     std::string installedDesktopId; // the desktop entry a system-wide installation provides
+    // The <magic> element of the MIME type, for an extension other types claim too: the
+    // content then tells the files apart. Empty when the extension alone is ours.
+    std::string mimeMagic;
 };
 
 enum class AssocAction { SetReset = 0, Remove = 1 };

@@ -47,13 +47,16 @@ std::string Trimmed(const std::string& s)
 
 std::string MimePackageText(const AssocValues& values)
 {
-    // The weight puts our glob ahead of any other type the system already gives the
-    // extension, as the user asked for this program to handle it.
+    // Without a content rule the weight puts our glob ahead of any other type the system
+    // gives the extension, as the user asked for this program to handle it. With one, the
+    // glob only ties with the others and the content decides, so their files keep their type.
+    const std::string weight = values.mimeMagic.empty() ? " weight=\"60\"" : "";
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
            "  <mime-type type=\"" + XmlEscaped(values.mimeType) + "\">\n"
            "    <comment>" + XmlEscaped(values.description) + "</comment>\n"
-           "    <glob pattern=\"*" + XmlEscaped(values.ext) + "\" weight=\"60\"/>\n"
+           "    <glob pattern=\"*" + XmlEscaped(values.ext) + "\"" + weight + "/>\n" +
+           values.mimeMagic +
            "  </mime-type>\n"
            "</mime-info>\n";
 }

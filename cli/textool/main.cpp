@@ -1,8 +1,8 @@
 // textool: batch work on textures with the same core as Pixloom.
 //
 //   textool info FILE.tex
-//   textool export IN.tex OUT.tga
-//   textool import IN.tex IN.tga OUT.tex [--yes]
+//   textool export IN.tex OUT.tga|OUT.png
+//   textool import IN.tex IN.tga|IN.png|IN.bmp OUT.tex [--yes]
 //
 // Exit 0 on success, 1 when the operation fails (the message Pixloom would show goes to
 // stderr), 2 on wrong usage.
@@ -16,6 +16,7 @@
 #include "common/AtomicFile.h"
 #include "common/NumberText.h"
 #include "common/Version.h"
+#include "interchange/TextureImage.h"
 #include "texture/PixloomDoc.h"
 
 namespace {
@@ -23,16 +24,20 @@ namespace {
 const char* const USAGE =
     "usage: textool info FILE.tex\n"
     "       textool export IN.tex OUT.tga\n"
-    "       textool import IN.tex IN.tga OUT.tex [--yes]\n";
+    "       textool import IN.tex IN.tga OUT.tex [--yes]\n"
+    "       textool export IN.tex OUT.png\n"
+    "       textool import IN.tex IN.png|IN.bmp OUT.tex [--yes]\n";
 
 const char* const HELP =
     "\n"
     "  info    print the texture's header: filler in hex, xRes, yRes, bpp\n"
-    "  export  write the texture as an uncompressed Targa image\n"
-    "  import  replace the texture's pixels with those of a Targa image of the same size and\n"
-    "          save the result as a texture at the original depth\n"
+    "  export  write the texture as an uncompressed Targa image, or as a PNG image when\n"
+    "          OUT ends in .png\n"
+    "  import  replace the texture's pixels with those of an image of the same size and\n"
+    "          save the result as a texture at the original depth; .png and .bmp files are\n"
+    "          read as PNG and BMP images, any other name as a Targa\n"
     "\n"
-    "  --yes   answer Yes to the question whether to convert a Targa of another depth\n"
+    "  --yes   answer Yes to the question whether to convert an image of another depth\n"
     "          (otherwise it is answered No and the import fails)\n"
     "  --version  print the version\n";
 
@@ -44,10 +49,10 @@ bool Done(const texture::TexResult& r)
     return r.Ok();
 }
 
-// A Targa of another depth needs the user's consent; on the command line that is --yes.
-bool Import(texture::CPixloomDoc& doc, const std::filesystem::path& tga, bool yes)
+// An image of another depth needs the user's consent; on the command line that is --yes.
+bool Import(texture::CPixloomDoc& doc, const std::filesystem::path& image, bool yes)
 {
-    const texture::TargaCheck check = doc.CheckTarga(tga);
+    const texture::TargaCheck check = interchange::CheckImageFile(doc, image);
     if (!Done(check.result))
         return false;
     if (check.NeedsDepthQuestion()) {
@@ -113,7 +118,10 @@ int main(int argc, char** argv)
         return 0;
     }
     if (cmd == "export" && args.size() == 3) {
-        if (!Done(doc.OnOpenDocument(path(1))) || !Done(doc.ExportTarga(path(2))))
+        if (!Done(doc.OnOpenDocument(path(1))))
+            return 1;
+        const std::filesystem::path out = path(2);
+        if (!Done(interchange::IsPngName(out) ? interchange::ExportTexturePng(doc, out) : doc.ExportTarga(out)))
             return 1;
         return 0;
     }

@@ -12,6 +12,7 @@
 #include <QToolBar>
 #include <QtTest>
 
+#include "DropSimulation.h"
 #include "EditorFixtures.h"
 #include "ScriptedGuiPrompt.h"
 #include "editor/Commands.h"
@@ -319,6 +320,25 @@ private slots:
         QVERIFY(t.frame().close());
         QVERIFY(reread.OnOpenDocument(common::PathFromUtf8(copy.toStdString())).Ok());
         QCOMPARE(reread.GetVertex(0).z, 9.0f);
+        QVERIFY(t.prompt->ScriptUsedUp());
+    }
+
+    void droppedSceneOpensAfterTheSaveQuestion()
+    {
+        const QString copy = m_dir.filePath("dropped.qm4");
+        QFile::remove(copy);
+        QVERIFY(QFile::copy(m_twoObjects, copy));
+        TestApp t(m_twoObjects);
+        t.doc().SetVertex(0, 7, 8, 9);
+        QVERIFY(!DropUrls(&t.frame(), {QUrl::fromLocalFile(m_dir.filePath("notes.txt"))}));
+        QVERIFY(!DropUrls(&t.frame(), {QUrl::fromLocalFile(copy), QUrl::fromLocalFile(copy)}));
+        QVERIFY(!DropUrls(&t.frame(), {QUrl("https://example.com/dropped.qm4")}));
+        t.prompt->QueueSaveChanges(gui::SaveChangesAnswer::Cancel);
+        QVERIFY(DropUrls(&t.frame(), {QUrl::fromLocalFile(copy)}));
+        QVERIFY(t.doc().IsModified());
+        t.prompt->QueueSaveChanges(gui::SaveChangesAnswer::No);
+        QVERIFY(DropUrls(&t.frame(), {QUrl::fromLocalFile(copy)}));
+        QCOMPARE(t.frame().windowTitle(), QString("dropped.qm4[*] - QM4Edit"));
         QVERIFY(t.prompt->ScriptUsedUp());
     }
 

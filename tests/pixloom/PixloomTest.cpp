@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -17,6 +18,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "DropSimulation.h"
 #include "ScriptedGuiPrompt.h"
 #include "gui/FileAssocDlg.h"
 #include "gui/Settings.h"
@@ -640,6 +642,69 @@ private slots:
             const QRgb c = shown(x, 2);
             QVERIFY(c == qRgb(0, 0, 0) || c == qRgb(255, 255, 255));
         }
+    }
+
+    // The real dialogs, not the scripted ones: they open where the texture lives, whatever
+    // folder the program started in.
+    void exportAndImportDialogsOpenInTheTexturesFolder()
+    {
+        QDir(m_dir.path()).mkpath("deep/er");
+        const QString tex = Path("deep/er/wall.tex");
+        QVERIFY(WriteAll(tex, TexBytes(4, 4, 24)));
+        CPixloomApp app(nullptr);
+        QVERIFY(app.InitInstance({tex}));
+        for (int id : {ID_FILE_EXPORT, ID_FILE_IMPORT}) {
+            QString folder, name;
+            QTimer::singleShot(0, [&] {
+                if (auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                    folder = dlg->directory().absolutePath();
+                    name = QFileInfo(dlg->selectedFiles().value(0)).absoluteFilePath();
+                    dlg->reject();
+                }
+            });
+            Trigger(app.GetMainFrame(), id);
+            QCOMPARE(folder, QFileInfo(tex).absolutePath());
+            QCOMPARE(name, QFileInfo(Path("deep/er/wall.tga")).absoluteFilePath());
+        }
+    }
+
+    void droppedTextureOpensAndDroppedImageImportsAfterAsking()
+    {
+        const QString tex = Path("drop.tex"), tga = Path("drop red.tga"), png = Path("drop.png");
+        QVERIFY(WriteAll(tex, TexBytes(4, 3, 24)));
+        const std::uint8_t red[4] = {0, 0, 255, 255};
+        QVERIFY(WriteAll(tga, TargaBytes(4, 3, 24, red)));
+        ScriptedGuiPrompt prompt;
+        CPixloomApp app(&prompt);
+        QVERIFY(app.InitInstance({}));
+        CMainFrame* frame = app.GetMainFrame();
+        const auto url = [](const QString& p) { return QUrl::fromLocalFile(p); };
+
+        // Without a texture there is nothing to import into.
+        QVERIFY(!DropUrls(frame, {url(tga)}));
+        QVERIFY(DropUrls(frame, {url(tex)}));
+        QCOMPARE(frame->windowTitle(), QString("drop.tex[*] - Pixloom"));
+        // Refused before they land: several files, a web address, another kind of file.
+        QVERIFY(!DropUrls(frame, {url(tga), url(png)}));
+        QVERIFY(!DropUrls(frame, {QUrl("https://example.com/drop.tex")}));
+        QVERIFY(!DropUrls(frame, {url(Path("drop.txt"))}));
+        QVERIFY(prompt.All().empty());
+
+        prompt.QueueYesNo(false);
+        QVERIFY(DropUrls(frame, {url(tga)}));
+        QCOMPARE(prompt.All().back().text, std::string("Import drop red.tga into the texture?"));
+        QVERIFY(prompt.All().back().question);
+        QVERIFY(!frame->isWindowModified());
+        prompt.QueueYesNo(true);
+        QVERIFY(DropUrls(frame, {url(tga)}));
+        QVERIFY(frame->isWindowModified());
+        QCOMPARE(app.GetDocument().GetPixel(3, 2)[2], std::uint8_t(255));
+
+        // A second texture over the modified one asks to save first, as Open does.
+        prompt.QueueSaveChanges(gui::SaveChangesAnswer::Cancel);
+        QVERIFY(DropUrls(frame, {url(tex)}));
+        QVERIFY(frame->isWindowModified());
+        QVERIFY(prompt.ScriptUsedUp());
     }
 
     void pngExportCarriesTheTargaPixelsAndImportsBack()

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "editor/QM4EditAssoc.h"
+#include "pixloom/PixloomAssoc.h"
 #include "registrar/DesktopIntegration.h"
 
 namespace fs = std::filesystem;
@@ -111,6 +112,32 @@ TEST_F(DesktopIntegration, InstallWritesTypeEntryIconsAndDefault)
                                              "update-desktop-database " +
                                                  (m_paths.dataHome / "applications").string()};
     EXPECT_EQ(m_ran, refreshed);
+}
+
+// .tex is LaTeX's too: our type ties on the name and claims only files whose content is a
+// texture's, by the same rule the package installs.
+TEST_F(DesktopIntegration, TextureTypeCarriesThePackagedContentRuleUntilRemoved)
+{
+    const auto& values = pixloom::PixloomAssocValues();
+    ASSERT_TRUE(registrar::InstallDesktopAssociation(values, m_paths, "/opt/fennwick/Pixloom", {}, Recorder()).Ok());
+    const fs::path file = m_paths.dataHome / "mime/packages/fennwick-pixloom.xml";
+    const std::string mime = ReadText(file);
+    EXPECT_NE(mime.find("    <glob pattern=\"*.tex\"/>\n    <magic priority=\"80\">\n"), std::string::npos) << mime;
+    EXPECT_NE(mime.find("</magic>\n  </mime-type>\n</mime-info>\n"), std::string::npos) << mime;
+
+    auto squeezed = [](std::string text) {
+        std::erase_if(text, [](char c) { return c == ' ' || c == '\n'; });
+        return text;
+    };
+    const std::string packaged = squeezed(ReadText(QM_PACKAGED_MIME));
+    const std::string magic = squeezed(values.mimeMagic);
+    EXPECT_NE(packaged.find(magic), std::string::npos) << "the packaged rule differs:\n" << values.mimeMagic;
+    for (const char* depth : {"16", "24", "32"})
+        EXPECT_NE(magic.find("offset=\"28\"value=\"" + std::string(depth) + "\""), std::string::npos) << depth;
+
+    ASSERT_TRUE(registrar::RemoveDesktopAssociation(values, m_paths, Recorder()).Ok());
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_EQ(m_ran.back(), "update-desktop-database " + (m_paths.dataHome / "applications").string());
 }
 
 TEST_F(DesktopIntegration, InstallTwiceLeavesTheSameFilesAsOnce)
@@ -298,6 +325,26 @@ TEST_F(WithDesktopTools, XdgToolsSeeTheAssociationUntilItIsRemoved)
     ASSERT_TRUE(registrar::RemoveDesktopAssociation(values, m_paths).Ok());
     EXPECT_NE(Run(queryType), "application/x-morvel-qm4");
     EXPECT_EQ(Run(queryDefault), "");
+}
+
+TEST_F(WithDesktopTools, LatexKeepsItsTypeAndOnlyTexturesBecomeOurs)
+{
+    const fs::path latex = m_root / "work" / "paper.tex";
+    WriteText(latex, "\\documentclass{article}\n\\begin{document}\nHello\n\\end{document}\n");
+    const fs::path texture = m_root / "work" / "wall.tex";
+    std::string bytes(20, '\x07');
+    for (std::uint32_t v : {4u, 2u, 24u})
+        for (int i = 0; i < 4; ++i)
+            bytes += static_cast<char>((v >> (8 * i)) & 0xFF);
+    WriteText(texture, bytes + std::string(4 * 2 * 3, '\x55'));
+    auto type = [](const fs::path& f) { return Run("xdg-mime query filetype '" + f.string() + "'"); };
+
+    const auto& values = pixloom::PixloomAssocValues();
+    ASSERT_TRUE(registrar::InstallDesktopAssociation(values, m_paths, m_program.string(), {}).Ok());
+    EXPECT_EQ(type(latex), "text/x-tex");
+    EXPECT_EQ(type(texture), "image/x-morvel-tex");
+    ASSERT_TRUE(registrar::RemoveDesktopAssociation(values, m_paths).Ok());
+    EXPECT_EQ(type(texture), "text/x-tex");
 }
 
 } // namespace

@@ -92,3 +92,26 @@ TEST_F(Textool, ImportAnswersTheDepthQuestionNoUnlessTold)
     EXPECT_EQ(Err(), "");
     EXPECT_EQ(ReadFile(dir / "out2.tex").size(), 32u + 2 * 2 * 3);
 }
+
+TEST_F(Textool, PngByExtensionRoundTripsEveryDepth)
+{
+    for (int bpp : {16, 24, 32}) {
+        SCOPED_TRACE(bpp);
+        const Bytes tex = PatternTex(7, 5, bpp, 3);
+        WriteFile(dir / "a.tex", tex);
+        EXPECT_EQ(Run("export " + P("a.tex") + " " + P("a.PNG")), 0) << Err();
+        const Bytes png = ReadFile(dir / "a.PNG");
+        ASSERT_GE(png.size(), 8u);
+        EXPECT_EQ(Bytes(png.begin(), png.begin() + 4), (Bytes{0x89, 'P', 'N', 'G'}));
+        // A 16-bit texture exports with its alpha bit, a 32-bit source: that asks first.
+        EXPECT_EQ(Run("import --yes " + P("a.tex") + " " + P("a.PNG") + " " + P("back.tex")), 0) << Err();
+        EXPECT_EQ(ReadFile(dir / "back.tex"), tex);
+    }
+    // The name decides, not the bytes: a PNG called .tga is read as a Targa and refused.
+    WriteFile(dir / "a.tex", PatternTex(7, 5, 24, 3));
+    ASSERT_EQ(Run("export " + P("a.tex") + " " + P("a.png")), 0);
+    std::filesystem::copy_file(dir / "a.png", dir / "png.tga");
+    EXPECT_EQ(Run("import " + P("a.tex") + " " + P("png.tga") + " " + P("x.tex")), 1);
+    EXPECT_NE(Err().find("unsupported image format"), std::string::npos) << Err();
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.tex"));
+}
