@@ -203,9 +203,11 @@ TEST(AtomicFile, OnlyTemporariesOfThisTargetWhoseWriterEndedAreRemoved)
     EXPECT_EQ(EntriesIn(dir.Path()), std::size(kept));
 }
 
-#ifndef _WIN32
 TEST(AtomicFile, ASaveRemovesTheTemporaryOfAWriterThatDied)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "needs the id of a process that has ended, made here with fork(), which Windows lacks";
+#else
     TempDir dir;
     const fs::path target = dir.Path() / "t.tex";
     const pid_t child = fork();
@@ -225,5 +227,5 @@ TEST(AtomicFile, ASaveRemovesTheTemporaryOfAWriterThatDied)
     EXPECT_TRUE(fs::exists(mine));
     EXPECT_TRUE(fs::exists(init));
     EXPECT_EQ(Slurp(target), "new");
-}
 #endif
+}

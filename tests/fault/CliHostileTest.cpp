@@ -11,10 +11,15 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/wait.h>
+#endif
 
 #include "FaultFs.h"
 #include "SmallScene.h"
+#include "common/AtomicFile.h"
 #include "common/ByteWriter.h"
 #include "scene/QM4EditDoc.h"
 #include "scene/SceneBounds.h"
@@ -26,10 +31,46 @@ using fault::Slurp;
 namespace {
 
 struct ToolRun {
-    int exitCode = -1; // -1: ended by a signal
+    int exitCode = -1; // -1: ended by a signal, or never started
     std::string err;
 };
 
+#ifdef _WIN32
+// The program is started directly, not through cmd.exe: one process per run instead of two,
+// and an exit by an exception (an access violation, say) shows as its NTSTATUS code.
+ToolRun RunTool(const std::string& tool, const std::vector<std::string>& args, const fs::path& err)
+{
+    std::string line = "\"" + tool + "\"";
+    for (const std::string& a : args)
+        line += " \"" + a + "\""; // the arguments are test paths and words: no quotes, no trailing '\'
+    std::wstring cmd = common::PathFromUtf8(line).native();
+
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE null = ::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                OPEN_EXISTING, 0, nullptr);
+    HANDLE errFile = ::CreateFileW(err.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = null;
+    si.hStdOutput = null;
+    si.hStdError = errFile;
+    PROCESS_INFORMATION pi{};
+    ToolRun r;
+    if (::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        ::WaitForSingleObject(pi.hProcess, INFINITE);
+        DWORD code = 0;
+        if (::GetExitCodeProcess(pi.hProcess, &code))
+            r.exitCode = static_cast<int>(code);
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+    }
+    ::CloseHandle(errFile);
+    ::CloseHandle(null);
+    return r;
+}
+#else
 std::string Quote(const std::string& s)
 {
     std::string q = "'";
@@ -42,6 +83,20 @@ std::string Quote(const std::string& s)
     return q + "'";
 }
 
+ToolRun RunTool(const std::string& tool, const std::vector<std::string>& args, const fs::path& err)
+{
+    std::string cmd = Quote(tool);
+    for (const std::string& a : args)
+        cmd += " " + Quote(a);
+    cmd += " </dev/null >/dev/null 2>" + Quote(err.string());
+    const int status = std::system(cmd.c_str());
+    ToolRun r;
+    if (status != -1 && WIFEXITED(status))
+        r.exitCode = WEXITSTATUS(status);
+    return r;
+}
+#endif
+
 class Tools : public ::testing::Test {
 protected:
     fault::TempDir dir;
@@ -49,14 +104,7 @@ protected:
     ToolRun Exec(const std::string& tool, const std::vector<std::string>& args)
     {
         const fs::path err = dir.Path() / "stderr.txt";
-        std::string cmd = Quote(tool);
-        for (const std::string& a : args)
-            cmd += " " + Quote(a);
-        cmd += " </dev/null >/dev/null 2>" + Quote(err.string());
-        const int status = std::system(cmd.c_str());
-        ToolRun r;
-        if (status != -1 && WIFEXITED(status))
-            r.exitCode = WEXITSTATUS(status);
+        ToolRun r = RunTool(tool, args, err);
         r.err = Slurp(err);
         fs::remove(err);
         return r;

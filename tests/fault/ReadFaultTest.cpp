@@ -42,6 +42,10 @@ class ChangingFiles : public ::testing::Test {
 protected:
     void SetUp() override
     {
+#ifdef _WIN32
+        // Under wine the paths would reach the Linux kernel's files through drive Z:.
+        GTEST_SKIP() << "Windows has no kernel files whose length changes when read";
+#endif
         if (!ChangesWhileRead(GROWING) || !ChangesWhileRead(SHRINKING))
             GTEST_SKIP() << "this system has no kernel files whose length changes when read";
     }
@@ -152,7 +156,6 @@ TEST_F(MissingFiles, EveryReaderReportsWhatItCannotOpen)
     const fs::path missing = dir.Path() / "gone";
     const fs::path folder = dir.Path() / "folder.qm4";
     fs::create_directory(folder);
-    fs::create_symlink(dir.Path() / "nowhere", dir.Path() / "dangling.tex");
 
     scene::CQM4EditDoc sceneDoc;
     for (const fs::path& p : {missing, folder}) {
@@ -165,16 +168,32 @@ TEST_F(MissingFiles, EveryReaderReportsWhatItCannotOpen)
     }
 
     texture::CPixloomDoc texDoc;
-    for (const fs::path& p : {dir.Path() / "gone.tex", dir.Path() / "dangling.tex"}) {
+    {
+        const fs::path gone = dir.Path() / "gone.tex";
         ScriptedPrompt prompt;
-        EXPECT_FALSE(texDoc.OnOpenDocument(p, prompt));
+        EXPECT_FALSE(texDoc.OnOpenDocument(gone, prompt));
         ASSERT_EQ(prompt.Count(), 1u);
-        EXPECT_EQ(prompt.Last().text, texture::msg::CannotOpen(common::PathToUtf8(p)));
+        EXPECT_EQ(prompt.Last().text, texture::msg::CannotOpen(common::PathToUtf8(gone)));
     }
     fs::create_directory(dir.Path() / "folder.tga");
     ScriptedPrompt prompt;
     EXPECT_FALSE(texDoc.ImportTarga(dir.Path() / "folder.tga", prompt));
     EXPECT_EQ(prompt.Count(), 1u);
+}
+
+TEST_F(MissingFiles, LinkToNothingIsReportedLikeAMissingFile)
+{
+#ifdef _WIN32
+    GTEST_SKIP() << "making symbolic links needs a privilege on Windows, and MinGW's std::filesystem makes none";
+#else
+    const fs::path dangling = dir.Path() / "dangling.tex";
+    fs::create_symlink(dir.Path() / "nowhere", dangling);
+    texture::CPixloomDoc texDoc;
+    ScriptedPrompt prompt;
+    EXPECT_FALSE(texDoc.OnOpenDocument(dangling, prompt));
+    ASSERT_EQ(prompt.Count(), 1u);
+    EXPECT_EQ(prompt.Last().text, texture::msg::CannotOpen(common::PathToUtf8(dangling)));
+#endif
 }
 
 } // namespace

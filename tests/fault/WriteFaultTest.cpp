@@ -11,8 +11,10 @@
 #include <tuple>
 #include <vector>
 
+#ifndef _WIN32
 #include <sys/resource.h>
 #include <unistd.h>
+#endif
 
 #include "FaultFs.h"
 #include "Writers.h"
@@ -118,6 +120,10 @@ class WriteFault : public ::testing::TestWithParam<std::tuple<WriterKind, FaultC
 TEST_P(WriteFault, KeepsPreviousFileLeavesNoTemporaryAndTellsTheUser)
 {
     const auto [kind, c] = GetParam();
+#ifdef _WIN32
+    if (c.fault == Fault::FolderGoneBeforeWrite)
+        GTEST_SKIP() << "Windows does not let a folder be removed while a file in it is open";
+#endif
     Scene s(kind);
     const std::size_t size = s.writer->Expected().size();
     FaultFs faulty(c.fault, ByteFor(c.at, size));
@@ -188,6 +194,9 @@ TEST_P(RealDiskFault, ReadOnlyTargetIsNotReplaced)
 
 TEST_P(RealDiskFault, FileSizeLimitStopsTheWriteCleanly)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no per-process file size limit to stop a write part way";
+#else
     Scene s(GetParam());
     const std::size_t size = s.writer->Expected().size();
     ASSERT_GT(size, 2u);
@@ -204,6 +213,7 @@ TEST_P(RealDiskFault, FileSizeLimitStopsTheWriteCleanly)
     std::signal(SIGXFSZ, oldHandler);
     s.ExpectRefusedAndKept(r);
     s.ExpectRecovers();
+#endif
 }
 
 TEST_P(RealDiskFault, MissingFolderIsNotCreated)
@@ -232,6 +242,9 @@ TEST_P(RealDiskFault, TargetThatIsAFolderIsLeftAlone)
 
 TEST_P(RealDiskFault, ReadOnlyFolderRefusesTheWrite)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "the read-only attribute of a Windows folder does not stop files being made in it";
+#else
     if (::geteuid() == 0)
         GTEST_SKIP() << "folder permissions do not bind the superuser";
     Scene s(GetParam());
@@ -239,10 +252,15 @@ TEST_P(RealDiskFault, ReadOnlyFolderRefusesTheWrite)
     const WriteOutcome r = s.writer->Write(s.target, common::RealFileSystem());
     fs::permissions(s.dir.Path(), fs::perms::owner_all);
     s.ExpectRefusedAndKept(r);
+#endif
 }
 
 TEST_P(RealDiskFault, FolderNoOneMayWriteRefusesTheWrite)
 {
+#ifdef _WIN32
+    // Under wine "/proc/self" would reach the Linux one through drive Z:, which proves nothing.
+    GTEST_SKIP() << "Windows has no kernel process folder that refuses every new file";
+#endif
     // The kernel's process folder takes no new files, whoever asks; the superuser too.
     const fs::path folder = "/proc/self";
     if (!fs::is_directory(folder))
