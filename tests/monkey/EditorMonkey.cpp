@@ -1,23 +1,18 @@
-// QM4Edit under seeded random use: menu commands, dialogs, mouse and keys in both panes,
-// good, damaged and hostile files, saves. After every step the title's star must follow the
-// modified flag, the tree must list every object, and a scene just saved must read back and
-// write the same bytes.
+// QM4Edit under seeded random use: menu commands, dialogs, mouse and keys in both panes, the
+// vertex tool, good, damaged and hostile files, CSV imports, undo and redo, saves. After every
+// step the title's star and the undo history must follow the modified flag, the tree must
+// list every object, and a scene just saved must read back and write the same bytes.
 
-#include <QMouseEvent>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTreeView>
-#include <QWheelEvent>
-#include <QWindow>
-#include <QtTest>
 
 #include "Monkey.h"
 #include "SceneGen.h"
+#include "editor/Commands.h"
 #include "editor/MainFrame.h"
 #include "editor/QM4EditApp.h"
 #include "editor/QM4EditTreeView.h"
 #include "editor/QM4EditView.h"
-#include "gui/Settings.h"
+#include "editor/ViewRenderer.h"
 #include "scene/QM4EditDoc.h"
 
 using namespace monkey;
@@ -27,72 +22,43 @@ namespace {
 // Seeds that once failed; each runs whole every time.
 const std::vector<std::uint64_t> kRegressionSeeds = {};
 
-enum StepKind { Command, Mouse, Wheel, Tree, Key, Open, UndoRedo, Save, Close };
+enum StepKind { Command, Mouse, Wheel, Tree, Key, Open, UndoRedo, Save, Close, EditVertex, VertexTool, CsvImport };
 
-const std::vector<Kind> kKinds = {{Command, 30}, {Mouse, 14}, {Wheel, 5}, {Tree, 14}, {Key, 16},
-                                  {Open, 8},     {UndoRedo, 6}, {Save, 5}, {Close, 2}};
+const std::vector<Kind> kKinds = {{Command, 26}, {Mouse, 10},   {Wheel, 4}, {Tree, 12},      {Key, 12},
+                                  {Open, 7},     {UndoRedo, 9}, {Save, 5},  {Close, 2},      {EditVertex, 6},
+                                  {VertexTool, 10}, {CsvImport, 4}};
 
-struct Pool {
-    QTemporaryDir dir;
-    QString saveDir;
-    std::vector<QString> files;
-
+struct Pool : FilePool {
     Pool()
     {
-        const QString in = dir.filePath("in");
-        saveDir = dir.filePath("out");
-        QDir().mkpath(in);
-        QDir().mkpath(saveDir);
         Rng rng(7);
         const auto demo = scenegen::Encode(scenegen::MakeDemoScene());
-        files.push_back(WriteBytes(in, "demo.qm4", demo));
+        Add("demo.qm4", demo);
         for (int i = 0; i < 3; ++i)
-            files.push_back(WriteBytes(in, QString("random%1.qm4").arg(i), scenegen::Encode(scenegen::MakeRandomScene(100 + i))));
+            Add(QString("random%1.qm4").arg(i), scenegen::Encode(scenegen::MakeRandomScene(100 + i)));
         for (int i = 0; i < 2; ++i)
-            files.push_back(WriteBytes(in, QString("badindex%1.qm4").arg(i), scenegen::Encode(scenegen::MakeRandomScene(200 + i, true))));
+            Add(QString("badindex%1.qm4").arg(i), scenegen::Encode(scenegen::MakeRandomScene(200 + i, true)));
         for (int i = 0; i < 6; ++i)
-            files.push_back(WriteBytes(in, QString("damaged%1.qm4").arg(i), Damage(demo, rng)));
-        files.push_back(WriteBytes(in, "empty.qm4", {}));
-        files.push_back(WriteBytes(in, "demo.txt", demo));
-        std::vector<std::uint8_t> ones(4096, 0xFF);
-        files.push_back(WriteBytes(in, "ones.qm4", ones));
-        QDir().mkpath(QDir(in).filePath("folder.qm4"));
-        files.push_back(QDir(in).filePath("folder.qm4"));
-        files.push_back(QDir(in).filePath("missing.qm4"));
-        const std::string obj = "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\nf 1 2 3\nf 1 3 4\n";
-        files.push_back(WriteBytes(in, "tri.obj", {obj.begin(), obj.end()}));
-        const std::string badObj = "v 0 0\nf 1 2 99\nf -7 0 1\nv nan inf 1e999\n";
-        files.push_back(WriteBytes(in, "bad.obj", {badObj.begin(), badObj.end()}));
-        const std::string csv = "0,0,0\n1,2,3\n4,5,6\n";
-        files.push_back(WriteBytes(in, "vertices.csv", {csv.begin(), csv.end()}));
+            Add(QString("damaged%1.qm4").arg(i), Damage(demo, rng));
+        Add("empty.qm4", std::vector<std::uint8_t>{});
+        Add("demo.txt", demo);
+        Add("ones.qm4", std::vector<std::uint8_t>(4096, 0xFF));
+        AddNonFiles("qm4");
+        Add("tri.obj", std::string("v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\nf 1 2 3\nf 1 3 4\n"));
+        Add("bad.obj", std::string("v 0 0\nf 1 2 99\nf -7 0 1\nv nan inf 1e999\n"));
+        Add("vertices.csv", std::string("0,0,0\n1,2,3\n4,5,6\n"));
     }
 };
 
-Pool* g_pool = nullptr;
-
-class EditorSession final : public ISession {
+class EditorSession final : public WindowSession {
 public:
-    EditorSession()
+    explicit EditorSession(const Pool& pool) : WindowSession(pool, "QM4Edit", "qm4")
     {
-        QSettings(gui::kCompanyKey, "QM4Edit").clear();
-        for (const QFileInfo& fi : QDir(g_pool->saveDir).entryInfoList(QDir::Files))
-            QFile::remove(fi.absoluteFilePath());
-        auto p = std::make_unique<MonkeyPrompt>();
-        m_prompt = p.get();
-        m_prompt->openChoices = g_pool->files;
-        m_prompt->saveDir = g_pool->saveDir;
-        m_prompt->saveSuffix = "qm4";
-        m_app = std::make_unique<qm4edit::CQM4EditApp>(std::move(p));
+        m_app = std::make_unique<qm4edit::CQM4EditApp>(ReleasePrompt());
         if (!m_app->InitInstance({"QM4Edit"}, true))
             throw std::runtime_error("the editor did not start");
         Frame().resize(900, 650);
-        Frame().SetDialogRunner([this](QDialog& d) {
-            if (FiddleDialog(d, m_dialogRng))
-                d.accept();
-            else
-                d.reject();
-            return d.result();
-        });
+        Frame().SetDialogRunner([this](QDialog& d) { return AnswerDialog(d, m_dialogRng); });
         QCoreApplication::processEvents();
     }
 
@@ -103,96 +69,57 @@ public:
         m_app.reset();
     }
 
-    std::string Run(const Step& step) override
-    {
-        Rng rng(step.seed);
-        m_prompt->rng.seed(step.seed ^ 0x9E3779B97F4A7C15ULL);
-        m_dialogRng.seed(step.seed ^ 0xC2B2AE3D27D4EB4FULL);
-        m_closerRng.seed(step.seed ^ 0x165667B19E3779F9ULL);
-        m_before = Stamp(g_pool->saveDir, "qm4");
-        if (!Frame().isVisible())
-            Frame().show();
-        std::string did = Do(step.kind, rng);
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-        return did;
-    }
+protected:
+    QWidget& Window() override { return Frame(); }
+    bool Modified() override { return Doc().IsModified(); }
 
-    std::string Check() override
+    std::string CheckDocument() override
     {
-        scene::CQM4EditDoc& doc = m_app->GetDocument();
-        const QString shown = Frame().windowHandle() ? Frame().windowHandle()->title() : Frame().windowTitle();
-        const bool star = shown.contains("*");
-        if (star != doc.IsModified())
-            return "the title \"" + shown.toStdString() + "\" disagrees with the modified flag " +
-                   (doc.IsModified() ? "(set)" : "(clear)");
+        if (Doc().IsModified() == Frame().History().IsClean())
+            return std::string("the undo history is ") + (Frame().History().IsClean() ? "clean" : "not clean") +
+                   " but the modified flag is " + (Doc().IsModified() ? "set" : "clear");
         const int rows = Frame().GetTreeView()->model() ? Frame().GetTreeView()->model()->rowCount() : 0;
-        if (rows != doc.GetObjectCount())
+        if (rows != Doc().GetObjectCount())
             return "the tree shows " + std::to_string(rows) + " objects, the scene holds " +
-                   std::to_string(doc.GetObjectCount());
-        const auto after = Stamp(g_pool->saveDir, "qm4");
-        for (const auto& f : after) {
-            if (std::find(m_before.begin(), m_before.end(), f) != m_before.end())
-                continue;
-            const auto bytes = ReadBytes(f.first);
-            scene::CQM4EditDoc check;
-            const scene::LoadResult r = check.Serialize(bytes);
-            if (r.status != scene::LoadStatus::Loaded)
-                return "the saved " + f.first.toStdString() + " does not load: " + r.message;
-            if (check.SaveToBytes() != bytes)
-                return "the saved " + f.first.toStdString() + " does not save back byte for byte";
-        }
+                   std::to_string(Doc().GetObjectCount());
         return {};
     }
 
-private:
-    qm4edit::CMainFrame& Frame() { return *m_app->GetMainWnd(); }
+    std::string RoundTrip(const std::vector<std::uint8_t>& bytes) override
+    {
+        scene::CQM4EditDoc check;
+        const scene::LoadResult r = check.Serialize(bytes);
+        if (r.status != scene::LoadStatus::Loaded)
+            return "does not load: " + r.message;
+        return check.SaveToBytes() == bytes ? std::string() : "does not save back byte for byte";
+    }
 
-    std::string Do(int kind, Rng& rng)
+    std::string Do(int kind, Rng& rng) override
     {
         qm4edit::CMainFrame& f = Frame();
         switch (kind) {
-        case Command: {
-            f.UpdateActions();
-            const auto actions = MenuActions(f, f.menuBar());
-            QAction* a = actions[static_cast<std::size_t>(Pick(rng, static_cast<int>(actions.size())))];
-            const std::string name = a->text().toStdString();
-            if (!a->isEnabled())
-                return "command " + name + " (disabled)";
-            a->trigger();
-            return "command " + name;
-        }
-        case Mouse: return MouseDrag(*f.GetSceneView(), rng);
-        case Wheel: return WheelTurn(*f.GetSceneView(), rng);
+        case Command: f.UpdateActions(); return CommandStep(f, f.menuBar(), rng);
+        case Mouse: return MouseDrag(*f.GetSceneView(), rng, 40, true);
+        case Wheel: return WheelTurn(*f.GetSceneView(), rng, 20);
         case Tree: return TreeUse(*f.GetTreeView(), rng);
         case Key: {
-            static const int keys[] = {Qt::Key_Left,   Qt::Key_Right, Qt::Key_Up,     Qt::Key_Down,  Qt::Key_Plus,
-                                       Qt::Key_Minus,  Qt::Key_Delete, Qt::Key_Return, Qt::Key_Escape, Qt::Key_Tab,
-                                       Qt::Key_Space,  Qt::Key_PageUp, Qt::Key_Home,  Qt::Key_End,   Qt::Key_F6,
-                                       Qt::Key_Insert, Qt::Key_Asterisk};
-            int key = Chance(rng, 60) ? keys[Pick(rng, static_cast<int>(std::size(keys)))]
-                                      : (Chance(rng, 80) ? Qt::Key_A + Pick(rng, 26) : Qt::Key_0 + Pick(rng, 10));
-            static const Qt::KeyboardModifiers mods[] = {Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier,
-                                                         Qt::ControlModifier, Qt::AltModifier};
-            const Qt::KeyboardModifiers mod = mods[Pick(rng, 5)];
-            if (mod == Qt::ControlModifier && (key == Qt::Key_O || key == Qt::Key_N || key == Qt::Key_Q))
-                key = Qt::Key_B; // keep opens and exits to their own steps
-            QWidget* targets[] = {f.GetSceneView(), f.GetTreeView(), &f};
-            QWidget* w = targets[Pick(rng, 3)];
-            w->setFocus();
-            QTest::keyClick(w, static_cast<Qt::Key>(key), mod);
-            return "key " + QKeySequence(key | mod.toInt()).toString().toStdString() + " on " +
-                   w->metaObject()->className();
+            static const std::vector<int> keys = {
+                Qt::Key_Left,   Qt::Key_Right, Qt::Key_Up,     Qt::Key_Down,   Qt::Key_Plus, Qt::Key_Minus,
+                Qt::Key_Delete, Qt::Key_Return, Qt::Key_Escape, Qt::Key_Tab,    Qt::Key_Space, Qt::Key_PageUp,
+                Qt::Key_Home,   Qt::Key_End,   Qt::Key_F6,     Qt::Key_Insert, Qt::Key_Asterisk};
+            return KeyPress(keys, true, {f.GetSceneView(), f.GetTreeView(), &f}, rng);
         }
         case Open: {
-            const QString path = g_pool->files[static_cast<std::size_t>(Pick(rng, static_cast<int>(g_pool->files.size())))];
+            const QString path = m_pool.Any(rng);
             f.OpenDocumentFile(path);
             return "open " + QFileInfo(path).fileName().toStdString();
         }
         case UndoRedo: {
             const bool undo = Chance(rng, 60);
-            QTest::keyClick(f.GetSceneView(), undo ? Qt::Key_Z : Qt::Key_Y, Qt::ControlModifier);
-            return undo ? "Ctrl+Z" : "Ctrl+Y";
+            const int times = 1 + Pick(rng, 3);
+            for (int i = 0; i < times; ++i)
+                QTest::keyClick(f.GetSceneView(), undo ? Qt::Key_Z : Qt::Key_Y, Qt::ControlModifier);
+            return std::string(undo ? "Ctrl+Z" : "Ctrl+Y") + " x" + std::to_string(times);
         }
         case Save:
             if (Chance(rng, 50)) {
@@ -201,49 +128,80 @@ private:
             }
             f.DoSaveAs();
             return "save as";
-        case Close:
-            f.close();
-            return "close the window";
+        case Close: f.close(); return "close the window";
+        case EditVertex: {
+            if (Doc().GetVertexCount() == 0)
+                return "edit vertex: no vertices";
+            const int v = Pick(rng, Doc().GetVertexCount());
+            f.ShowEditVertexDialog(v);
+            return "edit vertex " + std::to_string(v);
+        }
+        case VertexTool: return VertexToolUse(rng);
+        case CsvImport: return ImportGeneratedCsv(rng);
         }
         return "nothing";
     }
 
-    static QPoint RandomPoint(QWidget& w, Rng& rng)
-    {
-        return {Pick(rng, std::max(1, w.width())), Pick(rng, std::max(1, w.height()))};
-    }
+private:
+    qm4edit::CMainFrame& Frame() { return *m_app->GetMainWnd(); }
+    scene::CQM4EditDoc& Doc() { return m_app->GetDocument(); }
 
-    static std::string MouseDrag(QWidget& w, Rng& rng)
+    // Moves vertices with the vertex tool: a drag that starts on a vertex, or a band around
+    // some, then arrow-key nudges of the selection.
+    std::string VertexToolUse(Rng& rng)
     {
-        static const Qt::MouseButton buttons[] = {Qt::LeftButton, Qt::LeftButton, Qt::RightButton, Qt::MiddleButton};
-        const Qt::MouseButton b = buttons[Pick(rng, 4)];
-        static const Qt::KeyboardModifiers mods[] = {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier};
-        const Qt::KeyboardModifiers mod = mods[Pick(rng, 3)];
-        QPoint p = RandomPoint(w, rng);
-        auto send = [&](QEvent::Type t, Qt::MouseButton button, Qt::MouseButtons held) {
-            QMouseEvent e(t, QPointF(p), QPointF(w.mapToGlobal(p)), button, held, mod);
-            QApplication::sendEvent(&w, &e);
-        };
-        send(QEvent::MouseButtonPress, b, b);
-        const int moves = Pick(rng, 6);
-        for (int i = 0; i < moves; ++i) {
-            p += QPoint(Pick(rng, 81) - 40, Pick(rng, 81) - 40);
-            send(QEvent::MouseMove, Qt::NoButton, b);
+        qm4edit::CQM4EditView& view = *Frame().GetSceneView();
+        if (Doc().GetVertexCount() == 0)
+            return "vertex tool: no vertices";
+        if (!view.IsVertexTool())
+            Frame().Action(qm4edit::ID_EDIT_VERTEXTOOL)->trigger();
+        if (Chance(rng, 30))
+            view.FitScene();
+        std::string did = "vertex tool:";
+        const int v = Pick(rng, Doc().GetVertexCount());
+        std::int64_t px = 0, py = 0;
+        if (Chance(rng, 70) && qm4edit::ProjectToPixel(view.State(), view.width(), view.height(), Doc().GetVertex(v), px, py) &&
+            px >= 0 && py >= 0 && px < view.width() && py < view.height()) {
+            Drag(view, QPoint(static_cast<int>(px), static_cast<int>(py)), Qt::LeftButton,
+                 Chance(rng, 20) ? Qt::ShiftModifier : Qt::NoModifier, 1 + Pick(rng, 4), 30, rng);
+            did += " drag vertex " + std::to_string(v);
+        } else {
+            const QPoint a = RandomPoint(view, rng);
+            Drag(view, a, Qt::LeftButton, Qt::NoModifier, 1, std::max(view.width(), view.height()), rng);
+            did += " band";
         }
-        send(QEvent::MouseButtonRelease, b, Qt::NoButton);
-        if (Chance(rng, 15))
-            send(QEvent::MouseButtonDblClick, b, b);
-        return "mouse drag, " + std::to_string(moves) + " moves";
+        for (int i = 0, n = Pick(rng, 4); i < n; ++i) {
+            static const Qt::Key arrows[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down};
+            QTest::keyClick(&view, arrows[Pick(rng, 4)], Chance(rng, 25) ? Qt::ShiftModifier : Qt::NoModifier);
+            did += " nudge";
+        }
+        return did + ", " + std::to_string(view.SelectedVertices().size()) + " selected";
     }
 
-    static std::string WheelTurn(QWidget& w, Rng& rng)
+    // A CSV file of vertex and polygon lines that name vertices of the scene as it stands, read
+    // through File > Import.
+    std::string ImportGeneratedCsv(Rng& rng)
     {
-        const QPoint p = RandomPoint(w, rng);
-        const int delta = (Pick(rng, 7) - 3) * 120;
-        QWheelEvent e(QPointF(p), QPointF(w.mapToGlobal(p)), QPoint(), QPoint(0, delta), Qt::NoButton,
-                      Chance(rng, 20) ? Qt::ControlModifier : Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(&w, &e);
-        return "wheel " + std::to_string(delta);
+        const int count = Doc().GetVertexCount();
+        if (count == 0)
+            return "CSV import: no vertices";
+        auto coordinate = [&] { return QString::number((Pick(rng, 20001) - 10000) / 100.0, 'g', 7).toStdString(); };
+        std::string text;
+        for (int i = 0, n = 1 + Pick(rng, 6); i < n; ++i)
+            text += std::to_string(Pick(rng, count)) + "," + coordinate() + "," + coordinate() + "," + coordinate() + "\r\n";
+        for (int i = 0, n = Pick(rng, 3); i < n; ++i) {
+            text += "0," + std::to_string(i);
+            for (int c = 0; c < 3; ++c)
+                text += "," + std::to_string(Pick(rng, count)) + "," + coordinate() + "," + coordinate() + "," + coordinate();
+            text += "\r\n";
+        }
+        m_prompt->nextOpen = WriteBytes(m_pool.in, "generated.csv", std::vector<std::uint8_t>(text.begin(), text.end()));
+        Frame().UpdateActions();
+        QAction* import = Frame().Action(qm4edit::ID_FILE_IMPORT);
+        if (!import->isEnabled())
+            return "CSV import (disabled)";
+        import->trigger();
+        return "CSV import of generated lines";
     }
 
     static std::string TreeUse(QTreeView& tree, Rng& rng)
@@ -266,25 +224,12 @@ private:
         }
     }
 
-    MonkeyPrompt* m_prompt = nullptr;
     std::unique_ptr<qm4edit::CQM4EditApp> m_app;
-    Rng m_dialogRng;
-    Rng m_closerRng;
-    ModalCloser m_closer{m_closerRng};
-    std::vector<std::pair<QString, std::size_t>> m_before;
 };
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QTemporaryDir settings;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
-    Pool pool;
-    g_pool = &pool;
-    return Main("editor_monkey", [] { return std::make_unique<EditorSession>(); }, kKinds, kRegressionSeeds, 10);
+    return RunProgram<Pool, EditorSession>(argc, argv, "editor_monkey", kKinds, kRegressionSeeds);
 }

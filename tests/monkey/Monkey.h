@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <iterator>
 #include <cstdint>
 #include <cstdio>
@@ -23,17 +24,27 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
+#include <QWheelEvent>
+#include <QWindow>
+#include <QtTest>
 
 #include "gui/GuiPrompt.h"
+#include "gui/Settings.h"
 
 namespace monkey {
 
@@ -167,7 +178,63 @@ inline bool FiddleDialog(QWidget& dialog, Rng& rng)
     for (QCheckBox* c : dialog.findChildren<QCheckBox*>())
         if (Chance(rng, 30))
             c->setChecked(!c->isChecked());
+    for (QRadioButton* r : dialog.findChildren<QRadioButton*>())
+        if (Chance(rng, 30))
+            r->setChecked(true);
     return Chance(rng, 60);
+}
+
+// Answers a dialog the way a user mostly would: numbers near the ones shown, one option of a
+// group, then the dialog's own buttons (Apply, a detail view) before OK; sometimes at random
+// instead. pressButtons is off where a button could open a dialog nobody would close.
+inline bool FillDialog(QWidget& dialog, Rng& rng, bool pressButtons)
+{
+    if (Chance(rng, 30))
+        return FiddleDialog(dialog, rng);
+    for (QLineEdit* e : dialog.findChildren<QLineEdit*>()) {
+        bool number = false;
+        const double v = e->text().trimmed().toDouble(&number);
+        if (e->isReadOnly() || !number || !std::isfinite(v) || !Chance(rng, 70))
+            continue;
+        const double step = Chance(rng, 20) ? 1000.0 : 10.0;
+        e->setText(QString::number(v + (Pick(rng, 2001) - 1000) * step / 1000.0, 'g', 7));
+    }
+    for (QRadioButton* r : dialog.findChildren<QRadioButton*>())
+        if (Chance(rng, 40))
+            r->setChecked(true);
+    for (QCheckBox* c : dialog.findChildren<QCheckBox*>())
+        if (Chance(rng, 20))
+            c->setChecked(!c->isChecked());
+    std::vector<QPushButton*> own;
+    QPushButton* preferred = nullptr;
+    for (QPushButton* b : dialog.findChildren<QPushButton*>()) {
+        if (!b->isEnabled() || qobject_cast<QDialogButtonBox*>(b->parentWidget()))
+            continue;
+        own.push_back(b);
+        if (b->isDefault())
+            preferred = b;
+    }
+    for (int i = 0, n = pressButtons ? Pick(rng, 3) : 0; i < n && !own.empty() && dialog.isVisible(); ++i) {
+        QPushButton* b = preferred && Chance(rng, 75) ? preferred
+                                                      : own[static_cast<std::size_t>(Pick(rng, static_cast<int>(own.size())))];
+        b->click();
+    }
+    return Chance(rng, 80);
+}
+
+// A dialog runner for windows that take one: shows the dialog (so that it fills its fields),
+// answers it and closes it; a button may have closed it already.
+inline int AnswerDialog(QDialog& d, Rng& rng)
+{
+    d.show();
+    const bool accept = FillDialog(d, rng, true);
+    if (d.isVisible()) {
+        if (accept)
+            d.accept();
+        else
+            d.reject();
+    }
+    return d.result();
 }
 
 // Closes any modal dialog or popup menu that was opened without a runner, so that no step can
@@ -181,7 +248,7 @@ public:
             if (QWidget* popup = QApplication::activePopupWidget())
                 popup->close();
             if (auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-                if (FiddleDialog(*d, m_rng))
+                if (FillDialog(*d, m_rng, false))
                     d->accept();
                 else
                     d->reject();
@@ -206,12 +273,18 @@ public:
     QString saveDir;
     QString saveSuffix;
     QString lastSaved; // the name the last save dialog returned
+    std::optional<QString> nextOpen; // when set, what the next open dialog answers
     int messages = 0;
 
     void ShowMessage(const std::string&, common::MessageIcon) override { ++messages; }
     bool AskYesNo(const std::string&, common::MessageIcon) override { return Chance(rng, 50); }
     std::optional<QString> GetOpenFileName(const gui::FileDialogOptions& o) override
     {
+        if (nextOpen) {
+            std::optional<QString> chosen;
+            chosen.swap(nextOpen);
+            return chosen;
+        }
         if (openChoices.empty() || Chance(rng, 10))
             return std::nullopt;
         // Mostly a file the dialog's filter offers, so that imports get somewhere.
@@ -302,6 +375,191 @@ inline std::vector<std::pair<QString, std::size_t>> Stamp(const QString& dir, co
     }
     return out;
 }
+
+// How many checked steps found the document modified, for the summary line: edits that never
+// happen leave the modified-flag invariant untested.
+struct Tally {
+    long long steps = 0;
+    long long modified = 0;
+};
+inline Tally g_tally;
+
+// The input files a run opens, in a temporary folder with a folder beside it for saves.
+struct FilePool {
+    QTemporaryDir dir;
+    QString in = dir.filePath("in");
+    QString saveDir = dir.filePath("out");
+    std::vector<QString> files;
+
+    FilePool()
+    {
+        QDir().mkpath(in);
+        QDir().mkpath(saveDir);
+    }
+    void Add(const QString& name, const std::vector<std::uint8_t>& bytes) { files.push_back(WriteBytes(in, name, bytes)); }
+    void Add(const QString& name, const std::string& text) { Add(name, std::vector<std::uint8_t>(text.begin(), text.end())); }
+    // A folder where a file is expected, and a name that does not exist.
+    void AddNonFiles(const QString& suffix)
+    {
+        QDir().mkpath(QDir(in).filePath("folder." + suffix));
+        files.push_back(QDir(in).filePath("folder." + suffix));
+        files.push_back(QDir(in).filePath("missing." + suffix));
+    }
+    QString Any(Rng& rng) const { return files[static_cast<std::size_t>(Pick(rng, static_cast<int>(files.size())))]; }
+};
+
+// Input that acts on a widget the way a user's would.
+inline QPoint RandomPoint(QWidget& w, Rng& rng)
+{
+    return {Pick(rng, std::max(1, w.width())), Pick(rng, std::max(1, w.height()))};
+}
+
+// Presses at p, moves `moves` times by up to spread pixels each way, releases.
+inline void Drag(QWidget& w, QPoint p, Qt::MouseButton b, Qt::KeyboardModifiers mod, int moves, int spread, Rng& rng)
+{
+    auto send = [&](QEvent::Type t, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent e(t, QPointF(p), QPointF(w.mapToGlobal(p)), button, held, mod);
+        QApplication::sendEvent(&w, &e);
+    };
+    send(QEvent::MouseButtonPress, b, b);
+    for (int i = 0; i < moves; ++i) {
+        p += QPoint(Pick(rng, 2 * spread + 1) - spread, Pick(rng, 2 * spread + 1) - spread);
+        send(QEvent::MouseMove, Qt::NoButton, b);
+    }
+    send(QEvent::MouseButtonRelease, b, Qt::NoButton);
+}
+
+inline std::string MouseDrag(QWidget& w, Rng& rng, int spread, bool withModifiers)
+{
+    static const Qt::MouseButton buttons[] = {Qt::LeftButton, Qt::LeftButton, Qt::RightButton, Qt::MiddleButton};
+    const Qt::MouseButton b = buttons[Pick(rng, 4)];
+    static const Qt::KeyboardModifiers mods[] = {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier};
+    const Qt::KeyboardModifiers mod = withModifiers ? mods[Pick(rng, 3)] : Qt::NoModifier;
+    const QPoint p = RandomPoint(w, rng);
+    const int moves = Pick(rng, 6);
+    Drag(w, p, b, mod, moves, spread, rng);
+    if (Chance(rng, 15)) {
+        QMouseEvent e(QEvent::MouseButtonDblClick, QPointF(p), QPointF(w.mapToGlobal(p)), b, b, mod);
+        QApplication::sendEvent(&w, &e);
+    }
+    return "mouse drag, " + std::to_string(moves) + " moves";
+}
+
+inline std::string WheelTurn(QWidget& w, Rng& rng, int ctrlPercent)
+{
+    const QPoint p = RandomPoint(w, rng);
+    const int delta = (Pick(rng, 7) - 3) * 120;
+    QWheelEvent e(QPointF(p), QPointF(w.mapToGlobal(p)), QPoint(), QPoint(0, delta), Qt::NoButton,
+                  Chance(rng, ctrlPercent) ? Qt::ControlModifier : Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&w, &e);
+    return "wheel " + std::to_string(delta);
+}
+
+// One key from keys (or, 40% of the time when letters is set, any letter or digit) with a
+// random modifier, on one of targets. Opening and quitting keep to their own steps.
+inline std::string KeyPress(const std::vector<int>& keys, bool letters, const std::vector<QWidget*>& targets, Rng& rng)
+{
+    int key = !letters || Chance(rng, 60) ? keys[static_cast<std::size_t>(Pick(rng, static_cast<int>(keys.size())))]
+                                          : (Chance(rng, 80) ? Qt::Key_A + Pick(rng, 26) : Qt::Key_0 + Pick(rng, 10));
+    static const Qt::KeyboardModifiers mods[] = {Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier,
+                                                 Qt::ControlModifier, Qt::AltModifier};
+    const Qt::KeyboardModifiers mod = mods[Pick(rng, 5)];
+    if (mod == Qt::ControlModifier && (key == Qt::Key_O || key == Qt::Key_N || key == Qt::Key_Q))
+        key = Qt::Key_B;
+    QWidget* w = targets[static_cast<std::size_t>(Pick(rng, static_cast<int>(targets.size())))];
+    w->setFocus();
+    QTest::keyClick(w, static_cast<Qt::Key>(key), mod);
+    return "key " + QKeySequence(key | mod.toInt()).toString().toStdString() + " on " + w->metaObject()->className();
+}
+
+// A random command of the menus and toolbars, when it is enabled.
+inline std::string CommandStep(QWidget& window, QMenuBar* bar, Rng& rng)
+{
+    const auto actions = MenuActions(window, bar);
+    QAction* a = actions[static_cast<std::size_t>(Pick(rng, static_cast<int>(actions.size())))];
+    const std::string name = a->text().toStdString();
+    if (!a->isEnabled())
+        return "command " + name + " (disabled)";
+    a->trigger();
+    return "command " + name;
+}
+
+// What both programs' sessions share: a fresh start, the random streams every step reseeds,
+// and the checks of the title and of the files the step saved.
+class WindowSession : public ISession {
+public:
+    std::string Run(const Step& step) final
+    {
+        Rng rng(step.seed);
+        m_prompt->rng.seed(step.seed ^ 0x9E3779B97F4A7C15ULL);
+        m_prompt->nextOpen.reset();
+        m_dialogRng.seed(step.seed ^ 0xC2B2AE3D27D4EB4FULL);
+        m_closerRng.seed(step.seed ^ 0x165667B19E3779F9ULL);
+        m_before = Stamp(m_pool.saveDir, m_suffix);
+        if (!Window().isVisible())
+            Window().show();
+        std::string did = Do(step.kind, rng);
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        return did;
+    }
+
+    std::string Check() final
+    {
+        const bool modified = Modified();
+        ++g_tally.steps;
+        g_tally.modified += modified ? 1 : 0;
+        QWidget& w = Window();
+        const QString shown = w.windowHandle() ? w.windowHandle()->title() : w.windowTitle();
+        if (shown.contains("*") != modified)
+            return "the title \"" + shown.toStdString() + "\" disagrees with the modified flag " +
+                   (modified ? "(set)" : "(clear)");
+        std::string bad = CheckDocument();
+        if (!bad.empty())
+            return bad;
+        for (const auto& f : Stamp(m_pool.saveDir, m_suffix)) {
+            if (std::find(m_before.begin(), m_before.end(), f) != m_before.end())
+                continue;
+            bad = RoundTrip(ReadBytes(f.first));
+            if (!bad.empty())
+                return "the saved " + f.first.toStdString() + " " + bad;
+        }
+        return {};
+    }
+
+protected:
+    // Forgets the settings and saves of earlier runs; the prompt answers every dialog from now on.
+    WindowSession(const FilePool& pool, const char* program, const char* suffix) : m_pool(pool), m_suffix(suffix)
+    {
+        QSettings(gui::kCompanyKey, program).clear();
+        for (const QFileInfo& fi : QDir(pool.saveDir).entryInfoList(QDir::Files))
+            QFile::remove(fi.absoluteFilePath());
+        m_prompt->openChoices = pool.files;
+        m_prompt->saveDir = pool.saveDir;
+        m_prompt->saveSuffix = suffix;
+    }
+    // For a program that owns its prompt; the session keeps using it.
+    std::unique_ptr<MonkeyPrompt> ReleasePrompt() { return std::move(m_ownedPrompt); }
+
+    virtual QWidget& Window() = 0;
+    virtual bool Modified() = 0;
+    virtual std::string Do(int kind, Rng& rng) = 0;
+    // Empty while the window agrees with its document.
+    virtual std::string CheckDocument() { return {}; }
+    // Empty when bytes load and write back the same; otherwise what went wrong.
+    virtual std::string RoundTrip(const std::vector<std::uint8_t>& bytes) = 0;
+
+    const FilePool& m_pool;
+    std::unique_ptr<MonkeyPrompt> m_ownedPrompt = std::make_unique<MonkeyPrompt>();
+    MonkeyPrompt* m_prompt = m_ownedPrompt.get();
+    Rng m_dialogRng;
+
+private:
+    QString m_suffix;
+    Rng m_closerRng;
+    ModalCloser m_closer{m_closerRng};
+    std::vector<std::pair<QString, std::size_t>> m_before;
+};
 
 struct Options {
     double seconds = 10;
@@ -405,9 +663,29 @@ inline int Main(const char* program, const SessionFactory& make, const std::vect
         return 1;
     }
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("%s: %d runs, about %lld steps in %.1f s (%.0f steps/s), no failure\n", program, runs, stepsRun,
-                secs, secs > 0 ? stepsRun / secs : 0.0);
+    std::printf("%s: %d runs, about %lld steps in %.1f s (%.0f steps/s), document modified after %.1f%% of them, "
+                "no failure\n",
+                program, runs, stepsRun, secs, secs > 0 ? stepsRun / secs : 0.0,
+                g_tally.steps ? 100.0 * static_cast<double>(g_tally.modified) / static_cast<double>(g_tally.steps) : 0.0);
     return 0;
+}
+
+// The program's whole run: an offscreen application whose settings and desktop files stay in
+// a temporary folder, the input files, then Main.
+template <class Pool, class Session>
+int RunProgram(int argc, char** argv, const char* program, const std::vector<Kind>& kinds,
+               const std::vector<std::uint64_t>& regressionSeeds)
+{
+    if (qgetenv("QT_QPA_PLATFORM").isEmpty())
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir home;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, home.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path());
+    qputenv("XDG_DATA_HOME", home.filePath("data").toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
+    Pool pool;
+    return Main(program, [&pool] { return std::make_unique<Session>(pool); }, kinds, regressionSeeds, 10);
 }
 
 } // namespace monkey
