@@ -8,6 +8,18 @@
 #include "interchange/InterchangeMessages.h"
 #include "interchange/ModelMesh.h"
 
+#include <ostream>
+#include <streambuf>
+
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-parameter"
+#endif
+#include <tiny_gltf.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
 namespace interchange {
 
 using scene::CQM4EditDoc;
@@ -32,35 +44,6 @@ std::string PngFileName(const std::string& baseName, const CQM4EditDoc& doc, int
 }
 
 // ---- glTF ----
-
-void AppendJsonString(std::string& s, std::string_view text)
-{
-    s += '"';
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            s += '\\';
-            s += c;
-        } else if (u < 0x20) {
-            static const char* HEX = "0123456789abcdef";
-            s += "\\u00";
-            s += HEX[u >> 4];
-            s += HEX[u & 15];
-        } else {
-            s += c;
-        }
-    }
-    s += '"';
-}
-
-// Bounds in the JSON must equal the accessor's float values exactly: the double that the float
-// widens to, written in full.
-void AppendExactFloat(std::string& s, float f)
-{
-    char buf[40];
-    auto r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(f));
-    s.append(buf, r.ptr);
-}
 
 // Open addressing from (vertex, kind, texture vertex) to the mesh vertex made for it.
 class CornerTable {
@@ -115,23 +98,55 @@ struct GltfMesh {
     std::vector<GltfPrimitive> primitives; // in order of first use of their texture
 };
 
-class BinBuilder {
+// Appends bytes to the binary buffer at a 4-byte boundary and makes a view of them.
+int AddView(tinygltf::Model& model, const void* data, std::size_t size, int target)
+{
+    std::vector<unsigned char>& bin = model.buffers[0].data;
+    while (bin.size() % 4)
+        bin.push_back(0);
+    tinygltf::BufferView view;
+    view.buffer = 0;
+    view.byteOffset = bin.size();
+    view.byteLength = size;
+    view.target = target;
+    const auto* p = static_cast<const unsigned char*>(data);
+    bin.insert(bin.end(), p, p + size);
+    model.bufferViews.push_back(std::move(view));
+    return static_cast<int>(model.bufferViews.size()) - 1;
+}
+
+int AddAccessor(tinygltf::Model& model, int view, int componentType, std::size_t count, int type)
+{
+    tinygltf::Accessor a;
+    a.bufferView = view;
+    a.componentType = componentType;
+    a.count = count;
+    a.type = type;
+    model.accessors.push_back(std::move(a));
+    return static_cast<int>(model.accessors.size()) - 1;
+}
+
+// An output stream that appends to a byte vector, so the file tinygltf writes needs no copy
+// through a string.
+class VectorBuf : public std::streambuf {
 public:
-    // Appends bytes at a 4-byte boundary; returns their offset.
-    std::size_t Add(const void* data, std::size_t size)
+    explicit VectorBuf(std::vector<std::uint8_t>& out) : m_out(out) {}
+
+protected:
+    std::streamsize xsputn(const char* s, std::streamsize n) override
     {
-        while (m_bin.size() % 4)
-            m_bin.push_back(0);
-        const std::size_t offset = m_bin.size();
-        const auto* p = static_cast<const std::uint8_t*>(data);
-        m_bin.insert(m_bin.end(), p, p + size);
-        return offset;
+        m_out.insert(m_out.end(), s, s + n);
+        return n;
     }
-    void Reserve(std::size_t n) { m_bin.reserve(n); }
-    std::vector<std::uint8_t>& Bytes() { return m_bin; }
+    int_type overflow(int_type c) override
+    {
+        if (!traits_type::eq_int_type(c, traits_type::eof()))
+            m_out.push_back(static_cast<std::uint8_t>(c));
+        return traits_type::not_eof(c);
+    }
 
 private:
-    std::vector<std::uint8_t> m_bin;
+    std::vector<std::uint8_t>& m_out;
 };
 
 } // namespace
@@ -305,34 +320,16 @@ std::vector<std::uint8_t> BuildGlb(const CQM4EditDoc& doc, const SceneTextures& 
     // One material per texture name, at the texture's index; only used ones get their image.
     std::vector<bool> used(static_cast<std::size_t>(textureCount), false);
 
-    BinBuilder bin;
+    tinygltf::Model model;
+    model.asset.version = "2.0";
+    model.asset.generator = "qm4tool";
+    model.buffers.emplace_back();
     std::size_t polygonTotal = 0;
     for (int o = first; o < last; ++o)
         polygonTotal += doc.GetObjectRecord(o).polygons.size();
     // At most three new vertices of 20 bytes and three indices a polygon, plus the images.
-    bin.Reserve(polygonTotal * 3 * 24 + (std::size_t(1) << 20));
-    std::string bufferViews, accessors, meshes, nodes, sceneNodes;
-    int viewCount = 0, accessorCount = 0, meshCount = 0;
-    auto addView = [&](const void* data, std::size_t size, int target) {
-        const std::size_t offset = bin.Add(data, size);
-        if (viewCount++)
-            bufferViews += ',';
-        bufferViews += "{\"buffer\":0,\"byteOffset\":" + std::to_string(offset) +
-                       ",\"byteLength\":" + std::to_string(size);
-        if (target)
-            bufferViews += ",\"target\":" + std::to_string(target);
-        bufferViews += '}';
-        return viewCount - 1;
-    };
-    auto addAccessor = [&](int view, int componentType, std::size_t count, const char* type,
-                           const std::string& extra) {
-        if (accessorCount++)
-            accessors += ',';
-        accessors += "{\"bufferView\":" + std::to_string(view) + ",\"componentType\":" +
-                     std::to_string(componentType) + ",\"count\":" + std::to_string(count) + ",\"type\":\"" + type +
-                     "\"" + extra + "}";
-        return accessorCount - 1;
-    };
+    model.buffers[0].data.reserve(polygonTotal * 3 * 24 + (std::size_t(1) << 20));
+    tinygltf::Scene gltfScene;
 
     GltfMesh mesh;
     for (int o = first; o < last; ++o) {
@@ -389,143 +386,104 @@ std::vector<std::uint8_t> BuildGlb(const CQM4EditDoc& doc, const SceneTextures& 
         counts.polygons += faces;
         ++counts.objects;
 
-        if (!sceneNodes.empty())
-            sceneNodes += ',';
-        sceneNodes += std::to_string(o - first);
-        if (o > first)
-            nodes += ',';
-        nodes += "{\"name\":";
-        AppendJsonString(nodes, mesh.name);
+        gltfScene.nodes.push_back(static_cast<int>(model.nodes.size()));
+        tinygltf::Node node;
+        node.name = mesh.name;
         if (mesh.primitives.empty()) {
             // A glTF mesh needs at least one primitive: an object without polygons is a bare node.
-            nodes += '}';
+            model.nodes.push_back(std::move(node));
             continue;
         }
-        nodes += ",\"mesh\":" + std::to_string(meshCount) + '}';
+        node.mesh = static_cast<int>(model.meshes.size());
+        model.nodes.push_back(std::move(node));
 
         const std::size_t vertices = mesh.positions.size() / 3;
-        const int posView = addView(mesh.positions.data(), mesh.positions.size() * sizeof(float), 34962);
-        std::string bounds = ",\"min\":[";
-        for (int a = 0; a < 3; ++a) {
-            if (a)
-                bounds += ',';
-            AppendExactFloat(bounds, mesh.min[a]);
-        }
-        bounds += "],\"max\":[";
-        for (int a = 0; a < 3; ++a) {
-            if (a)
-                bounds += ',';
-            AppendExactFloat(bounds, mesh.max[a]);
-        }
-        bounds += ']';
-        const int posAccessor = addAccessor(posView, 5126, vertices, "VEC3", bounds);
-        const int uvView = addView(mesh.uvs.data(), mesh.uvs.size() * sizeof(float), 34962);
-        const int uvAccessor = addAccessor(uvView, 5126, vertices, "VEC2", "");
+        const int posView = AddView(model, mesh.positions.data(), mesh.positions.size() * sizeof(float),
+                                    TINYGLTF_TARGET_ARRAY_BUFFER);
+        const int posAccessor =
+            AddAccessor(model, posView, TINYGLTF_COMPONENT_TYPE_FLOAT, vertices, TINYGLTF_TYPE_VEC3);
+        // The bounds must equal the accessor's float values exactly; a float widens to its
+        // double without loss.
+        model.accessors.back().minValues.assign(mesh.min, mesh.min + 3);
+        model.accessors.back().maxValues.assign(mesh.max, mesh.max + 3);
+        const int uvView =
+            AddView(model, mesh.uvs.data(), mesh.uvs.size() * sizeof(float), TINYGLTF_TARGET_ARRAY_BUFFER);
+        const int uvAccessor = AddAccessor(model, uvView, TINYGLTF_COMPONENT_TYPE_FLOAT, vertices, TINYGLTF_TYPE_VEC2);
 
-        if (meshCount++)
-            meshes += ',';
-        meshes += "{\"name\":";
-        AppendJsonString(meshes, mesh.name);
-        meshes += ",\"primitives\":[";
-        for (std::size_t k = 0; k < mesh.primitives.size(); ++k) {
-            const GltfPrimitive& gp = mesh.primitives[k];
+        tinygltf::Mesh gltfMesh;
+        gltfMesh.name = mesh.name;
+        for (const GltfPrimitive& gp : mesh.primitives) {
             // The smallest index type that holds every index keeps files of small objects small.
             int indexAccessor;
             if (gp.maxIndex < 65535) {
                 std::vector<std::uint16_t> narrow(gp.indices.begin(), gp.indices.end());
-                const int view = addView(narrow.data(), narrow.size() * 2, 34963);
-                indexAccessor = addAccessor(view, 5123, narrow.size(), "SCALAR", "");
+                const int view =
+                    AddView(model, narrow.data(), narrow.size() * 2, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
+                indexAccessor = AddAccessor(model, view, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, narrow.size(),
+                                            TINYGLTF_TYPE_SCALAR);
             } else {
-                const int view = addView(gp.indices.data(), gp.indices.size() * 4, 34963);
-                indexAccessor = addAccessor(view, 5125, gp.indices.size(), "SCALAR", "");
+                const int view =
+                    AddView(model, gp.indices.data(), gp.indices.size() * 4, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
+                indexAccessor = AddAccessor(model, view, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, gp.indices.size(),
+                                            TINYGLTF_TYPE_SCALAR);
             }
-            if (k)
-                meshes += ',';
-            meshes += "{\"attributes\":{\"POSITION\":" + std::to_string(posAccessor) +
-                      ",\"TEXCOORD_0\":" + std::to_string(uvAccessor) + "},\"indices\":" +
-                      std::to_string(indexAccessor) + ",\"material\":" +
-                      std::to_string(gp.texture) + ",\"mode\":4}";
+            tinygltf::Primitive prim;
+            prim.attributes["POSITION"] = posAccessor;
+            prim.attributes["TEXCOORD_0"] = uvAccessor;
+            prim.indices = indexAccessor;
+            prim.material = gp.texture;
+            prim.mode = TINYGLTF_MODE_TRIANGLES;
+            gltfMesh.primitives.push_back(std::move(prim));
         }
-        meshes += "]}";
+        model.meshes.push_back(std::move(gltfMesh));
     }
 
-    // Materials, each with its texture when the file was found.
-    std::string materials, images, texturesJson;
-    int imageCount = 0;
+    // Materials, each with its texture when the file was found. The PNG goes into the binary
+    // buffer as it is; tinygltf is built without an image codec and never re-encodes it.
     for (int ti = 0; ti < textureCount; ++ti) {
         const std::size_t k = static_cast<std::size_t>(ti);
         std::vector<std::uint8_t> png;
         if (used[k] && k < textures.images.size() && textures.images[k])
             png = EncodePng(*textures.images[k]);
-        if (k)
-            materials += ',';
-        materials += "{\"name\":";
-        AppendJsonString(materials, MaterialName(doc, ti));
-        materials += ",\"pbrMetallicRoughness\":{";
+        tinygltf::Material material;
+        material.name = MaterialName(doc, ti);
+        material.pbrMetallicRoughness.metallicFactor = 0;
+        material.pbrMetallicRoughness.roughnessFactor = 1;
         if (!png.empty()) {
-            const int view = addView(png.data(), png.size(), 0);
-            if (imageCount) {
-                images += ',';
-                texturesJson += ',';
-            }
-            images += "{\"name\":";
-            AppendJsonString(images, MaterialName(doc, ti));
-            images += ",\"bufferView\":" + std::to_string(view) + ",\"mimeType\":\"image/png\"}";
-            texturesJson += "{\"sampler\":0,\"source\":" + std::to_string(imageCount) + '}';
-            materials += "\"baseColorTexture\":{\"index\":" + std::to_string(imageCount) + "},";
-            ++imageCount;
+            tinygltf::Image image;
+            image.name = material.name;
+            image.bufferView = AddView(model, png.data(), png.size(), 0);
+            image.mimeType = "image/png";
+            tinygltf::Texture texture;
+            texture.sampler = 0;
+            texture.source = static_cast<int>(model.images.size());
+            material.pbrMetallicRoughness.baseColorTexture.index = static_cast<int>(model.textures.size());
+            model.images.push_back(std::move(image));
+            model.textures.push_back(std::move(texture));
             ++counts.textures;
         } else if (used[k]) {
             ++counts.missingTextures;
         }
-        materials += "\"metallicFactor\":0,\"roughnessFactor\":1}}";
+        model.materials.push_back(std::move(material));
     }
-
-    std::vector<std::uint8_t>& binBytes = bin.Bytes();
-    while (binBytes.size() % 4)
-        binBytes.push_back(0);
-
-    std::string json;
-    json.reserve(bufferViews.size() + accessors.size() + meshes.size() + nodes.size() + 1024);
-    json += "{\"asset\":{\"version\":\"2.0\",\"generator\":\"qm4tool\"},\"scene\":0,\"scenes\":[{\"nodes\":[";
-    json += sceneNodes;
-    json += "]}],\"nodes\":[" + nodes + ']';
-    if (meshCount)
-        json += ",\"meshes\":[" + meshes + ']';
-    if (!materials.empty())
-        json += ",\"materials\":[" + materials + ']';
-    if (imageCount) {
-        json += ",\"images\":[" + images + "],\"textures\":[" + texturesJson + ']';
-        json += ",\"samplers\":[{\"magFilter\":9729,\"minFilter\":9987,\"wrapS\":10497,\"wrapT\":10497}]";
+    if (!model.images.empty()) {
+        tinygltf::Sampler sampler;
+        sampler.magFilter = TINYGLTF_TEXTURE_FILTER_LINEAR;
+        sampler.minFilter = TINYGLTF_TEXTURE_FILTER_LINEAR_MIPMAP_LINEAR;
+        sampler.wrapS = sampler.wrapT = TINYGLTF_TEXTURE_WRAP_REPEAT;
+        model.samplers.push_back(sampler);
     }
-    if (accessorCount)
-        json += ",\"accessors\":[" + accessors + ']';
-    if (viewCount)
-        json += ",\"bufferViews\":[" + bufferViews + ']';
-    if (!binBytes.empty())
-        json += ",\"buffers\":[{\"byteLength\":" + std::to_string(binBytes.size()) + "}]";
-    json += '}';
-    while (json.size() % 4)
-        json += ' ';
+    if (model.buffers[0].data.empty())
+        model.buffers.clear(); // a buffer must not be empty
+    model.scenes.push_back(std::move(gltfScene));
+    model.defaultScene = 0;
 
     std::vector<std::uint8_t> glb;
-    const std::size_t total = 12 + 8 + json.size() + (binBytes.empty() ? 0 : 8 + binBytes.size());
-    glb.reserve(total);
-    auto u32 = [&](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            glb.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    };
-    u32(0x46546C67); // "glTF"
-    u32(2);
-    u32(static_cast<std::uint32_t>(total));
-    u32(static_cast<std::uint32_t>(json.size()));
-    u32(0x4E4F534A); // "JSON"
-    glb.insert(glb.end(), json.begin(), json.end());
-    if (!binBytes.empty()) {
-        u32(static_cast<std::uint32_t>(binBytes.size()));
-        u32(0x004E4942); // "BIN\0"
-        glb.insert(glb.end(), binBytes.begin(), binBytes.end());
-    }
+    glb.reserve((model.buffers.empty() ? 0 : model.buffers[0].data.size()) + (std::size_t(1) << 16));
+    VectorBuf buf(glb);
+    std::ostream out(&buf);
+    tinygltf::TinyGLTF writer;
+    writer.WriteGltfSceneToStream(&model, out, false, true);
     return glb;
 }
 
