@@ -6,13 +6,13 @@
 #include <memory>
 
 #include "interchange/InterchangeMessages.h"
-#include "interchange/PngWriter.h"
 
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 #endif
 #include <stb/stb_image.h>
+#include <stb/stb_image_write.h>
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif
@@ -34,6 +34,13 @@ bool IsBmp(std::span<const std::uint8_t> b)
 struct StbFree {
     void operator()(unsigned char* p) const { stbi_image_free(p); }
 };
+
+void AppendBytes(void* context, void* data, int size)
+{
+    auto* out = static_cast<std::vector<std::uint8_t>*>(context);
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    out->insert(out->end(), p, p + size);
+}
 
 } // namespace
 
@@ -127,7 +134,13 @@ std::vector<std::uint8_t> EncodePng(const texture::RgbaImage& image, bool withAl
         src = rgb.data();
         components = 3;
     }
-    return png::Encode(src, image.width, image.height, components);
+    // stb lays out the PNG (rows filtered, chunks, checksums); the compressor is ours, plugged
+    // in where the library lets one (see StbImpl.cpp).
+    std::vector<std::uint8_t> png;
+    if (!stbi_write_png_to_func(AppendBytes, &png, image.width, image.height, components, src,
+                                image.width * components))
+        return {};
+    return png;
 }
 
 bool WritePngFile(const std::filesystem::path& path, const texture::RgbaImage& image, bool withAlpha,

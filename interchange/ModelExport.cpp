@@ -8,6 +8,18 @@
 #include "interchange/InterchangeMessages.h"
 #include "interchange/ModelMesh.h"
 
+#include <ostream>
+#include <streambuf>
+
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-parameter"
+#endif
+#include <tiny_gltf.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
 namespace interchange {
 
 using scene::CQM4EditDoc;
@@ -33,70 +45,64 @@ std::string PngFileName(const std::string& baseName, const CQM4EditDoc& doc, int
 
 // ---- glTF ----
 
-void AppendJsonString(std::string& s, std::string_view text)
-{
-    s += '"';
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            s += '\\';
-            s += c;
-        } else if (u < 0x20) {
-            static const char* HEX = "0123456789abcdef";
-            s += "\\u00";
-            s += HEX[u >> 4];
-            s += HEX[u & 15];
-        } else {
-            s += c;
-        }
-    }
-    s += '"';
-}
-
-// Bounds in the JSON must equal the accessor's float values exactly: the double that the float
-// widens to, written in full.
-void AppendExactFloat(std::string& s, float f)
-{
-    char buf[40];
-    auto r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(f));
-    s.append(buf, r.ptr);
-}
-
-// Open addressing from (vertex, kind, texture vertex) to the mesh vertex made for it.
+// Open addressing from (vertex, kind, texture vertex) to the mesh vertex made for it. Key and
+// value share one 64-bit slot, so a lookup touches one cache line; the table is allocated
+// once for the largest object and cleared between objects.
 class CornerTable {
 public:
-    explicit CornerTable(std::size_t corners)
+    explicit CornerTable(std::size_t maxCorners)
+    {
+        std::size_t cap = 16;
+        while (cap < maxCorners * 2)
+            cap <<= 1;
+        m_slots.resize(cap);
+    }
+    void Reset(std::size_t corners)
     {
         std::size_t cap = 16;
         while (cap < corners * 2)
             cap <<= 1;
-        m_keys.assign(cap, EMPTY);
-        m_values.resize(cap);
+        std::fill(m_slots.begin(), m_slots.begin() + static_cast<std::ptrdiff_t>(cap), EMPTY);
         m_mask = cap - 1;
     }
-    // Returns the index stored for key, inserting next when it is new (inserted tells which).
+    // Nearly every corner of a large scene misses the cache here; asking for a slot a few
+    // polygons ahead lets those misses overlap (a third of the export's time without it).
+    void Prefetch(std::uint64_t key) const
+    {
+#if defined(__GNUC__)
+        __builtin_prefetch(&m_slots[Slot(key)], 1);
+#else
+        (void)key;
+#endif
+    }
+    // key < 2^34; returns the index stored for key, inserting next when it is new (inserted
+    // tells which).
     std::uint32_t Find(std::uint64_t key, std::uint32_t next, bool& inserted)
     {
-        std::size_t i = static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 20) & m_mask;
+        std::size_t i = Slot(key);
         while (true) {
-            if (m_keys[i] == key) {
-                inserted = false;
-                return m_values[i];
-            }
-            if (m_keys[i] == EMPTY) {
-                m_keys[i] = key;
-                m_values[i] = next;
+            const std::uint64_t slot = m_slots[i];
+            if (slot == EMPTY) {
+                m_slots[i] = key | (std::uint64_t(next) << 34);
                 inserted = true;
                 return next;
+            }
+            if ((slot & KEY_MASK) == key) {
+                inserted = false;
+                return static_cast<std::uint32_t>(slot >> 34);
             }
             i = (i + 1) & m_mask;
         }
     }
 
 private:
+    std::size_t Slot(std::uint64_t key) const
+    {
+        return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> 24) & m_mask;
+    }
     static constexpr std::uint64_t EMPTY = ~std::uint64_t(0);
-    std::vector<std::uint64_t> m_keys;
-    std::vector<std::uint32_t> m_values;
+    static constexpr std::uint64_t KEY_MASK = (std::uint64_t(1) << 34) - 1;
+    std::vector<std::uint64_t> m_slots;
     std::size_t m_mask = 0;
 };
 
@@ -106,32 +112,62 @@ struct GltfPrimitive {
     std::uint32_t maxIndex = 0;
 };
 
-struct GltfMesh {
-    std::string name;
-    std::vector<float> positions; // x, y, z per vertex
-    std::vector<float> uvs;        // u, v per vertex
-    float min[3] = {0, 0, 0};
-    float max[3] = {0, 0, 0};
-    std::vector<GltfPrimitive> primitives; // in order of first use of their texture
+// A mesh vertex as the buffer holds it: position and texture coordinate interleaved, one
+// buffer view with a stride of 20 bytes for both accessors.
+struct GltfVertex {
+    float x, y, z, u, v;
 };
+static_assert(sizeof(GltfVertex) == 20);
 
-class BinBuilder {
+// Appends bytes to the binary buffer at a 4-byte boundary and makes a view of them.
+int AddView(tinygltf::Model& model, const void* data, std::size_t size, int target)
+{
+    std::vector<unsigned char>& bin = model.buffers[0].data;
+    while (bin.size() % 4)
+        bin.push_back(0);
+    tinygltf::BufferView view;
+    view.buffer = 0;
+    view.byteOffset = bin.size();
+    view.byteLength = size;
+    view.target = target;
+    const auto* p = static_cast<const unsigned char*>(data);
+    bin.insert(bin.end(), p, p + size);
+    model.bufferViews.push_back(std::move(view));
+    return static_cast<int>(model.bufferViews.size()) - 1;
+}
+
+int AddAccessor(tinygltf::Model& model, int view, int componentType, std::size_t count, int type)
+{
+    tinygltf::Accessor a;
+    a.bufferView = view;
+    a.componentType = componentType;
+    a.count = count;
+    a.type = type;
+    model.accessors.push_back(std::move(a));
+    return static_cast<int>(model.accessors.size()) - 1;
+}
+
+// An output stream that appends to a byte vector, so the file tinygltf writes needs no copy
+// through a string.
+class VectorBuf : public std::streambuf {
 public:
-    // Appends bytes at a 4-byte boundary; returns their offset.
-    std::size_t Add(const void* data, std::size_t size)
+    explicit VectorBuf(std::vector<std::uint8_t>& out) : m_out(out) {}
+
+protected:
+    std::streamsize xsputn(const char* s, std::streamsize n) override
     {
-        while (m_bin.size() % 4)
-            m_bin.push_back(0);
-        const std::size_t offset = m_bin.size();
-        const auto* p = static_cast<const std::uint8_t*>(data);
-        m_bin.insert(m_bin.end(), p, p + size);
-        return offset;
+        m_out.insert(m_out.end(), s, s + n);
+        return n;
     }
-    void Reserve(std::size_t n) { m_bin.reserve(n); }
-    std::vector<std::uint8_t>& Bytes() { return m_bin; }
+    int_type overflow(int_type c) override
+    {
+        if (!traits_type::eq_int_type(c, traits_type::eof()))
+            m_out.push_back(static_cast<std::uint8_t>(c));
+        return traits_type::not_eof(c);
+    }
 
 private:
-    std::vector<std::uint8_t> m_bin;
+    std::vector<std::uint8_t>& m_out;
 };
 
 } // namespace
@@ -305,48 +341,58 @@ std::vector<std::uint8_t> BuildGlb(const CQM4EditDoc& doc, const SceneTextures& 
     // One material per texture name, at the texture's index; only used ones get their image.
     std::vector<bool> used(static_cast<std::size_t>(textureCount), false);
 
-    BinBuilder bin;
+    tinygltf::Model model;
+    model.asset.version = "2.0";
+    model.asset.generator = "qm4tool";
+    model.buffers.emplace_back();
     std::size_t polygonTotal = 0;
     for (int o = first; o < last; ++o)
         polygonTotal += doc.GetObjectRecord(o).polygons.size();
-    // At most three new vertices of 20 bytes and three indices a polygon, plus the images.
-    bin.Reserve(polygonTotal * 3 * 24 + (std::size_t(1) << 20));
-    std::string bufferViews, accessors, meshes, nodes, sceneNodes;
-    int viewCount = 0, accessorCount = 0, meshCount = 0;
-    auto addView = [&](const void* data, std::size_t size, int target) {
-        const std::size_t offset = bin.Add(data, size);
-        if (viewCount++)
-            bufferViews += ',';
-        bufferViews += "{\"buffer\":0,\"byteOffset\":" + std::to_string(offset) +
-                       ",\"byteLength\":" + std::to_string(size);
-        if (target)
-            bufferViews += ",\"target\":" + std::to_string(target);
-        bufferViews += '}';
-        return viewCount - 1;
-    };
-    auto addAccessor = [&](int view, int componentType, std::size_t count, const char* type,
-                           const std::string& extra) {
-        if (accessorCount++)
-            accessors += ',';
-        accessors += "{\"bufferView\":" + std::to_string(view) + ",\"componentType\":" +
-                     std::to_string(componentType) + ",\"count\":" + std::to_string(count) + ",\"type\":\"" + type +
-                     "\"" + extra + "}";
-        return accessorCount - 1;
-    };
+    // At most three new vertices of 20 bytes and three indices a polygon, plus the images
+    // (a PNG of ours is never much larger than its pixels), so the buffer never moves.
+    std::size_t imageBytes = 0;
+    for (const auto& image : textures.images)
+        if (image)
+            imageBytes += image->rgba.size() / 8 * 9 + 4096;
+    model.buffers[0].data.reserve(polygonTotal * 3 * 24 + imageBytes + (std::size_t(1) << 16));
+    tinygltf::Scene gltfScene;
 
-    GltfMesh mesh;
+    std::size_t maxPolygons = 0;
+    for (int o = first; o < last; ++o)
+        maxPolygons = std::max(maxPolygons, doc.GetObjectRecord(o).polygons.size());
+    CornerTable table(maxPolygons * 3);
+    std::vector<GltfPrimitive> primitives;
+    std::vector<std::uint16_t> narrow;
+    std::vector<unsigned char>& bin = model.buffers[0].data;
     for (int o = first; o < last; ++o) {
         const std::vector<PolygonRecord>& polygons = doc.GetObjectRecord(o).polygons;
-        mesh.name = ObjectName(o, doc.GetObjectCount());
-        mesh.positions.clear();
-        mesh.uvs.clear();
-        mesh.primitives.clear();
-        CornerTable table(polygons.size() * 3);
-        mesh.positions.reserve(polygons.size() * 9);
-        mesh.uvs.reserve(polygons.size() * 6);
+        const std::string name = ObjectName(o, doc.GetObjectCount());
+        table.Reset(polygons.size() * 3);
+        for (GltfPrimitive& gp : primitives)
+            gp.indices.clear(); // keeps their memory for the next object
+        std::size_t primitiveCount = 0;
         std::vector<int> primitiveOf(static_cast<std::size_t>(textureCount), -1);
+
+        // The vertices go straight into the buffer, at most one per corner; the unused tail
+        // is cut off below.
+        while (bin.size() % 4)
+            bin.push_back(0);
+        const std::size_t vertexOffset = bin.size();
+        bin.resize(vertexOffset + polygons.size() * 3 * sizeof(GltfVertex));
+        unsigned char* const vertexBase = bin.data() + vertexOffset;
+        std::uint32_t vertices = 0;
+        float min[3] = {0, 0, 0}, max[3] = {0, 0, 0};
         std::size_t faces = 0;
-        for (const PolygonRecord& p : polygons) {
+        auto cornerKey = [](const PolygonRecord& p, int c) {
+            const std::uint64_t kind = static_cast<std::uint64_t>(CQM4EditDoc::GetTextureVertexKind(p.type));
+            return (std::uint64_t(p.vertex[c]) << 18) | (kind << 16) | p.texVertex[c];
+        };
+        constexpr std::size_t AHEAD = 8;
+        for (std::size_t k = 0; k < polygons.size(); ++k) {
+            if (k + AHEAD < polygons.size())
+                for (int c = 0; c < 3; ++c)
+                    table.Prefetch(cornerKey(polygons[k + AHEAD], c));
+            const PolygonRecord& p = polygons[k];
             if (!IsExportable(doc, p)) {
                 ++counts.skippedPolygons;
                 continue;
@@ -355,177 +401,140 @@ std::vector<std::uint8_t> BuildGlb(const CQM4EditDoc& doc, const SceneTextures& 
             used[p.texture] = true;
             int& prim = primitiveOf[p.texture];
             if (prim < 0) {
-                prim = static_cast<int>(mesh.primitives.size());
-                mesh.primitives.push_back({p.texture, {}, 0});
-                if (mesh.primitives.size() == 1)
-                    mesh.primitives.back().indices.reserve(polygons.size() * 3);
+                prim = static_cast<int>(primitiveCount++);
+                if (primitives.size() < primitiveCount)
+                    primitives.emplace_back();
+                primitives[static_cast<std::size_t>(prim)].texture = p.texture;
+                primitives[static_cast<std::size_t>(prim)].maxIndex = 0;
             }
-            GltfPrimitive& gp = mesh.primitives[static_cast<std::size_t>(prim)];
-            const std::uint64_t kind = static_cast<std::uint64_t>(CQM4EditDoc::GetTextureVertexKind(p.type));
+            GltfPrimitive& gp = primitives[static_cast<std::size_t>(prim)];
             for (int c = 0; c < 3; ++c) {
-                const std::uint64_t key = (std::uint64_t(p.vertex[c]) << 18) | (kind << 16) | p.texVertex[c];
                 bool inserted = false;
-                const std::uint32_t next = static_cast<std::uint32_t>(mesh.positions.size() / 3);
-                const std::uint32_t index = table.Find(key, next, inserted);
+                const std::uint32_t index = table.Find(cornerKey(p, c), vertices, inserted);
                 if (inserted) {
                     const scene::ObjectVertex v = doc.ObjectVertices().GetAt(p.vertex[c]);
+                    // glTF's texture origin is the top-left corner, like the scene's.
                     const scene::TextureVertex t = CornerUv(doc, p, c);
                     const float xyz[3] = {v.x, v.y, v.z};
                     for (int a = 0; a < 3; ++a) {
-                        if (next == 0 || xyz[a] < mesh.min[a])
-                            mesh.min[a] = xyz[a];
-                        if (next == 0 || xyz[a] > mesh.max[a])
-                            mesh.max[a] = xyz[a];
+                        if (vertices == 0 || xyz[a] < min[a])
+                            min[a] = xyz[a];
+                        if (vertices == 0 || xyz[a] > max[a])
+                            max[a] = xyz[a];
                     }
-                    mesh.positions.insert(mesh.positions.end(), xyz, xyz + 3);
-                    // glTF's texture origin is the top-left corner, like the scene's.
-                    mesh.uvs.push_back(t.u);
-                    mesh.uvs.push_back(t.v);
+                    const GltfVertex gv{v.x, v.y, v.z, t.u, t.v};
+                    std::memcpy(vertexBase + std::size_t(vertices) * sizeof gv, &gv, sizeof gv);
+                    ++vertices;
                 }
                 gp.indices.push_back(index);
                 gp.maxIndex = std::max(gp.maxIndex, index);
             }
         }
+        bin.resize(vertexOffset + std::size_t(vertices) * sizeof(GltfVertex));
         counts.polygons += faces;
         ++counts.objects;
 
-        if (!sceneNodes.empty())
-            sceneNodes += ',';
-        sceneNodes += std::to_string(o - first);
-        if (o > first)
-            nodes += ',';
-        nodes += "{\"name\":";
-        AppendJsonString(nodes, mesh.name);
-        if (mesh.primitives.empty()) {
+        gltfScene.nodes.push_back(static_cast<int>(model.nodes.size()));
+        tinygltf::Node node;
+        node.name = name;
+        if (primitiveCount == 0) {
             // A glTF mesh needs at least one primitive: an object without polygons is a bare node.
-            nodes += '}';
+            model.nodes.push_back(std::move(node));
             continue;
         }
-        nodes += ",\"mesh\":" + std::to_string(meshCount) + '}';
+        node.mesh = static_cast<int>(model.meshes.size());
+        model.nodes.push_back(std::move(node));
 
-        const std::size_t vertices = mesh.positions.size() / 3;
-        const int posView = addView(mesh.positions.data(), mesh.positions.size() * sizeof(float), 34962);
-        std::string bounds = ",\"min\":[";
-        for (int a = 0; a < 3; ++a) {
-            if (a)
-                bounds += ',';
-            AppendExactFloat(bounds, mesh.min[a]);
-        }
-        bounds += "],\"max\":[";
-        for (int a = 0; a < 3; ++a) {
-            if (a)
-                bounds += ',';
-            AppendExactFloat(bounds, mesh.max[a]);
-        }
-        bounds += ']';
-        const int posAccessor = addAccessor(posView, 5126, vertices, "VEC3", bounds);
-        const int uvView = addView(mesh.uvs.data(), mesh.uvs.size() * sizeof(float), 34962);
-        const int uvAccessor = addAccessor(uvView, 5126, vertices, "VEC2", "");
+        tinygltf::BufferView vertexView;
+        vertexView.buffer = 0;
+        vertexView.byteOffset = vertexOffset;
+        vertexView.byteLength = std::size_t(vertices) * sizeof(GltfVertex);
+        vertexView.byteStride = sizeof(GltfVertex);
+        vertexView.target = TINYGLTF_TARGET_ARRAY_BUFFER;
+        model.bufferViews.push_back(std::move(vertexView));
+        const int view = static_cast<int>(model.bufferViews.size()) - 1;
+        const int posAccessor = AddAccessor(model, view, TINYGLTF_COMPONENT_TYPE_FLOAT, vertices, TINYGLTF_TYPE_VEC3);
+        // The bounds must equal the accessor's float values exactly; a float widens to its
+        // double without loss.
+        model.accessors.back().minValues.assign(min, min + 3);
+        model.accessors.back().maxValues.assign(max, max + 3);
+        const int uvAccessor = AddAccessor(model, view, TINYGLTF_COMPONENT_TYPE_FLOAT, vertices, TINYGLTF_TYPE_VEC2);
+        model.accessors.back().byteOffset = offsetof(GltfVertex, u);
 
-        if (meshCount++)
-            meshes += ',';
-        meshes += "{\"name\":";
-        AppendJsonString(meshes, mesh.name);
-        meshes += ",\"primitives\":[";
-        for (std::size_t k = 0; k < mesh.primitives.size(); ++k) {
-            const GltfPrimitive& gp = mesh.primitives[k];
+        tinygltf::Mesh gltfMesh;
+        gltfMesh.name = name;
+        for (std::size_t k = 0; k < primitiveCount; ++k) {
+            const GltfPrimitive& gp = primitives[k];
             // The smallest index type that holds every index keeps files of small objects small.
             int indexAccessor;
             if (gp.maxIndex < 65535) {
-                std::vector<std::uint16_t> narrow(gp.indices.begin(), gp.indices.end());
-                const int view = addView(narrow.data(), narrow.size() * 2, 34963);
-                indexAccessor = addAccessor(view, 5123, narrow.size(), "SCALAR", "");
+                narrow.assign(gp.indices.begin(), gp.indices.end());
+                const int iv = AddView(model, narrow.data(), narrow.size() * 2, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
+                indexAccessor = AddAccessor(model, iv, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, narrow.size(),
+                                            TINYGLTF_TYPE_SCALAR);
             } else {
-                const int view = addView(gp.indices.data(), gp.indices.size() * 4, 34963);
-                indexAccessor = addAccessor(view, 5125, gp.indices.size(), "SCALAR", "");
+                const int iv = AddView(model, gp.indices.data(), gp.indices.size() * 4,
+                                       TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
+                indexAccessor = AddAccessor(model, iv, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, gp.indices.size(),
+                                            TINYGLTF_TYPE_SCALAR);
             }
-            if (k)
-                meshes += ',';
-            meshes += "{\"attributes\":{\"POSITION\":" + std::to_string(posAccessor) +
-                      ",\"TEXCOORD_0\":" + std::to_string(uvAccessor) + "},\"indices\":" +
-                      std::to_string(indexAccessor) + ",\"material\":" +
-                      std::to_string(gp.texture) + ",\"mode\":4}";
+            tinygltf::Primitive prim;
+            prim.attributes["POSITION"] = posAccessor;
+            prim.attributes["TEXCOORD_0"] = uvAccessor;
+            prim.indices = indexAccessor;
+            prim.material = gp.texture;
+            prim.mode = TINYGLTF_MODE_TRIANGLES;
+            gltfMesh.primitives.push_back(std::move(prim));
         }
-        meshes += "]}";
+        model.meshes.push_back(std::move(gltfMesh));
     }
 
-    // Materials, each with its texture when the file was found.
-    std::string materials, images, texturesJson;
-    int imageCount = 0;
+    // Materials, each with its texture when the file was found. The PNG goes into the binary
+    // buffer as it is; tinygltf is built without an image codec and never re-encodes it.
     for (int ti = 0; ti < textureCount; ++ti) {
         const std::size_t k = static_cast<std::size_t>(ti);
         std::vector<std::uint8_t> png;
         if (used[k] && k < textures.images.size() && textures.images[k])
             png = EncodePng(*textures.images[k]);
-        if (k)
-            materials += ',';
-        materials += "{\"name\":";
-        AppendJsonString(materials, MaterialName(doc, ti));
-        materials += ",\"pbrMetallicRoughness\":{";
+        tinygltf::Material material;
+        material.name = MaterialName(doc, ti);
+        material.pbrMetallicRoughness.metallicFactor = 0;
+        material.pbrMetallicRoughness.roughnessFactor = 1;
         if (!png.empty()) {
-            const int view = addView(png.data(), png.size(), 0);
-            if (imageCount) {
-                images += ',';
-                texturesJson += ',';
-            }
-            images += "{\"name\":";
-            AppendJsonString(images, MaterialName(doc, ti));
-            images += ",\"bufferView\":" + std::to_string(view) + ",\"mimeType\":\"image/png\"}";
-            texturesJson += "{\"sampler\":0,\"source\":" + std::to_string(imageCount) + '}';
-            materials += "\"baseColorTexture\":{\"index\":" + std::to_string(imageCount) + "},";
-            ++imageCount;
+            tinygltf::Image image;
+            image.name = material.name;
+            image.bufferView = AddView(model, png.data(), png.size(), 0);
+            image.mimeType = "image/png";
+            tinygltf::Texture texture;
+            texture.sampler = 0;
+            texture.source = static_cast<int>(model.images.size());
+            material.pbrMetallicRoughness.baseColorTexture.index = static_cast<int>(model.textures.size());
+            model.images.push_back(std::move(image));
+            model.textures.push_back(std::move(texture));
             ++counts.textures;
         } else if (used[k]) {
             ++counts.missingTextures;
         }
-        materials += "\"metallicFactor\":0,\"roughnessFactor\":1}}";
+        model.materials.push_back(std::move(material));
     }
-
-    std::vector<std::uint8_t>& binBytes = bin.Bytes();
-    while (binBytes.size() % 4)
-        binBytes.push_back(0);
-
-    std::string json;
-    json.reserve(bufferViews.size() + accessors.size() + meshes.size() + nodes.size() + 1024);
-    json += "{\"asset\":{\"version\":\"2.0\",\"generator\":\"qm4tool\"},\"scene\":0,\"scenes\":[{\"nodes\":[";
-    json += sceneNodes;
-    json += "]}],\"nodes\":[" + nodes + ']';
-    if (meshCount)
-        json += ",\"meshes\":[" + meshes + ']';
-    if (!materials.empty())
-        json += ",\"materials\":[" + materials + ']';
-    if (imageCount) {
-        json += ",\"images\":[" + images + "],\"textures\":[" + texturesJson + ']';
-        json += ",\"samplers\":[{\"magFilter\":9729,\"minFilter\":9987,\"wrapS\":10497,\"wrapT\":10497}]";
+    if (!model.images.empty()) {
+        tinygltf::Sampler sampler;
+        sampler.magFilter = TINYGLTF_TEXTURE_FILTER_LINEAR;
+        sampler.minFilter = TINYGLTF_TEXTURE_FILTER_LINEAR_MIPMAP_LINEAR;
+        sampler.wrapS = sampler.wrapT = TINYGLTF_TEXTURE_WRAP_REPEAT;
+        model.samplers.push_back(sampler);
     }
-    if (accessorCount)
-        json += ",\"accessors\":[" + accessors + ']';
-    if (viewCount)
-        json += ",\"bufferViews\":[" + bufferViews + ']';
-    if (!binBytes.empty())
-        json += ",\"buffers\":[{\"byteLength\":" + std::to_string(binBytes.size()) + "}]";
-    json += '}';
-    while (json.size() % 4)
-        json += ' ';
+    if (model.buffers[0].data.empty())
+        model.buffers.clear(); // a buffer must not be empty
+    model.scenes.push_back(std::move(gltfScene));
+    model.defaultScene = 0;
 
     std::vector<std::uint8_t> glb;
-    const std::size_t total = 12 + 8 + json.size() + (binBytes.empty() ? 0 : 8 + binBytes.size());
-    glb.reserve(total);
-    auto u32 = [&](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            glb.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-    };
-    u32(0x46546C67); // "glTF"
-    u32(2);
-    u32(static_cast<std::uint32_t>(total));
-    u32(static_cast<std::uint32_t>(json.size()));
-    u32(0x4E4F534A); // "JSON"
-    glb.insert(glb.end(), json.begin(), json.end());
-    if (!binBytes.empty()) {
-        u32(static_cast<std::uint32_t>(binBytes.size()));
-        u32(0x004E4942); // "BIN\0"
-        glb.insert(glb.end(), binBytes.begin(), binBytes.end());
-    }
+    glb.reserve((model.buffers.empty() ? 0 : model.buffers[0].data.size()) + (std::size_t(1) << 16));
+    VectorBuf buf(glb);
+    std::ostream out(&buf);
+    tinygltf::TinyGLTF writer;
+    writer.WriteGltfSceneToStream(&model, out, false, true);
     return glb;
 }
 

@@ -5,11 +5,22 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <istream>
 #include <optional>
+#include <streambuf>
 
 #include "common/AtomicFile.h"
 #include "interchange/InterchangeMessages.h"
 #include "interchange/ModelMesh.h"
+
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-parameter"
+#endif
+#include <tiny_obj_loader.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
 
 namespace interchange {
 
@@ -37,42 +48,6 @@ struct ObjFile {
     std::vector<ObjBlock> blocks;
     std::vector<std::string> materialNames;
 };
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
-}
-
-std::string_view TrimBlanks(std::string_view s)
-{
-    while (!s.empty() && IsBlank(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
-// Next blank-separated word of s; s keeps what follows.
-std::string_view NextWord(std::string_view& s)
-{
-    std::size_t i = 0;
-    while (i < s.size() && IsBlank(s[i]))
-        ++i;
-    std::size_t j = i;
-    while (j < s.size() && !IsBlank(s[j]))
-        ++j;
-    const std::string_view word = s.substr(i, j - i);
-    s.remove_prefix(j);
-    return word;
-}
-
-bool ParseDouble(std::string_view w, double& out)
-{
-    if (!w.empty() && w.front() == '+')
-        w.remove_prefix(1);
-    const auto r = std::from_chars(w.data(), w.data() + w.size(), out);
-    return r.ec == std::errc() && r.ptr == w.data() + w.size() && std::isfinite(out);
-}
 
 // The object number a block's name carries: the first run of digits once a trailing copy
 // suffix such as ".001" is cut off. "Object_07", "Object 7" and "Object_07_Object_07.002" all
@@ -112,71 +87,186 @@ int MaterialTexture(std::string_view name)
     return i;
 }
 
-// Reads what the matching needs; returns a message for text that cannot be an OBJ we can use.
+// The OBJ text as the stream tinyobjloader reads, without a copy. How far it has read tells
+// which line a callback came from.
+class TextBuf : public std::streambuf {
+public:
+    explicit TextBuf(std::string_view text) : m_text(text)
+    {
+        char* p = const_cast<char*>(text.data()); // only ever read
+        setg(p, p, p + text.size());
+    }
+    // The line the reader has just consumed: its number (from 1) and its text.
+    std::size_t LineNumber() const
+    {
+        const std::size_t end = LastLineEnd();
+        return static_cast<std::size_t>(std::count(m_text.begin(), m_text.begin() + static_cast<std::ptrdiff_t>(end), '\n')) + 1;
+    }
+    std::string_view LastLine() const
+    {
+        const std::size_t end = LastLineEnd();
+        const std::size_t nl = end == 0 ? std::string_view::npos : m_text.rfind('\n', end - 1);
+        const std::size_t start = nl == std::string_view::npos ? 0 : nl + 1;
+        return m_text.substr(start, end - start);
+    }
+
+private:
+    // Where the last consumed line's text ends (before its line break).
+    std::size_t LastLineEnd() const
+    {
+        std::size_t end = static_cast<std::size_t>(gptr() - eback());
+        if (end > 0 && m_text[end - 1] == '\n')
+            --end;
+        if (end > 0 && m_text[end - 1] == '\r')
+            --end;
+        return end;
+    }
+    std::string_view m_text;
+};
+
+std::string_view TrimBlanks(std::string_view s)
+{
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
+    while (!s.empty() && blank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && blank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+// The reader takes a word that is not a number, or a missing one, as 0; a position must be
+// three words that are numbers.
+bool HasThreeNumbers(std::string_view line)
+{
+    line = TrimBlanks(line).substr(1); // past "v"
+    for (int i = 0; i < 3; ++i) {
+        line = TrimBlanks(line);
+        const std::size_t end = std::min(line.find_first_of(" \t"), line.size());
+        if (end == 0 || line.substr(0, end).find_first_not_of("0123456789+-.eE") != std::string_view::npos)
+            return false;
+        line.remove_prefix(end);
+    }
+    return true;
+}
+
+struct ParseState {
+    ObjFile* file = nullptr;
+    const TextBuf* buf = nullptr;
+    std::string error; // the first problem; later lines are then ignored
+    bool sawObjectStatement = false;
+    int material = -1;
+    std::uint32_t materialName = 0;
+
+    void Fail(const char* what)
+    {
+        if (error.empty())
+            error = ObjBadLineMessage(buf->LineNumber(), what);
+    }
+    void StartBlock(std::string_view name)
+    {
+        ObjBlock block;
+        block.name = std::string(TrimBlanks(name));
+        block.number = NameNumber(block.name);
+        file->blocks.push_back(std::move(block));
+    }
+};
+
+void OnVertex(void* user, double x, double y, double z, double /*w*/)
+{
+    auto& st = *static_cast<ParseState*>(user);
+    if (!st.error.empty())
+        return;
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z) || !HasThreeNumbers(st.buf->LastLine())) {
+        st.Fail("a vertex position is not three numbers");
+        return;
+    }
+    st.file->positions.push_back({x, y, z});
+}
+
+void OnFace(void* user, tinyobj::index_t* corners, int count)
+{
+    auto& st = *static_cast<ParseState*>(user);
+    if (!st.error.empty())
+        return;
+    ObjFile& file = *st.file;
+    ObjFace face;
+    face.material = st.material;
+    face.materialName = st.materialName;
+    face.firstCorner = static_cast<std::uint32_t>(file.corners.size());
+    const long long positions = static_cast<long long>(file.positions.size());
+    for (int i = 0; i < count; ++i) {
+        // Raw as written: 1-based, negative counting back from the last position, 0 for none.
+        const long long index = corners[i].vertex_index;
+        if (index == 0) {
+            st.Fail("a face corner does not name a vertex");
+            return;
+        }
+        const long long resolved = index > 0 ? index - 1 : positions + index;
+        if (resolved < 0 || resolved >= positions) {
+            st.Fail("a face corner names a vertex that does not exist");
+            return;
+        }
+        file.corners.push_back(static_cast<std::uint32_t>(resolved));
+    }
+    face.cornerCount = static_cast<std::uint32_t>(count);
+    file.blocks.back().faces.push_back(face);
+}
+
+void OnMaterial(void* user, const char* name, int /*materialId*/)
+{
+    auto& st = *static_cast<ParseState*>(user);
+    const std::string_view trimmed = TrimBlanks(name);
+    st.material = MaterialTexture(trimmed);
+    st.materialName = static_cast<std::uint32_t>(st.file->materialNames.size());
+    st.file->materialNames.emplace_back(trimmed);
+}
+
+void OnObject(void* user, const char* name)
+{
+    auto& st = *static_cast<ParseState*>(user);
+    // Where "o" statements exist they name the objects; "g" then only names groups inside them.
+    st.sawObjectStatement = true;
+    st.StartBlock(name);
+}
+
+void OnGroup(void* user, const char** names, int count)
+{
+    auto& st = *static_cast<ParseState*>(user);
+    if (st.sawObjectStatement)
+        return;
+    std::string name; // the reader splits a group name at its blanks
+    for (int i = 0; i < count; ++i) {
+        if (i)
+            name += ' ';
+        name += names[i];
+    }
+    st.StartBlock(name);
+}
+
+// Reads what the matching needs with tinyobjloader's streaming reader (no material library is
+// opened); returns a message for text that cannot be an OBJ we can use.
 std::string ParseObj(std::string_view text, ObjFile& file)
 {
     file.positions.reserve(text.size() / 64);
     file.corners.reserve(text.size() / 16);
-    bool sawObjectStatement = false;
-    int material = -1;
-    std::uint32_t materialName = 0;
     file.materialNames.push_back({});
     file.blocks.push_back({}); // faces before any name
-    std::size_t lineNumber = 0;
 
-    while (!text.empty()) {
-        ++lineNumber;
-        const std::size_t nl = text.find('\n');
-        std::string_view line = text.substr(0, nl);
-        text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
-
-        std::string_view rest = line;
-        const std::string_view key = NextWord(rest);
-        if (key.empty() || key.front() == '#')
-            continue;
-        if (key == "v") {
-            std::array<double, 3> p{};
-            for (double& c : p)
-                if (!ParseDouble(NextWord(rest), c))
-                    return ObjBadLineMessage(lineNumber, "a vertex position is not three numbers");
-            file.positions.push_back(p);
-        } else if (key == "f") {
-            ObjFace face;
-            face.material = material;
-            face.materialName = materialName;
-            face.firstCorner = static_cast<std::uint32_t>(file.corners.size());
-            for (std::string_view w = NextWord(rest); !w.empty(); w = NextWord(rest)) {
-                const std::string_view v = w.substr(0, w.find('/'));
-                long long index = 0;
-                const auto r = std::from_chars(v.data(), v.data() + v.size(), index);
-                if (r.ec != std::errc() || r.ptr != v.data() + v.size() || index == 0)
-                    return ObjBadLineMessage(lineNumber, "a face corner does not name a vertex");
-                const long long count = static_cast<long long>(file.positions.size());
-                const long long resolved = index > 0 ? index - 1 : count + index;
-                if (resolved < 0 || resolved >= count)
-                    return ObjBadLineMessage(lineNumber, "a face corner names a vertex that does not exist");
-                file.corners.push_back(static_cast<std::uint32_t>(resolved));
-            }
-            face.cornerCount = static_cast<std::uint32_t>(file.corners.size()) - face.firstCorner;
-            if (face.cornerCount == 0)
-                return ObjBadLineMessage(lineNumber, "a face has no corners");
-            file.blocks.back().faces.push_back(face);
-        } else if (key == "usemtl") {
-            const std::string_view name = TrimBlanks(rest);
-            material = MaterialTexture(name);
-            materialName = static_cast<std::uint32_t>(file.materialNames.size());
-            file.materialNames.emplace_back(name);
-        } else if (key == "o" || (key == "g" && !sawObjectStatement)) {
-            // Where "o" statements exist they name the objects; "g" then only names groups
-            // inside them.
-            if (key == "o")
-                sawObjectStatement = true;
-            ObjBlock block;
-            block.name = std::string(TrimBlanks(rest));
-            block.number = NameNumber(block.name);
-            file.blocks.push_back(std::move(block));
-        }
-    }
+    TextBuf buf(text);
+    std::istream in(&buf);
+    ParseState st;
+    st.file = &file;
+    st.buf = &buf;
+    tinyobj::callback_t cb;
+    cb.vertex_cb = OnVertex;
+    cb.index_cb = OnFace;
+    cb.usemtl_cb = OnMaterial;
+    cb.object_cb = OnObject;
+    cb.group_cb = OnGroup;
+    std::string warn, err;
+    tinyobj::LoadObjWithCallback(in, cb, &st, nullptr, &warn, &err);
+    if (!st.error.empty())
+        return st.error;
     // Programs drop objects without faces; so do we.
     std::erase_if(file.blocks, [](const ObjBlock& b) { return b.faces.empty(); });
     return {};

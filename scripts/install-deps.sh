@@ -16,8 +16,10 @@ packages=(
   # xdg-mime/xdg-open outside a desktop session read a file's type through `mimetype`
   libfile-mimeinfo-perl
   fonts-dejavu-core
-  # model and image exchange (header-only), and the independent readers its tests run
-  libstb-dev assimp-utils nodejs
+  # model and image exchange (header-only: compiled into the interchange module, nothing at
+  # run time; tinygltf reads and writes its JSON with nlohmann-json), and the independent
+  # readers its tests run
+  libstb-dev libtinyobjloader-dev libtinygltf-dev nlohmann-json3-dev assimp-utils nodejs
 )
 if [ "${1:-}" = "--ci" ]; then
   packages+=(clang llvm libclang-rt-14-dev clang-format g++-mingw-w64-x86-64-posix)

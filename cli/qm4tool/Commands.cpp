@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "common/AtomicFile.h"
+#include "common/NumberText.h"
 
 namespace qm4tool {
 
@@ -93,6 +94,62 @@ bool SaveScene(scene::CQM4EditDoc& doc, const std::string& path)
     StderrPrompt prompt;
     result.Report(prompt);
     return false;
+}
+
+bool Arguments::Has(std::string_view flag) const
+{
+    for (const std::string& f : flags)
+        if (f == flag)
+            return true;
+    return false;
+}
+
+std::optional<std::int64_t> Arguments::Number(std::string_view option) const
+{
+    for (auto it = numbers.rbegin(); it != numbers.rend(); ++it) // a repeated option: the last counts
+        if (it->first == option)
+            return it->second;
+    return std::nullopt;
+}
+
+std::string ParseArguments(const std::vector<std::string>& args, std::initializer_list<std::string_view> flags,
+                           std::initializer_list<std::string_view> numberOptions, Arguments& out)
+{
+    auto among = [](const std::string& a, std::initializer_list<std::string_view> list) {
+        for (std::string_view x : list)
+            if (a == x)
+                return true;
+        return false;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (among(a, flags)) {
+            out.flags.push_back(a);
+        } else if (among(a, numberOptions)) {
+            if (i + 1 >= args.size())
+                return a + " needs a number";
+            std::int64_t n = 0;
+            if (!common::ParseIntField(args[i + 1], n))
+                return a + " is not followed by an integer: " + args[i + 1];
+            out.numbers.emplace_back(a, n);
+            ++i;
+        } else if (a.starts_with("--")) {
+            return "unknown option " + a;
+        } else {
+            out.positional.push_back(a);
+        }
+    }
+    return {};
+}
+
+bool CheckObjectIndex(const scene::CQM4EditDoc& doc, std::optional<std::int64_t> object)
+{
+    if (object && (*object < 0 || *object >= doc.GetObjectCount())) {
+        std::cerr << "Object index " << *object << " is out of range: the scene has " << doc.GetObjectCount()
+                  << " objects.\n";
+        return false;
+    }
+    return true;
 }
 
 } // namespace qm4tool

@@ -5,8 +5,12 @@
 // Exit codes: 0 success; 1 the operation failed (the message the editor would show is on
 // stderr); 2 wrong usage (a usage line is on stderr).
 
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/Prompt.h"
@@ -45,6 +49,24 @@ private:
 bool LoadScene(scene::CQM4EditDoc& doc, const std::string& path);
 // Saves doc to path atomically; on failure prints the message and returns false.
 bool SaveScene(scene::CQM4EditDoc& doc, const std::string& path);
+
+// The words of a call once its options are taken out; options may stand anywhere among the
+// file names.
+struct Arguments {
+    std::vector<std::string> positional;
+    std::vector<std::string> flags;                                  // switches given
+    std::vector<std::pair<std::string, std::int64_t>> numbers;       // options with their integer
+    bool Has(std::string_view flag) const;
+    std::optional<std::int64_t> Number(std::string_view option) const;
+};
+
+// flags are switches ("--vertices"), numberOptions take an integer ("--object N"). Returns an
+// empty string on success, otherwise why the words are not a valid call.
+std::string ParseArguments(const std::vector<std::string>& args, std::initializer_list<std::string_view> flags,
+                           std::initializer_list<std::string_view> numberOptions, Arguments& out);
+
+// object, when given, must name an object of doc; prints why not.
+bool CheckObjectIndex(const scene::CQM4EditDoc& doc, std::optional<std::int64_t> object);
 
 // Number arguments are read by the same rules as the editor's number fields
 // (common/NumberText.h): common::ParseIntField and common::ParseFloatField.

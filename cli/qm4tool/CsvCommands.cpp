@@ -5,7 +5,6 @@
 #include <optional>
 
 #include "Commands.h"
-#include "common/NumberText.h"
 #include "scene/csv/CsvExchange.h"
 #include "scene/csv/CsvMessages.h"
 
@@ -20,39 +19,24 @@ struct CsvOptions {
     std::optional<std::int64_t> polygon;
 };
 
-// Options may stand anywhere among the file names. Returns an empty string on success,
-// otherwise why the words are not a valid call.
+// --polygon belongs to export alone.
 std::string ParseCsvOptions(const std::vector<std::string>& args, bool allowPolygon, CsvOptions& out)
 {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--vertices") {
-            out.vertices = true;
-        } else if (a == "--object" || (a == "--polygon" && allowPolygon)) {
-            if (i + 1 >= args.size())
-                return a + " needs a number";
-            std::int64_t n = 0;
-            if (!common::ParseIntField(args[i + 1], n))
-                return a + " is not followed by an integer: " + args[i + 1];
-            (a == "--object" ? out.object : out.polygon) = n;
-            ++i;
-        } else if (a.starts_with("--")) {
-            return "unknown option " + a;
-        } else {
-            out.positional.push_back(a);
-        }
-    }
-    return {};
+    Arguments a;
+    const std::string why = allowPolygon ? ParseArguments(args, {"--vertices"}, {"--object", "--polygon"}, a)
+                                         : ParseArguments(args, {"--vertices"}, {"--object"}, a);
+    out.positional = std::move(a.positional);
+    out.vertices = a.Has("--vertices");
+    out.object = a.Number("--object");
+    out.polygon = a.Number("--polygon");
+    return why;
 }
 
 // The object (and polygon) must exist in the loaded scene; prints why not.
 bool CheckScope(const scene::CQM4EditDoc& doc, const CsvOptions& o)
 {
-    if (o.object && (*o.object < 0 || *o.object >= doc.GetObjectCount())) {
-        std::cerr << "Object index " << *o.object << " is out of range: the scene has " << doc.GetObjectCount()
-                  << " objects.\n";
+    if (!CheckObjectIndex(doc, o.object))
         return false;
-    }
     if (o.polygon) {
         const int count = doc.GetPolygonCount(static_cast<int>(*o.object));
         if (*o.polygon < 0 || *o.polygon >= count) {

@@ -178,6 +178,9 @@ TEST(ObjImport, EveryMismatchRefusesTheWholeImport)
         {foreign, 1, "The file holds 2 objects with faces, none of them Object_2. Nothing was imported."},
         {Replace(foreign, "f 5/4/2 7/4/2 8/4/2", "f 5/4/2 7/4/2 80/4/2"), -1,
          "OBJ line 25: a face corner names a vertex that does not exist. Nothing was imported."},
+        // The reader takes a word that is no number as 0; that must refuse, not move a vertex.
+        {Replace(foreign, "v 3 3 4\n", "v 3 three 4\r\n"), -1,
+         "OBJ line 6: a vertex position is not three numbers. Nothing was imported."},
     };
     for (const auto& c : cases) {
         Loaded s(SmallScene());

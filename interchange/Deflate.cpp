@@ -1,7 +1,5 @@
-#include "interchange/PngWriter.h"
+#include "interchange/Deflate.h"
 
-#include <array>
-#include <cstdlib>
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -9,31 +7,7 @@
 namespace interchange::png {
 namespace {
 
-// ---- checksums ----
-
-const std::array<std::uint32_t, 256>& CrcTable()
-{
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t n = 0; n < 256; ++n) {
-            std::uint32_t c = n;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    return table;
-}
-
-std::uint32_t Crc32(const std::uint8_t* p, std::size_t n, std::uint32_t crc = 0)
-{
-    const auto& t = CrcTable();
-    crc = ~crc;
-    for (std::size_t i = 0; i < n; ++i)
-        crc = t[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
+// ---- checksum ----
 
 std::uint32_t Adler32(const std::uint8_t* p, std::size_t n)
 {
@@ -247,25 +221,6 @@ void PutBE32(std::vector<std::uint8_t>& out, std::uint32_t v)
     out.push_back(static_cast<std::uint8_t>(v));
 }
 
-void Chunk(std::vector<std::uint8_t>& out, const char type[4], const std::uint8_t* data, std::size_t size)
-{
-    PutBE32(out, static_cast<std::uint32_t>(size));
-    const std::size_t start = out.size();
-    out.insert(out.end(), type, type + 4);
-    if (size)
-        out.insert(out.end(), data, data + size);
-    PutBE32(out, Crc32(out.data() + start, size + 4));
-}
-
-std::uint8_t Paeth(int a, int b, int c)
-{
-    const int p = a + b - c;
-    const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-    if (pa <= pb && pa <= pc)
-        return static_cast<std::uint8_t>(a);
-    return static_cast<std::uint8_t>(pb <= pc ? b : c);
-}
-
 } // namespace
 
 std::vector<std::uint8_t> ZlibCompress(const std::uint8_t* data, std::size_t size)
@@ -276,52 +231,6 @@ std::vector<std::uint8_t> ZlibCompress(const std::uint8_t* data, std::size_t siz
     out.push_back(0x01); // fastest; 0x7801 is a multiple of 31 as the header check needs
     Deflate(data, size, out);
     PutBE32(out, Adler32(data, size));
-    return out;
-}
-
-std::vector<std::uint8_t> Encode(const std::uint8_t* pixels, int width, int height, int components)
-{
-    const std::size_t stride = static_cast<std::size_t>(width) * static_cast<std::size_t>(components);
-    // Row 0 uses Sub (nothing above it), every other row Paeth: the best single choice for
-    // textures, and cheap.
-    std::vector<std::uint8_t> filtered((stride + 1) * static_cast<std::size_t>(height));
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* row = pixels + stride * static_cast<std::size_t>(y);
-        const std::uint8_t* up = y > 0 ? row - stride : nullptr;
-        std::uint8_t* dst = filtered.data() + (stride + 1) * static_cast<std::size_t>(y);
-        const std::size_t bpp = static_cast<std::size_t>(components);
-        if (!up) {
-            dst[0] = 1;
-            for (std::size_t x = 0; x < stride; ++x)
-                dst[1 + x] = static_cast<std::uint8_t>(row[x] - (x >= bpp ? row[x - bpp] : 0));
-        } else {
-            dst[0] = 4;
-            for (std::size_t x = 0; x < bpp; ++x)
-                dst[1 + x] = static_cast<std::uint8_t>(row[x] - up[x]);
-            for (std::size_t x = bpp; x < stride; ++x)
-                dst[1 + x] = static_cast<std::uint8_t>(row[x] - Paeth(row[x - bpp], up[x], up[x - bpp]));
-        }
-    }
-
-    std::vector<std::uint8_t> out;
-    static constexpr std::uint8_t SIG[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    out.insert(out.end(), SIG, SIG + 8);
-    std::uint8_t ihdr[13];
-    const auto be = [](std::uint8_t* p, std::uint32_t v) {
-        p[0] = static_cast<std::uint8_t>(v >> 24);
-        p[1] = static_cast<std::uint8_t>(v >> 16);
-        p[2] = static_cast<std::uint8_t>(v >> 8);
-        p[3] = static_cast<std::uint8_t>(v);
-    };
-    be(ihdr, static_cast<std::uint32_t>(width));
-    be(ihdr + 4, static_cast<std::uint32_t>(height));
-    ihdr[8] = 8;                          // bits per channel
-    ihdr[9] = components == 4 ? 6 : 2;    // RGBA or RGB
-    ihdr[10] = ihdr[11] = ihdr[12] = 0;   // deflate, adaptive filtering, no interlace
-    Chunk(out, "IHDR", ihdr, sizeof ihdr);
-    const std::vector<std::uint8_t> z = ZlibCompress(filtered.data(), filtered.size());
-    Chunk(out, "IDAT", z.data(), z.size());
-    Chunk(out, "IEND", nullptr, 0);
     return out;
 }
 
