@@ -104,6 +104,8 @@ private:
     void UploadTouched(const std::vector<std::uint32_t>& touched);
     std::vector<scene::ObjectVertex> SelectionLines(int& kind) const;
     void DrawOverlay(const QMatrix4x4& mvp);
+    // Draws these mesh vertices as triangles, flushing them to the renderer in slices.
+    void DrawSliced(std::uint32_t first, std::uint32_t count);
     float Aspect() const;
 
     const scene::CQM4EditDoc& m_doc;
