@@ -157,10 +157,14 @@ void CMainFrame::CreateClient()
     m_pViewStack->addWidget(m_pSceneView);
     m_strNoPerspective = CPerspectiveView::OpenGLUnavailableReason();
     if (m_strNoPerspective.isEmpty()) {
-        m_pPerspectiveView = new CPerspectiveView(m_doc, m_pViewStack);
+        m_pPerspectiveView = new CPerspectiveView(m_doc);
         m_pPerspectiveView->SetSelection(this);
         m_pPerspectiveView->SetFlipTextureV(gui::ReadProfileInt(APP_TITLE, KEY_FLIP_TEXTURE_V, 0) != 0);
-        m_pViewStack->addWidget(m_pPerspectiveView);
+        // The container owns the view from here on.
+        m_pPerspectiveHost = QWidget::createWindowContainer(m_pPerspectiveView, m_pViewStack);
+        m_pPerspectiveHost->setFocusPolicy(Qt::StrongFocus);
+        m_pPerspectiveHost->setMinimumSize(1, 1);
+        m_pViewStack->addWidget(m_pPerspectiveHost);
         connect(m_pPerspectiveView, &CPerspectiveView::StatusMessage, this,
                 [this](const QString& text) { statusBar()->showMessage(text); });
     } else {
@@ -590,7 +594,7 @@ void CMainFrame::RedrawSceneView()
 
 bool CMainFrame::IsPerspective() const
 {
-    return m_pPerspectiveView && m_pViewStack->currentWidget() == m_pPerspectiveView;
+    return m_pPerspectiveHost && m_pViewStack->currentWidget() == m_pPerspectiveHost;
 }
 
 QWidget* CMainFrame::ActiveSceneView() const
@@ -605,7 +609,7 @@ void CMainFrame::ShowPerspective(bool on)
     const bool hadFocus = ActiveSceneView()->hasFocus();
     if (on)
         m_pPerspectiveView->SetHiliteColor(m_pSceneView->GetHiliteColor());
-    m_pViewStack->setCurrentWidget(on ? static_cast<QWidget*>(m_pPerspectiveView) : m_pSceneView);
+    m_pViewStack->setCurrentWidget(on ? m_pPerspectiveHost : static_cast<QWidget*>(m_pSceneView));
     if (hadFocus)
         ActiveSceneView()->setFocus(Qt::OtherFocusReason);
     UpdateActions();

@@ -168,6 +168,7 @@ private:
     // The right pane: the orthographic view, and the perspective view when OpenGL works.
     QStackedWidget* m_pViewStack = nullptr;
     CPerspectiveView* m_pPerspectiveView = nullptr;
+    QWidget* m_pPerspectiveHost = nullptr; // the window container showing it
     QString m_strNoPerspective; // why there is none
     QToolBar* m_wndToolBar = nullptr;
     QLabel* m_pMessagePane = nullptr;

@@ -67,7 +67,6 @@ void SetFaceNormal(MeshVertex* v)
 void CPerspectiveMesh::Build(const scene::CQM4EditDoc& doc)
 {
     m_vertices.clear();
-    m_indices.clear();
     m_batches.clear();
     m_cornerVertex.clear();
     m_lookupStart.clear();
@@ -83,57 +82,47 @@ void CPerspectiveMesh::Build(const scene::CQM4EditDoc& doc)
     const std::size_t vertexCount = positions.size();
     const std::size_t textureCount = static_cast<std::size_t>(doc.TextureNames().GetCount());
 
-    std::size_t total = 0;
-    for (int o = 0; o < doc.GetObjectCount(); ++o)
-        total += doc.GetObjectRecord(o).polygons.size();
-    m_vertices.reserve(total * 3);
-    m_cornerVertex.reserve(total * 3);
-    std::vector<std::uint16_t> polygonTexture;
-    polygonTexture.reserve(total);
-
+    // First the drawable polygons and how many each texture has, then each polygon's
+    // corners straight into its texture's run.
+    std::vector<std::uint32_t> perTexture(textureCount + 1, 0);
+    std::vector<const scene::PolygonRecord*> drawn;
     for (int o = 0; o < doc.GetObjectCount(); ++o) {
-        for (const scene::PolygonRecord& p : doc.GetObjectRecord(o).polygons) {
+        const auto& polygons = doc.GetObjectRecord(o).polygons;
+        drawn.reserve(drawn.size() + polygons.size());
+        for (const scene::PolygonRecord& p : polygons) {
             const TexList& list = lists[scene::CQM4EditDoc::GetTextureVertexKind(p.type)];
-            MeshVertex corner[3];
             bool ok = p.texture < textureCount;
-            for (int k = 0; k < 3 && ok; ++k) {
-                ok = p.vertex[k] < vertexCount && list.Get(p.texVertex[k], corner[k].u, corner[k].v);
-                if (ok) {
-                    const scene::ObjectVertex pos = positions[p.vertex[k]];
-                    corner[k].x = pos.x;
-                    corner[k].y = pos.y;
-                    corner[k].z = pos.z;
-                }
-            }
+            for (int k = 0; k < 3 && ok; ++k)
+                ok = p.vertex[k] < vertexCount && p.texVertex[k] < list.count;
             if (!ok) {
                 ++m_skipped;
                 continue;
             }
-            SetFaceNormal(corner);
-            for (int k = 0; k < 3; ++k) {
-                m_vertices.push_back(corner[k]);
-                m_cornerVertex.push_back(p.vertex[k]);
-            }
-            polygonTexture.push_back(p.texture);
+            drawn.push_back(&p);
+            ++perTexture[p.texture + 1u];
         }
     }
-
-    // Counting sort of the polygons by texture: one index range per texture.
-    std::vector<std::uint32_t> perTexture(textureCount + 1, 0);
-    for (std::uint16_t t : polygonTexture)
-        ++perTexture[t + 1];
     for (std::size_t t = 1; t <= textureCount; ++t)
         perTexture[t] += perTexture[t - 1];
     for (std::size_t t = 0; t < textureCount; ++t)
         if (perTexture[t + 1] > perTexture[t])
             m_batches.push_back({static_cast<int>(t), perTexture[t] * 3, (perTexture[t + 1] - perTexture[t]) * 3});
-    m_indices.resize(polygonTexture.size() * 3);
-    for (std::size_t p = 0; p < polygonTexture.size(); ++p) {
-        const std::uint32_t slot = perTexture[polygonTexture[p]]++ * 3;
-        const auto first = static_cast<std::uint32_t>(p * 3);
-        m_indices[slot] = first;
-        m_indices[slot + 1] = first + 1;
-        m_indices[slot + 2] = first + 2;
+
+    m_vertices.resize(drawn.size() * 3);
+    m_cornerVertex.resize(drawn.size() * 3);
+    for (const scene::PolygonRecord* p : drawn) {
+        const TexList& list = lists[scene::CQM4EditDoc::GetTextureVertexKind(p->type)];
+        const std::size_t slot = std::size_t(perTexture[p->texture]++) * 3;
+        MeshVertex* corner = &m_vertices[slot];
+        for (int k = 0; k < 3; ++k) {
+            const scene::ObjectVertex pos = positions[p->vertex[k]];
+            corner[k].x = pos.x;
+            corner[k].y = pos.y;
+            corner[k].z = pos.z;
+            list.Get(p->texVertex[k], corner[k].u, corner[k].v);
+            m_cornerVertex[slot + k] = p->vertex[k];
+        }
+        SetFaceNormal(corner);
     }
 }
 

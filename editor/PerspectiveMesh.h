@@ -4,8 +4,8 @@
 //
 // Every polygon corner is one vertex (position and texture coordinate): corners that share
 // a position rarely share a texture coordinate, so nothing would be gained by sharing them.
-// The index list groups the corners by texture, so each texture is one draw range. Moving
-// vertices rewrites only the corners that stand on them.
+// The corners are stored grouped by texture, so each texture is one run of vertices drawn
+// without an index list. Moving vertices rewrites only the corners that stand on them.
 
 #include <cstdint>
 #include <span>
@@ -29,11 +29,11 @@ struct MeshVertex {
 };
 static_assert(sizeof(MeshVertex) == 24);
 
-// One texture's range of the index list.
+// One texture's run of vertices.
 struct MeshBatch {
     int texture = 0;        // index into the scene's texture names
-    std::uint32_t first = 0; // first index
-    std::uint32_t count = 0; // number of indices, three per polygon
+    std::uint32_t first = 0; // first vertex
+    std::uint32_t count = 0; // number of vertices, three per polygon
 };
 
 // The box around the drawn geometry and the sphere around the box, for fitting the camera
@@ -59,13 +59,12 @@ public:
     bool SameVertexCount(const scene::CQM4EditDoc& doc) const;
 
     // Takes the current positions of the given scene vertices (others are not looked at)
-    // and appends the polygons it rewrote to touched (polygon p is mesh vertices 3p to
+    // and appends the mesh polygons it rewrote to touched (mesh polygon p is vertices 3p to
     // 3p + 2). Out-of-range indices are ignored.
     void UpdateVertices(const scene::CQM4EditDoc& doc, std::span<const int> changed,
                         std::vector<std::uint32_t>& touched);
 
     const std::vector<MeshVertex>& Vertices() const { return m_vertices; }
-    const std::vector<std::uint32_t>& Indices() const { return m_indices; }
     const std::vector<MeshBatch>& Batches() const { return m_batches; }
     std::size_t PolygonCount() const { return m_vertices.size() / 3; }
     std::size_t SkippedPolygons() const { return m_skipped; }
@@ -76,7 +75,6 @@ private:
     void BuildCornerLookup();
 
     std::vector<MeshVertex> m_vertices;
-    std::vector<std::uint32_t> m_indices;
     std::vector<MeshBatch> m_batches;
     // Scene vertex of each mesh vertex.
     std::vector<std::uint16_t> m_cornerVertex;

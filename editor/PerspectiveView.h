@@ -6,6 +6,10 @@
 //
 // The geometry is sent to the graphics card once per scene; edits send only the corners
 // of the vertices that moved.
+//
+// It is a window of its own, shown in the frame through a window container: the renderer
+// then draws straight into the window, where a widget would draw into a framebuffer that
+// is copied onto the window again every frame, a full-screen cost on a software renderer.
 
 #include <cstdint>
 #include <filesystem>
@@ -13,7 +17,8 @@
 #include <vector>
 
 #include <QOpenGLFunctions_3_3_Core>
-#include <QOpenGLWidget>
+#include <QImage>
+#include <QOpenGLWindow>
 #include <QPoint>
 #include <QStringList>
 
@@ -31,11 +36,11 @@ namespace qm4edit {
 
 class ISceneSelection;
 
-class CPerspectiveView final : public QOpenGLWidget, protected QOpenGLFunctions_3_3_Core {
+class CPerspectiveView final : public QOpenGLWindow, protected QOpenGLFunctions_3_3_Core {
     Q_OBJECT
 
 public:
-    explicit CPerspectiveView(const scene::CQM4EditDoc& doc, QWidget* parent = nullptr);
+    explicit CPerspectiveView(const scene::CQM4EditDoc& doc);
     ~CPerspectiveView() override;
 
     // OpenGL 3.3 core with a depth buffer.
@@ -57,6 +62,8 @@ public:
     // Sends the corners standing on these vertices again.
     void UpdateVertices(std::span<const int> changed);
     void Redraw() { update(); }
+    // Draws a frame now and returns it.
+    QImage grabFramebuffer();
 
     void SetHiliteColor(std::uint32_t colorref);
     void SetFlipTextureV(bool flip);
@@ -97,6 +104,8 @@ private:
     void UploadTouched(const std::vector<std::uint32_t>& touched);
     std::vector<scene::ObjectVertex> SelectionLines(int& kind) const;
     void DrawOverlay(const QMatrix4x4& mvp);
+    // Draws these mesh vertices as triangles, flushing them to the renderer in slices.
+    void DrawSliced(std::uint32_t first, std::uint32_t count);
     float Aspect() const;
 
     const scene::CQM4EditDoc& m_doc;
@@ -123,7 +132,7 @@ private:
     bool m_bMeshUploaded = false;
     QOpenGLShaderProgram* m_pMeshProgram = nullptr;
     QOpenGLShaderProgram* m_pOverlayProgram = nullptr;
-    unsigned m_vao = 0, m_vbo = 0, m_ibo = 0;
+    unsigned m_vao = 0, m_vbo = 0;
     unsigned m_overlayVao = 0, m_overlayVbo = 0;
     std::vector<unsigned> m_textureIds; // by batch
     unsigned m_checkerId = 0;

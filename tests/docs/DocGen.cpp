@@ -20,12 +20,14 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include "ScriptedGuiPrompt.h"
 #include "editor/MainFrame.h"
+#include "editor/PerspectiveView.h"
 #include "editor/QM4EditApp.h"
 #include "pixloom/MainFrame.h"
 #include "pixloom/PixloomApp.h"
@@ -178,7 +180,15 @@ bool Screenshots(const QString& samples, const QString& outDir)
         ok = Save(Grab(frame), outDir, "qm4edit.png") && ok;
         if (QAction* persp = FindCommand(frame, {"Perspective"})) {
             persp->trigger();
-            ok = Save(Grab(frame), outDir, "qm4edit-perspective.png") && ok;
+            // The perspective view is a window of its own, which a grab of the frame leaves
+            // out: its picture goes where it sits.
+            QImage shot = Grab(frame);
+            if (qm4edit::CPerspectiveView* view = frame.GetPerspectiveView(); view && frame.IsPerspective()) {
+                const QImage picture = view->grabFramebuffer();
+                QPainter painter(&shot);
+                painter.drawImage(frame.mapFromGlobal(view->mapToGlobal(QPoint(0, 0))), picture);
+            }
+            ok = Save(shot, outDir, "qm4edit-perspective.png") && ok;
         }
         QString name;
         frame.SetDialogRunner([&](QDialog& d) {
