@@ -131,8 +131,7 @@ private:
         bool Empty() const { return boxes.empty() && leaves.empty(); }
     };
     void BuildExactBoxes(std::size_t object, const ObjectGeometry& geo);
-    // Brings one object's cached boxes up to the vertices marked in changed. Returns whether
-    // the object has a cache.
+    // Brings one object's cached boxes up to the vertices marked in changed.
     void RefreshExactBoxes(std::size_t object, const ObjectGeometry& geo, std::span<const std::uint8_t> changed);
     void DropExactBoxes();
 
