@@ -248,18 +248,10 @@ struct PartialRequantizer {
     std::span<const Box> boxes;
     std::span<const std::uint32_t> ends;
     std::span<const std::uint8_t> dirty;
-    std::span<const CPolygonBoundsNode* const> nodes;
     ObjectBoundsLog* log;
 
     void Node(CPolygonBoundsNode& node, std::size_t i, const Box& p, const Box& pOld)
     {
-#if defined(__GNUC__)
-        // The walk is memory-bound: the nodes lie scattered on the heap. Ask for the ones a
-        // little further on in preorder (the order of this walk) well before they are needed.
-        constexpr std::size_t AHEAD = 24;
-        if (i + AHEAD < nodes.size())
-            __builtin_prefetch(nodes[i + AHEAD], 1);
-#endif
         const bool parentMoved = !SameBox(p, pOld);
         if (!parentMoved && !dirty[i])
             return;
@@ -480,13 +472,11 @@ struct ExactBuilder {
     std::vector<std::uint32_t>& parents;
     std::vector<std::uint32_t>& leaves;
     std::vector<std::uint16_t>& polygons;
-    std::vector<const CPolygonBoundsNode*>& nodes;
 
     std::size_t Node(const CPolygonBoundsNode& node, std::uint32_t parent)
     {
         const auto index = static_cast<std::uint32_t>(boxes.size());
         boxes.push_back(BOX_EMPTY);
-        nodes.push_back(&node);
         ends.push_back(0);
         parents.push_back(parent);
         if (node.childCount != 0) {
@@ -522,7 +512,7 @@ void CObjectInfoList::BuildExactBoxes(std::size_t object, const ObjectGeometry& 
 {
     ExactBoxes& e = m_exact[object];
     e = ExactBoxes{};
-    ExactBuilder b{geo, e.boxes, e.ends, e.parents, e.leaves, e.polygons, e.nodes};
+    ExactBuilder b{geo, e.boxes, e.ends, e.parents, e.leaves, e.polygons};
     for (const CPolygonBoundsNode& root : m_trees[object].roots) {
         const auto r = static_cast<std::uint32_t>(e.boxes.size());
         b.Node(root, r);
@@ -649,7 +639,7 @@ void CObjectInfoList::RecomputeObjectBounds(std::span<const ObjectVertex> vertic
 
         const Box bOld = m_objects[i].bounds;
         const std::size_t firstNode = log ? log->nodes.size() : 0;
-        PartialRequantizer rq{e.boxes, e.ends, dirty, e.nodes, log};
+        PartialRequantizer rq{e.boxes, e.ends, dirty, log};
         std::size_t r = 0;
         for (CPolygonBoundsNode& root : tree.roots) {
             rq.Node(root, r, b, bOld);

@@ -124,9 +124,6 @@ private:
         std::vector<std::uint32_t> parents;  // a root's is its own index
         std::vector<std::uint32_t> leaves;   // preorder of every leaf
         std::vector<std::uint16_t> polygons; // the polygon of each of leaves
-        // Where each node lives, in preorder: only ever prefetched, never read through, so a
-        // stale address after copying the list is harmless.
-        std::vector<const CPolygonBoundsNode*> nodes;
 
         bool Empty() const { return boxes.empty() && leaves.empty(); }
     };
