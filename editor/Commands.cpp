@@ -166,6 +166,22 @@ void CMainFrame::CreateCommands()
            .focusScope = m_pSceneView, .enabled = loaded,
            .checked = [this] { return m_pSceneView->IsVertexTool(); },
            .run = [this] { m_pSceneView->SetVertexTool(!m_pSceneView->IsVertexTool()); }});
+    // The grid belongs to the orthographic view; its keys act while that view has focus.
+    c.Add({.id = ID_VIEW_GRID, .text = "&Grid\tG",
+           .prompt = "Show or hide the grid; while shown, moved vertices land on its points\nGrid",
+           .keys = {Qt::Key_G}, .checkable = true, .focusScope = m_pSceneView, .enabled = loaded,
+           .checked = [this] { return m_pSceneView->IsGrid(); },
+           .run = [this] { m_pSceneView->SetGrid(!m_pSceneView->IsGrid()); }});
+    c.Add({.id = ID_VIEW_GRID_FINER, .text = "&Halve Grid Step\t[",
+           .prompt = "Halve the grid step, down to 1/8 unit\nHalve Grid Step", .keys = {Qt::Key_BracketLeft},
+           .focusScope = m_pSceneView,
+           .enabled = [this] { return m_doc.IsLoaded() && m_pSceneView->CanHalveGridStep(); },
+           .run = [this] { m_pSceneView->HalveGridStep(); }});
+    c.Add({.id = ID_VIEW_GRID_COARSER, .text = "&Double Grid Step\t]",
+           .prompt = "Double the grid step, up to 4096 units\nDouble Grid Step", .keys = {Qt::Key_BracketRight},
+           .focusScope = m_pSceneView,
+           .enabled = [this] { return m_doc.IsLoaded() && m_pSceneView->CanDoubleGridStep(); },
+           .run = [this] { m_pSceneView->DoubleGridStep(); }});
 }
 
 const gui::MenuLayout& MainMenuLayout()
@@ -182,7 +198,8 @@ const gui::MenuLayout& MainMenuLayout()
          {{MENU_CONTROLS, {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_WINDOW_SPLIT}}, gui::kSeparator, ID_VIEW_TOP,
           ID_VIEW_FRONT, ID_VIEW_SIDE, ID_VIEW_PERSPECTIVE, gui::kSeparator, ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, gui::kSeparator,
           ID_VIEW_RESET, gui::kSeparator, ID_VIEW_FITSCENE, ID_VIEW_FITSELECTION, gui::kSeparator,
-          ID_VIEW_WIREFRAME, gui::kSeparator, ID_VIEW_FLIPTEXTUREV}},
+          ID_VIEW_WIREFRAME, gui::kSeparator, ID_VIEW_GRID, ID_VIEW_GRID_FINER, ID_VIEW_GRID_COARSER, gui::kSeparator,
+          ID_VIEW_FLIPTEXTUREV}},
         {MENU_OPTIONS,
          {ID_OPTIONS_PRIMARYCOLOR, ID_OPTIONS_SECONDARYCOLOR1, ID_OPTIONS_SECONDARYCOLOR2, ID_OPTIONS_HIGHLIGHTCOLOR,
           ID_OPTIONS_OVERLAYCOLOR, ID_OPTIONS_WIRECOLOR, ID_OPTIONS_ASSOCIATIONS}},

@@ -59,6 +59,9 @@ enum CommandId : int {
     ID_FILE_EXPORT_MODEL = 32811,
     ID_FILE_IMPORT_MODEL = 32812,
     ID_EDIT_VERTEXTOOL = 32813,
+    ID_VIEW_GRID = 32814,
+    ID_VIEW_GRID_FINER = 32815,
+    ID_VIEW_GRID_COARSER = 32816,
 
     // Context menus of the tree pane.
     ID_OBJECT_VIEW = 32789,

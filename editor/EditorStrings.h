@@ -37,6 +37,8 @@ inline constexpr const char* KEY_EXTRA_COLOR2 = "ExtraColor2";
 inline constexpr const char* KEY_HILITE_COLOR = "HiliteColor";
 inline constexpr const char* KEY_WIRE_COLOR = "WireColor";
 inline constexpr const char* KEY_WIREFRAME = "Wireframe";
+inline constexpr const char* KEY_GRID = "Grid";
+inline constexpr const char* KEY_GRID_STEP = "GridStep"; // world units, "%g"
 
 // The viewport's status panes and its pick report.
 inline constexpr const char* STATUS_PROJECTION_TOP = "Top (X-Z)";
@@ -46,6 +48,9 @@ inline constexpr const char* STATUS_PROJECTION_PERSPECTIVE = "Perspective";
 inline constexpr const char* STATUS_ZOOM_FACTOR = "%1 px/unit";
 inline constexpr const char* STATUS_POINTER = "%1 %2, %3 %4";
 inline constexpr const char* STATUS_PICKED_VERTEX = "Vertex %1: (%2, %3, %4), used by %5 corners";
+inline constexpr const char* STATUS_GRID_ON = "Grid %1";
+inline constexpr const char* STATUS_GRID_OFF = "Grid %1 (off)";
+inline constexpr const char* STATUS_SNAP_VERTEX = "Snap to Vertex %1: (%2, %3, %4)";
 
 // Undo and editing tools. A step's words follow "&Undo " and "&Redo " in the Edit menu.
 inline constexpr const char* UNDO_TEXT = "&Undo\tCtrl+Z";

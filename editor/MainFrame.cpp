@@ -188,6 +188,12 @@ void CMainFrame::CreateClient()
     connect(m_pTreeView, &CQM4EditTreeView::ExportPolygonRequested, this, &CMainFrame::ExportPolygonCsv);
     connect(m_pSceneView, &CQM4EditView::VertexPicked, this, &CMainFrame::OnVertexPicked);
     connect(m_pSceneView, &CQM4EditView::ViewStatusChanged, this, &CMainFrame::UpdateViewPanes);
+    connect(m_pSceneView, &CQM4EditView::StatusMessage, this, [this](const QString& text) {
+        if (text.isEmpty())
+            statusBar()->clearMessage();
+        else
+            statusBar()->showMessage(text);
+    });
 }
 
 void CMainFrame::showEvent(QShowEvent* event)
@@ -239,10 +245,12 @@ void CMainFrame::UpdateViewPanes()
         return;
     // The perspective view has no scale or plane to report.
     const bool perspective = IsPerspective();
-    const QString texts[3] = {perspective ? QString(STATUS_PROJECTION_PERSPECTIVE) : m_pSceneView->ProjectionText(),
+    const bool loaded = m_doc.IsLoaded();
+    const QString texts[4] = {perspective ? QString(STATUS_PROJECTION_PERSPECTIVE) : m_pSceneView->ProjectionText(),
                               perspective ? QString() : m_pSceneView->ZoomText(),
-                              perspective ? QString() : m_pSceneView->PointerText()};
-    for (int i = 0; i < 3; ++i) {
+                              perspective ? QString() : m_pSceneView->PointerText(),
+                              perspective || !loaded ? QString() : m_pSceneView->GridText()};
+    for (int i = 0; i < 4; ++i) {
         if (m_pViewPanes[i]->text() != texts[i])
             m_pViewPanes[i]->setText(texts[i]);
         m_pViewPanes[i]->setVisible(!texts[i].isEmpty());

@@ -173,7 +173,7 @@ private:
     QToolBar* m_wndToolBar = nullptr;
     QLabel* m_pMessagePane = nullptr;
     QLabel* m_pIndicators[3] = {nullptr, nullptr, nullptr};
-    QLabel* m_pViewPanes[3] = {nullptr, nullptr, nullptr}; // projection, zoom, pointer
+    QLabel* m_pViewPanes[4] = {nullptr, nullptr, nullptr, nullptr}; // projection, zoom, pointer, grid
 
     gui::CommandModel m_commands{*this};
     std::unique_ptr<gui::RecentFilesMenu> m_recentMenu;

@@ -1,6 +1,7 @@
 #include "QM4EditView.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
 
 #include <cmath>
@@ -68,6 +69,12 @@ CQM4EditView::CQM4EditView(const scene::CQM4EditDoc& doc, QWidget* parent) : QWi
     m_state.hiliteColor = ReadColor(KEY_HILITE_COLOR, DEFAULT_HILITE_COLOR);
     m_state.wireColor = ReadColor(KEY_WIRE_COLOR, DEFAULT_WIRE_COLOR);
     m_state.wireframe = gui::ReadProfileInt(APP_TITLE, KEY_WIREFRAME, 0) != 0;
+    m_state.grid = gui::ReadProfileInt(APP_TITLE, KEY_GRID, 0) != 0;
+    m_state.gridStep = std::ldexp(1.0f, DEFAULT_GRID_EXPONENT);
+    bool ok = false;
+    const double step = gui::ReadProfileString(APP_TITLE, KEY_GRID_STEP, QString()).toDouble(&ok);
+    if (ok)
+        SetGridStep(step);
     setMouseTracking(true); // the status bar follows the pointer
     // Every pixel is painted from the image; nothing for Qt to erase first.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -82,6 +89,8 @@ CQM4EditView::~CQM4EditView()
     WriteColor(KEY_HILITE_COLOR, m_state.hiliteColor);
     WriteColor(KEY_WIRE_COLOR, m_state.wireColor);
     gui::WriteProfileInt(APP_TITLE, KEY_WIREFRAME, m_state.wireframe ? 1 : 0);
+    gui::WriteProfileInt(APP_TITLE, KEY_GRID, m_state.grid ? 1 : 0);
+    gui::WriteProfileString(APP_TITLE, KEY_GRID_STEP, Number(m_state.gridStep));
 }
 
 void CQM4EditView::OnUpdate()
@@ -317,6 +326,51 @@ void CQM4EditView::SetWireColor(std::uint32_t c)
     Redraw();
 }
 
+void CQM4EditView::SetGrid(bool on)
+{
+    m_state.grid = on;
+    Redraw();
+    emit ViewStatusChanged();
+}
+
+void CQM4EditView::SetGridStep(double step)
+{
+    // QString::toDouble reads "inf" and "nan" too.
+    if (!(step > 0) || !std::isfinite(step))
+        return;
+    const int exponent = std::clamp(static_cast<int>(std::lround(std::log2(step))), MIN_GRID_EXPONENT, MAX_GRID_EXPONENT);
+    const float snapped = std::ldexp(1.0f, exponent);
+    if (snapped == m_state.gridStep)
+        return;
+    m_state.gridStep = snapped;
+    if (m_state.grid)
+        Redraw();
+    emit ViewStatusChanged();
+}
+
+void CQM4EditView::HalveGridStep()
+{
+    if (CanHalveGridStep())
+        SetGridStep(m_state.gridStep / 2.0);
+}
+
+void CQM4EditView::DoubleGridStep()
+{
+    if (CanDoubleGridStep())
+        SetGridStep(m_state.gridStep * 2.0);
+}
+
+QString CQM4EditView::GridText() const
+{
+    return QString(m_state.grid ? STATUS_GRID_ON : STATUS_GRID_OFF).arg(Number(m_state.gridStep));
+}
+
+double CQM4EditView::ToGrid(double value) const
+{
+    const double step = m_state.gridStep;
+    return std::round(value / step) * step;
+}
+
 // ---------------------------------------------------------------------------------------
 // Picking and the status panes
 
@@ -340,6 +394,11 @@ QString CQM4EditView::PickMessage(int vertexIndex, const scene::ObjectVertex& v,
         .arg(vertexIndex)
         .arg(Number(v.x), Number(v.y), Number(v.z))
         .arg(cornerCount);
+}
+
+QString CQM4EditView::SnapMessage(int vertexIndex, const scene::ObjectVertex& v)
+{
+    return QString(STATUS_SNAP_VERTEX).arg(vertexIndex).arg(Number(v.x), Number(v.y), Number(v.z));
 }
 
 QString CQM4EditView::ProjectionText() const
@@ -411,7 +470,7 @@ void CQM4EditView::mouseReleaseEvent(QMouseEvent* event)
     event->accept();
     const QPoint point = event->position().toPoint();
     if (m_drag || m_bBanding) {
-        ToolRelease(point);
+        ToolRelease(point, event->modifiers());
         return;
     }
     // Qt hands the release to the view that saw the press even when the pointer has left
@@ -448,7 +507,7 @@ void CQM4EditView::mouseMoveEvent(QMouseEvent* event)
         return;
     }
     if (m_drag || m_bBanding)
-        ToolMove(m_ptPointer);
+        ToolMove(m_ptPointer, event->modifiers());
     emit ViewStatusChanged();
 }
 
@@ -480,6 +539,35 @@ void CQM4EditView::wheelEvent(QWheelEvent* event)
 } // namespace qm4edit
 
 namespace qm4edit {
+
+namespace {
+
+// v with its coordinates on the projection's two axes replaced; the hidden one stays.
+scene::ObjectVertex WithAxes(Projection projection, scene::ObjectVertex v, float h, float w)
+{
+    switch (projection) {
+    case Projection::Front: v.x = h; v.y = w; break;
+    case Projection::Side: v.z = h; v.y = w; break;
+    default: v.x = h; v.z = w; break;
+    }
+    return v;
+}
+
+// Every position moved by the same world offset on the projection's two axes.
+std::vector<scene::ObjectVertex> Offset(Projection projection, std::span<const scene::ObjectVertex> from, double dh,
+                                        double dw)
+{
+    std::vector<scene::ObjectVertex> out;
+    out.reserve(from.size());
+    for (const scene::ObjectVertex& p : from) {
+        float h, w;
+        ProjectionAxes(static_cast<int>(projection), p, h, w);
+        out.push_back(WithAxes(projection, p, static_cast<float>(h + dh), static_cast<float>(w + dw)));
+    }
+    return out;
+}
+
+} // namespace
 
 // ---------------------------------------------------------------------------------------
 // The vertex tool
@@ -514,6 +602,8 @@ void CQM4EditView::CancelVertexDrag()
     if (m_drag) {
         m_drag->Cancel();
         m_drag.reset();
+        SetSnapVertex(-1);
+        m_snapIndex.reset();
     }
     if (m_bBanding) {
         m_bBanding = false;
@@ -550,22 +640,80 @@ bool CQM4EditView::ToolPress(const QPoint& point, Qt::KeyboardModifiers modifier
     if (!std::binary_search(m_selected.begin(), m_selected.end(), vertex))
         m_selected = {vertex};
     m_drag.emplace(*m_pEditDoc, m_selected);
+    m_nGrabbed = vertex;
+    m_grabStart = m_doc.GetVertex(vertex);
+    m_ptToolLast = point;
     Redraw();
     return true;
 }
 
-void CQM4EditView::ToolMove(const QPoint& point)
+void CQM4EditView::ToolMove(const QPoint& point, Qt::KeyboardModifiers modifiers)
 {
+    m_ptToolLast = point;
     if (m_bBanding) {
         m_band = QRect(m_ptToolStart, point).normalized();
         Redraw();
         return;
     }
-    const scene::ObjectVertex d = ScreenDelta(point.x() - m_ptToolStart.x(), point.y() - m_ptToolStart.y());
-    m_drag->MoveBy(d.x, d.y, d.z);
+    const int dx = point.x() - m_ptToolStart.x(), dy = point.y() - m_ptToolStart.y();
+    const scene::ObjectVertex d = ScreenDelta(dx, dy);
+    int target = -1;
+    if (modifiers & Qt::ControlModifier) {
+        const scene::ObjectVertex raw{m_grabStart.x + d.x, m_grabStart.y + d.y, m_grabStart.z + d.z};
+        std::int64_t px = 0, py = 0;
+        if (ProjectToPixel(m_state, width(), height(), raw, px, py) && std::llabs(px) < (1 << 30) &&
+            std::llabs(py) < (1 << 30))
+            target = FindSnapTarget(QPoint(static_cast<int>(px), static_cast<int>(py)));
+    }
+    SetSnapVertex(target);
+    if (target < 0 && !m_state.grid) {
+        m_drag->MoveBy(d.x, d.y, d.z);
+        return;
+    }
+    // The grabbed vertex lands exactly on the target or grid point; the others keep their
+    // places relative to it.
+    const int projection = static_cast<int>(m_state.projection);
+    float gh, gw;
+    ProjectionAxes(projection, m_grabStart, gh, gw);
+    double h, w;
+    if (target >= 0) {
+        float th, tw;
+        ProjectionAxes(projection, m_doc.GetVertex(target), th, tw);
+        h = th;
+        w = tw;
+    } else {
+        const double s = static_cast<double>(m_state.zoom) / 8.0;
+        h = ToGrid(gh + dx / s);
+        w = ToGrid(gw - dy / s);
+    }
+    m_drag->MoveTo(Offset(m_state.projection, m_drag->StartPositions(), h - gh, w - gw));
 }
 
-void CQM4EditView::ToolRelease(const QPoint& point)
+int CQM4EditView::FindSnapTarget(const QPoint& pixel) const
+{
+    const int projection = std::clamp(static_cast<int>(m_state.projection), 0, 2);
+    if (!m_snapIndex || m_snapIndex->Projection() != projection) {
+        // The dragged vertices stand nowhere as far as the index knows.
+        std::vector<scene::ObjectVertex> still(m_doc.ObjectVertices().Records().begin(),
+                                               m_doc.ObjectVertices().Records().end());
+        const float nowhere = std::numeric_limits<float>::quiet_NaN();
+        if (m_drag)
+            for (const int v : m_drag->Vertices())
+                still[static_cast<std::size_t>(v)] = {nowhere, nowhere, nowhere};
+        m_snapIndex = std::make_unique<CPickIndex>(still, projection);
+    }
+    return m_snapIndex->Nearest(m_state, width(), height(), pixel.x(), pixel.y(), SNAP_RADIUS);
+}
+
+void CQM4EditView::SetSnapVertex(int vertex)
+{
+    if (vertex == m_nSnapVertex)
+        return;
+    m_nSnapVertex = vertex;
+    emit StatusMessage(vertex >= 0 ? SnapMessage(vertex, m_doc.GetVertex(vertex)) : QString());
+}
+
+void CQM4EditView::ToolRelease(const QPoint& point, Qt::KeyboardModifiers modifiers)
 {
     const QPoint moved = point - m_ptToolStart;
     const bool click = moved.x() * moved.x() + moved.y() * moved.y() <= CLICK_SLOP * CLICK_SLOP;
@@ -583,17 +731,19 @@ void CQM4EditView::ToolRelease(const QPoint& point)
     }
     if (click) {
         // Picks like a click without the tool, and leaves the vertex where it was.
-        m_drag->Cancel();
-        m_drag.reset();
+        CancelVertexDrag();
         const int vertex = PickVertex(m_ptToolStart);
         if (vertex >= 0)
             emit VertexPicked(vertex);
         return;
     }
-    ToolMove(point);
+    ToolMove(point, modifiers);
     scene::CVertexEdit edit = m_drag->Finish();
     const bool several = m_drag->Vertices().size() > 1;
     m_drag.reset();
+    m_snapIndex.reset();
+    // The status bar goes on naming the vertex snapped onto.
+    m_nSnapVertex = -1;
     if (m_commit)
         m_commit(several ? MOVE_VERTICES_STEP : MOVE_VERTEX_STEP, std::move(edit));
 }
@@ -624,15 +774,31 @@ void CQM4EditView::Nudge(int dh, int dv, float step)
 {
     if (!m_pEditDoc || m_selected.empty() || m_drag)
         return;
-    // One step in world units on screen's axes: right is +h, up is +w.
-    const double s = static_cast<double>(m_state.zoom) / 8.0;
-    const scene::ObjectVertex d = ScreenDelta(dh * step * s, -dv * step * s);
+    std::vector<scene::ObjectVertex> from;
+    from.reserve(m_selected.size());
+    for (int v : m_selected)
+        from.push_back(m_doc.GetVertex(v));
+    std::vector<scene::ObjectVertex> to;
+    if (m_state.grid) {
+        // The vertex last grabbed (else the first selected) lands on the grid point nearest
+        // one step on; the others keep their places relative to it.
+        const auto it = std::lower_bound(m_selected.begin(), m_selected.end(), m_nGrabbed);
+        const std::size_t ref = it != m_selected.end() && *it == m_nGrabbed ? static_cast<std::size_t>(it - m_selected.begin()) : 0;
+        float h, w;
+        ProjectionAxes(static_cast<int>(m_state.projection), from[ref], h, w);
+        const double nh = ToGrid(h + static_cast<double>(dh) * step), nw = ToGrid(w + static_cast<double>(dv) * step);
+        to = Offset(m_state.projection, from, nh - h, nw - w);
+    } else {
+        // One step in world units on screen's axes: right is +h, up is +w.
+        const double s = static_cast<double>(m_state.zoom) / 8.0;
+        const scene::ObjectVertex d = ScreenDelta(dh * step * s, -dv * step * s);
+        for (const scene::ObjectVertex& p : from)
+            to.push_back({p.x + d.x, p.y + d.y, p.z + d.z});
+    }
     std::vector<scene::VertexChange> changes;
     changes.reserve(m_selected.size());
-    for (int v : m_selected) {
-        const scene::ObjectVertex p = m_doc.GetVertex(v);
-        changes.push_back({v, p.x + d.x, p.y + d.y, p.z + d.z});
-    }
+    for (std::size_t i = 0; i < m_selected.size(); ++i)
+        changes.push_back({m_selected[i], to[i].x, to[i].y, to[i].z});
     if (m_commit)
         m_commit(NUDGE_STEP, scene::CVertexEdit(std::move(changes)));
 }
@@ -646,8 +812,14 @@ void CQM4EditView::keyPressEvent(QKeyEvent* event)
             return;
         }
     }
+    if (m_drag && event->key() == Qt::Key_Control) {
+        // Pressing or letting go of Ctrl mid-drag snaps or frees the vertex at once.
+        ToolMove(m_ptToolLast, event->modifiers() | Qt::ControlModifier);
+        event->accept();
+        return;
+    }
     if (m_bVertexTool && !m_selected.empty()) {
-        const float step = (event->modifiers() & Qt::ShiftModifier) ? m_fNudgeStep * 10.0f : m_fNudgeStep;
+        const float step = (event->modifiers() & Qt::ShiftModifier) ? m_state.gridStep * 10.0f : m_state.gridStep;
         switch (event->key()) {
         case Qt::Key_Left: Nudge(-1, 0, step); event->accept(); return;
         case Qt::Key_Right: Nudge(1, 0, step); event->accept(); return;
@@ -657,6 +829,16 @@ void CQM4EditView::keyPressEvent(QKeyEvent* event)
         }
     }
     QWidget::keyPressEvent(event);
+}
+
+void CQM4EditView::keyReleaseEvent(QKeyEvent* event)
+{
+    if (m_drag && event->key() == Qt::Key_Control && !event->isAutoRepeat()) {
+        ToolMove(m_ptToolLast, event->modifiers() & ~Qt::ControlModifier);
+        event->accept();
+        return;
+    }
+    QWidget::keyReleaseEvent(event);
 }
 
 void CQM4EditView::DrawToolMarks(QImage& image) const

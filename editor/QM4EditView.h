@@ -7,6 +7,7 @@
 // outlines every polygon.
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -121,15 +122,43 @@ public:
     // Puts a drag in progress back where it began; nothing when there is none.
     void CancelVertexDrag();
     bool IsMovingVertices() const { return m_drag.has_value(); }
-    // World units the arrow keys move the selection by (ten times with Shift).
-    void SetNudgeStep(float step) { m_fNudgeStep = step; }
-    float NudgeStep() const { return m_fNudgeStep; }
+    // World units the arrow keys move the selection by (ten times with Shift): the grid step,
+    // which setting this changes (to the nearest power of two the grid allows).
+    void SetNudgeStep(float step) { SetGridStep(step); }
+    float NudgeStep() const { return GridStep(); }
+
+    // ---- the grid ----
+    // Steps are powers of two from 1/8 to 4096 world units.
+    static constexpr int MIN_GRID_EXPONENT = -3;
+    static constexpr int MAX_GRID_EXPONENT = 12;
+    static constexpr int DEFAULT_GRID_EXPONENT = 0;
+    // How near (in pixels) another vertex must be for Ctrl to snap a dragged vertex onto it.
+    static constexpr int SNAP_RADIUS = 8;
+    // While on, the orthographic view shows the grid and moves land on its points.
+    void SetGrid(bool on);
+    bool IsGrid() const { return m_state.grid; }
+    float GridStep() const { return m_state.gridStep; }
+    // The nearest allowed power of two; a value that is no positive number is ignored.
+    void SetGridStep(double step);
+    // False (and no change) at the limits.
+    bool CanHalveGridStep() const { return m_state.gridStep > std::ldexp(1.0f, MIN_GRID_EXPONENT); }
+    bool CanDoubleGridStep() const { return m_state.gridStep < std::ldexp(1.0f, MAX_GRID_EXPONENT); }
+    void HalveGridStep();
+    void DoubleGridStep();
+    // "Grid 16" or "Grid 16 (off)", for the status bar.
+    QString GridText() const;
+    // The vertex a Ctrl-drag snaps onto now, or -1.
+    int SnapVertex() const { return m_nSnapVertex; }
+    // "Snap to Vertex N: (x, y, z)".
+    static QString SnapMessage(int vertexIndex, const scene::ObjectVertex& v);
 
 signals:
     // A click landed on vertex vertexIndex.
     void VertexPicked(int vertexIndex);
-    // Projection, zoom, pan or the pointer moved: the status panes read the view again.
+    // Projection, zoom, pan, the grid or the pointer moved: the status panes read the view again.
     void ViewStatusChanged();
+    // A message for the status bar's first pane; empty clears it.
+    void StatusMessage(const QString& text);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -138,6 +167,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
 private:
@@ -147,8 +177,14 @@ private:
     void SetPan(double panX, double panY);
     // The vertex tool's side of the mouse; false when the tool leaves the event to panning.
     bool ToolPress(const QPoint& point, Qt::KeyboardModifiers modifiers);
-    void ToolMove(const QPoint& point);
-    void ToolRelease(const QPoint& point);
+    void ToolMove(const QPoint& point, Qt::KeyboardModifiers modifiers);
+    void ToolRelease(const QPoint& point, Qt::KeyboardModifiers modifiers);
+    // The other vertex within SNAP_RADIUS pixels of pixel (x, y), or -1; vertices being
+    // dragged are never a target.
+    int FindSnapTarget(const QPoint& pixel) const;
+    // A world coordinate on the grid, nearest to value.
+    double ToGrid(double value) const;
+    void SetSnapVertex(int vertex);
     // World offset (x, y, z) of a move by pixels on screen; the hidden axis stays 0.
     scene::ObjectVertex ScreenDelta(double dx, double dy) const;
     void SelectInBand(const QRect& band, Qt::KeyboardModifiers modifiers);
@@ -182,7 +218,12 @@ private:
     bool m_bBanding = false;
     QRect m_band;
     Qt::KeyboardModifiers m_bandModifiers;
-    float m_fNudgeStep = 1.0f;
+    int m_nGrabbed = -1; // the vertex the drag holds
+    scene::ObjectVertex m_grabStart{};
+    int m_nSnapVertex = -1;
+    // Built at the first Ctrl-snap of a drag from the vertices that stay put.
+    mutable std::unique_ptr<CPickIndex> m_snapIndex;
+    QPoint m_ptToolLast;
 };
 
 } // namespace qm4edit

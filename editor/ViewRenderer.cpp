@@ -339,6 +339,55 @@ void DrawWireframe(Canvas& canvas, const Origin& o, const ViewState& state,
     }
 }
 
+// Lines at the multiples of the grid step, placed as vertices are (truncated towards zero), so
+// that a vertex on a grid point sits on the crossing of its lines. Steps too fine to tell apart
+// on screen are drawn at the smallest power-of-two multiple that leaves room between lines.
+void DrawGrid(QImage& image, const Origin& o, const ViewState& state)
+{
+    double step = static_cast<double>(state.gridStep);
+    if (!(step > 0) || !(o.s > 0))
+        return;
+    int multiple = 1;
+    while (step * o.s < GRID_MIN_SPACING) {
+        step *= 2;
+        multiple *= 2;
+    }
+    const QRgb minor = RgbFromColorref(GRID_COLOR), major = RgbFromColorref(GRID_MAJOR_COLOR);
+    const int width = image.width(), height = image.height();
+    const auto stride = static_cast<std::size_t>(image.bytesPerLine() / 4);
+    auto* bits = reinterpret_cast<QRgb*>(image.bits());
+    // Every eighth line of the step as the user chose it, and the axes, stand out.
+    const auto colorOf = [&](std::int64_t k) {
+        const std::int64_t n = k * multiple;
+        return n % 8 == 0 ? major : minor;
+    };
+    const double spacing = step * o.s;
+    const auto firstK = static_cast<std::int64_t>(std::floor((0 - static_cast<double>(o.x)) / spacing)) - 1;
+    const auto lastK = static_cast<std::int64_t>(std::ceil((width - static_cast<double>(o.x)) / spacing)) + 1;
+    for (std::int64_t k = firstK; k <= lastK; ++k) {
+        const std::int64_t x = o.x + static_cast<std::int64_t>(o.s * (static_cast<double>(k) * step));
+        if (x < 0 || x >= width)
+            continue;
+        const QRgb c = colorOf(k);
+        for (int y = 0; y < height; ++y)
+            bits[static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x)] = c;
+    }
+    // Upwards on screen is the positive world axis.
+    const auto topK = static_cast<std::int64_t>(std::ceil(static_cast<double>(o.y) / spacing)) + 1;
+    const auto bottomK = static_cast<std::int64_t>(std::floor((static_cast<double>(o.y) - height) / spacing)) - 1;
+    for (std::int64_t k = bottomK; k <= topK; ++k) {
+        const std::int64_t y = o.y - static_cast<std::int64_t>(o.s * (static_cast<double>(k) * step));
+        if (y < 0 || y >= height)
+            continue;
+        const QRgb c = colorOf(k);
+        QRgb* row = bits + static_cast<std::size_t>(y) * stride;
+        for (int x = 0; x < width; ++x)
+            // Where lines cross, the darker one shows.
+            if (row[x] != major)
+                row[x] = c;
+    }
+}
+
 } // namespace
 
 ViewOrigin MakeViewOrigin(const ViewState& state, int width, int height)
@@ -381,6 +430,8 @@ void RenderScene(QImage& image, const ViewState& state, std::span<const scene::O
         return;
     Canvas canvas(image);
     const Origin o = MakeViewOrigin(state, image.width(), image.height());
+    if (state.grid)
+        DrawGrid(image, o, state);
     if (state.wireframe)
         DrawWireframe(canvas, o, state, vertices, objects);
     if (selection)

@@ -23,6 +23,11 @@ inline constexpr std::uint32_t DEFAULT_HILITE_COLOR = 0x000000FF;
 inline constexpr std::uint32_t DEFAULT_WIRE_COLOR = 0x00C0C0C0;
 // What the view shows where nothing is drawn, as an erased window would.
 inline constexpr std::uint32_t BACKGROUND_COLOR = 0x00FFFFFF;
+inline constexpr std::uint32_t GRID_COLOR = 0x00EEE6E0;
+// Every eighth line, and the world's axes, a little darker.
+inline constexpr std::uint32_t GRID_MAJOR_COLOR = 0x00D8CCC4;
+// Grid lines closer than this many pixels are drawn at a multiple of the step instead.
+inline constexpr double GRID_MIN_SPACING = 6.0;
 
 struct ViewState {
     Projection projection = Projection::Top;
@@ -38,6 +43,9 @@ struct ViewState {
     // Every polygon outlined beneath the selection; white draws nothing, like the extra colours.
     bool wireframe = false;
     std::uint32_t wireColor = DEFAULT_WIRE_COLOR;
+    // Lines at every multiple of gridStep world units on both axes, beneath everything else.
+    bool grid = false;
+    float gridStep = 1.0f;
 };
 
 // 0x00BBGGRR -> an opaque QRgb.
@@ -62,7 +70,7 @@ ViewOrigin MakeViewOrigin(const ViewState& state, int width, int height);
 // The horizontal and vertical world coordinates a projection shows.
 void ProjectionAxes(int projection, const scene::ObjectVertex& v, float& h, float& w);
 
-// Erases image to the background and, when loaded, draws (with the wireframe on) every
+// Erases image to the background and, when loaded, draws the grid (when on), (with the wireframe on) every
 // polygon of objects, then the selection's outlines, then every vertex. image must be
 // Format_RGB32. selection may be null (nothing selected).
 void RenderScene(QImage& image, const ViewState& state, std::span<const scene::ObjectVertex> vertices, bool loaded,

@@ -18,6 +18,19 @@ void WriteProfileInt(const QString& appTitle, const QString& key, int value, con
     s.setValue(section + "/" + key, value);
 }
 
+QString ReadProfileString(const QString& appTitle, const QString& key, const QString& defaultValue,
+                          const QString& section)
+{
+    QSettings s(kCompanyKey, appTitle);
+    return s.value(section + "/" + key, defaultValue).toString();
+}
+
+void WriteProfileString(const QString& appTitle, const QString& key, const QString& value, const QString& section)
+{
+    QSettings s(kCompanyKey, appTitle);
+    s.setValue(section + "/" + key, value);
+}
+
 RecentFileList::RecentFileList(QString appTitle, int size) : m_appTitle(std::move(appTitle)), m_size(size) {}
 
 void RecentFileList::Load()

@@ -14,6 +14,10 @@ int ReadProfileInt(const QString& appTitle, const QString& key, int defaultValue
                    const QString& section = QStringLiteral("Settings"));
 void WriteProfileInt(const QString& appTitle, const QString& key, int value,
                      const QString& section = QStringLiteral("Settings"));
+QString ReadProfileString(const QString& appTitle, const QString& key, const QString& defaultValue,
+                          const QString& section = QStringLiteral("Settings"));
+void WriteProfileString(const QString& appTitle, const QString& key, const QString& value,
+                        const QString& section = QStringLiteral("Settings"));
 
 // The recent-file list: "Recent File List/File1".."FileN", newest first.
 class RecentFileList {

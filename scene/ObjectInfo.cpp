@@ -1,6 +1,8 @@
 #include "scene/ObjectInfo.h"
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <cstring>
 
 #include "common/UserError.h"
@@ -175,15 +177,15 @@ double StepFor(const Box& p)
     return largest * ONE_255TH;
 }
 
-// The box a node's stored quantized values stand for, against parent box p.
-Box DecodeNode(const CPolygonBoundsNode& node, const Box& p)
+// The box stored quantized values stand for, against parent box p.
+Box DecodeQuant(const std::uint8_t (&qMin)[3], const std::uint8_t (&qMax)[3], const Box& p)
 {
     const double s = StepFor(p);
     Box d;
     for (int a = 0; a < 3; ++a) {
         const double base = p.min[a];
-        d.min[a] = static_cast<float>(node.qMin[a] * s + base);
-        d.max[a] = static_cast<float>(node.qMax[a] * s + base);
+        d.min[a] = static_cast<float>(qMin[a] * s + base);
+        d.max[a] = static_cast<float>(qMax[a] * s + base);
     }
     return d;
 }
@@ -206,84 +208,71 @@ void SetQuant(CPolygonBoundsNode& node, const NodeQuant& q)
 
 bool SameQuant(const NodeQuant& a, const NodeQuant& b)
 {
-    return std::memcmp(&a, &b, sizeof(NodeQuant)) == 0;
+    // Fixed-size copies into integers compile to a few compares; memcmp would be a call per node.
+    std::uint64_t a8, b8;
+    std::uint16_t a2, b2;
+    std::memcpy(&a8, &a, 8);
+    std::memcpy(&b8, &b, 8);
+    std::memcpy(&a2, reinterpret_cast<const char*>(&a) + 8, 2);
+    std::memcpy(&b2, reinterpret_cast<const char*>(&b) + 8, 2);
+    return a8 == b8 && a2 == b2;
 }
 
-// Exact boxes of a subtree in preorder, with where each node's subtree ends and whether a
-// leaf below it names a polygon with a moved corner.
-struct PartialBoxes {
-    std::vector<Box> boxes;
-    std::vector<std::uint32_t> ends;
-    std::vector<std::uint8_t> dirty;
+bool SameBox(const Box& a, const Box& b)
+{
+    std::uint64_t x[3], y[3];
+    static_assert(sizeof(Box) == sizeof(x));
+    std::memcpy(x, &a, sizeof(x));
+    std::memcpy(y, &b, sizeof(y));
+    return x[0] == y[0] && x[1] == y[1] && x[2] == y[2];
+}
 
-    void Clear()
-    {
-        boxes.clear();
-        ends.clear();
-        dirty.clear();
-    }
-
-    bool Moved(const CPolygonBoundsNode& leaf, const ObjectGeometry& geo, std::span<const std::uint8_t> moved) const
-    {
-        if (leaf.polygon >= geo.polygons.size())
-            return false;
-        const PolygonRecord& poly = geo.polygons[leaf.polygon];
-        for (int k = 0; k < 3; ++k) {
-            const std::size_t v = poly.vertex[k];
-            if (v < moved.size() && moved[v])
-                return true;
-        }
+// Whether a leaf names a polygon with a corner marked (any of bits) in marks.
+bool LeafMarked(std::uint16_t polygon, const ObjectGeometry& geo, std::span<const std::uint8_t> marks,
+                std::uint8_t bits)
+{
+    if (polygon >= geo.polygons.size())
         return false;
+    const PolygonRecord& poly = geo.polygons[polygon];
+    for (int k = 0; k < 3; ++k) {
+        const std::size_t v = poly.vertex[k];
+        if (v < marks.size() && (marks[v] & bits))
+            return true;
     }
-
-    std::size_t Compute(const CPolygonBoundsNode& node, const ObjectGeometry& geo, std::span<const std::uint8_t> moved)
-    {
-        const std::size_t index = boxes.size();
-        boxes.push_back(BOX_EMPTY);
-        ends.push_back(0);
-        dirty.push_back(0);
-        if (node.childCount != 0) {
-            std::uint8_t any = 0;
-            for (const CPolygonBoundsNode& child : node.children) {
-                const std::size_t c = Compute(child, geo, moved);
-                const Box childBox = boxes[c];
-                MergeBox(boxes[index], childBox);
-                any |= dirty[c];
-            }
-            dirty[index] = any;
-        } else {
-            Box b = BOX_EMPTY;
-            MergeLeaf(node, geo, b);
-            boxes[index] = b;
-            dirty[index] = Moved(node, geo, moved) ? 1 : 0;
-        }
-        ends[index] = static_cast<std::uint32_t>(boxes.size());
-        return index;
-    }
-};
+    return false;
+}
 
 // Requantizes only what can have changed: a node whose parent box and exact box are both as
 // they were keeps its values, and so does its whole subtree.
 struct PartialRequantizer {
-    const PartialBoxes& pb;
+    std::span<const Box> boxes;
+    std::span<const std::uint32_t> ends;
+    std::span<const std::uint8_t> dirty;
     ObjectBoundsLog* log;
 
     void Node(CPolygonBoundsNode& node, std::size_t i, const Box& p, const Box& pOld)
     {
-        const bool parentMoved = !SameBits(p, pOld);
-        if (!parentMoved && !pb.dirty[i])
+        const bool parentMoved = !SameBox(p, pOld);
+        if (!parentMoved && !dirty[i])
             return;
         const NodeQuant before = QuantOf(node);
-        const Box dOld = DecodeNode(node, pOld);
-        const Box d = QuantizeNode(node, pb.boxes[i], p);
-        if (log && !SameQuant(before, QuantOf(node)))
-            log->nodes.push_back({static_cast<std::uint32_t>(i), before});
-        if (node.childCount == 0)
+        const Box d = QuantizeNode(node, boxes[i], p);
+        if (node.childCount == 0) {
+            if (log && !SameQuant(before, QuantOf(node)))
+                log->nodes.push_back({static_cast<std::uint32_t>(i), before});
             return;
+        }
+        // Unchanged values against an unchanged parent decode to the same box.
+        const bool same = SameQuant(before, QuantOf(node));
+        Box dOld = d;
+        if (!same || parentMoved)
+            dOld = DecodeQuant(before.qMin, before.qMax, pOld);
+        if (log && !same)
+            log->nodes.push_back({static_cast<std::uint32_t>(i), before});
         std::size_t c = i + 1;
         for (CPolygonBoundsNode& child : node.children) {
             Node(child, c, d, dOld);
-            c = pb.ends[c];
+            c = ends[c];
         }
     }
 };
@@ -342,6 +331,7 @@ std::size_t CPolygonBoundsTree::NodeCount() const
 
 void CObjectInfoList::Clear()
 {
+    DropExactBoxes();
     m_objects.clear();
     m_objects.shrink_to_fit();
     m_trees.clear();
@@ -472,29 +462,188 @@ void CObjectInfoList::RecomputeObjectBounds(std::span<const ObjectVertex> vertic
     }
 }
 
+namespace {
+
+// Fills the cache of one tree in preorder.
+struct ExactBuilder {
+    const ObjectGeometry& geo;
+    std::vector<Box>& boxes;
+    std::vector<std::uint32_t>& ends;
+    std::vector<std::uint32_t>& parents;
+    std::vector<std::uint32_t>& leaves;
+    std::vector<std::uint16_t>& polygons;
+
+    std::size_t Node(const CPolygonBoundsNode& node, std::uint32_t parent)
+    {
+        const auto index = static_cast<std::uint32_t>(boxes.size());
+        boxes.push_back(BOX_EMPTY);
+        ends.push_back(0);
+        parents.push_back(parent);
+        if (node.childCount != 0) {
+            for (const CPolygonBoundsNode& child : node.children) {
+                const std::size_t c = Node(child, index);
+                const Box childBox = boxes[c];
+                MergeBox(boxes[index], childBox);
+            }
+        } else {
+            Box b = BOX_EMPTY;
+            MergeLeaf(node, geo, b);
+            boxes[index] = b;
+            leaves.push_back(index);
+            polygons.push_back(node.polygon);
+        }
+        ends[index] = static_cast<std::uint32_t>(boxes.size());
+        return index;
+    }
+};
+
+} // namespace
+
+void CObjectInfoList::DropExactBoxes()
+{
+    m_exact.clear();
+    m_exact.shrink_to_fit();
+    m_hasExact.clear();
+    m_exactVertices.clear();
+    m_exactVertices.shrink_to_fit();
+}
+
+void CObjectInfoList::BuildExactBoxes(std::size_t object, const ObjectGeometry& geo)
+{
+    ExactBoxes& e = m_exact[object];
+    e = ExactBoxes{};
+    ExactBuilder b{geo, e.boxes, e.ends, e.parents, e.leaves, e.polygons};
+    for (const CPolygonBoundsNode& root : m_trees[object].roots) {
+        const auto r = static_cast<std::uint32_t>(e.boxes.size());
+        b.Node(root, r);
+    }
+    m_hasExact[object] = 1;
+}
+
+void CObjectInfoList::RefreshExactBoxes(std::size_t object, const ObjectGeometry& geo,
+                                        std::span<const std::uint8_t> changed)
+{
+    ExactBoxes& e = m_exact[object];
+    std::vector<std::uint32_t> touched;
+    for (std::size_t k = 0; k < e.leaves.size(); ++k)
+        if (LeafMarked(e.polygons[k], geo, changed, 0xFF))
+            touched.push_back(static_cast<std::uint32_t>(k));
+    if (touched.empty())
+        return;
+    if (touched.size() > e.leaves.size() / 8) {
+        // Most of the tree: one pass from the leaves up is cheaper than following paths.
+        BuildExactBoxes(object, geo);
+        return;
+    }
+    std::vector<std::uint32_t> inner;
+    for (const std::uint32_t k : touched) {
+        const std::uint32_t leaf = e.leaves[k];
+        Box b = BOX_EMPTY;
+        if (e.polygons[k] < geo.polygons.size()) {
+            const PolygonRecord& poly = geo.polygons[e.polygons[k]];
+            for (int c = 0; c < 3; ++c) {
+                const std::size_t v = poly.vertex[c];
+                if (v < geo.vertices.size()) {
+                    const ObjectVertex p = geo.vertices[v];
+                    MergePoint(b, p.x, p.y, p.z);
+                }
+            }
+        }
+        e.boxes[leaf] = b;
+        for (std::uint32_t n = e.parents[leaf]; n != leaf; ) {
+            inner.push_back(n);
+            const std::uint32_t up = e.parents[n];
+            if (up == n)
+                break;
+            n = up;
+        }
+    }
+    // Children stand after their parent in preorder: deepest first, each node once, its box
+    // merged afresh from its children in order, as a whole recompute merges it.
+    std::sort(inner.begin(), inner.end(), std::greater<>());
+    inner.erase(std::unique(inner.begin(), inner.end()), inner.end());
+    for (const std::uint32_t n : inner) {
+        Box b = BOX_EMPTY;
+        for (std::uint32_t c = n + 1; c < e.ends[n]; c = e.ends[c])
+            MergeBox(b, e.boxes[c]);
+        e.boxes[n] = b;
+    }
+}
+
 void CObjectInfoList::RecomputeObjectBounds(std::span<const ObjectVertex> vertices,
                                             std::span<const std::uint32_t> objects,
                                             std::span<const std::uint8_t> moved, ObjectBoundsLog* log)
 {
-    PartialBoxes pb;
+    // Catch the cached boxes up with every vertex that differs from what they saw.
+    if (m_exactVertices.size() != vertices.size() || m_exact.size() != m_objects.size()) {
+        DropExactBoxes();
+        m_exact.resize(m_objects.size());
+        m_hasExact.assign(m_objects.size(), 0);
+        m_exactVertices.assign(vertices.begin(), vertices.end());
+    } else {
+        std::vector<std::uint8_t> changed;
+        constexpr std::size_t BLOCK = 1024; // compared whole first; most blocks are unchanged
+        for (std::size_t first = 0; first < vertices.size(); first += BLOCK) {
+            const std::size_t n = std::min(BLOCK, vertices.size() - first);
+            if (std::memcmp(&vertices[first], &m_exactVertices[first], n * sizeof(ObjectVertex)) == 0)
+                continue;
+            for (std::size_t v = first; v < first + n; ++v) {
+                if (std::memcmp(&vertices[v], &m_exactVertices[v], sizeof(ObjectVertex)) == 0)
+                    continue;
+                if (changed.empty())
+                    changed.assign(vertices.size(), 0);
+                changed[v] = 1;
+                m_exactVertices[v] = vertices[v];
+            }
+        }
+        if (!changed.empty())
+            for (std::size_t i = 0; i < m_objects.size(); ++i)
+                if (m_hasExact[i])
+                    RefreshExactBoxes(i, ObjectGeometry{m_objects[i].polygons, vertices}, changed);
+    }
+
+    if (log) {
+        // Room for every node the listed objects hold, so the log never moves while it fills
+        // (a whole tree is requantized when its object's box changes).
+        std::size_t room = log->nodes.size();
+        for (const std::uint32_t i : objects)
+            if (i < m_objects.size())
+                room += m_hasExact[i] ? m_exact[i].boxes.size() : m_trees[i].NodeCount();
+        log->nodes.reserve(room);
+    }
+    std::vector<std::uint8_t> dirty;
     for (const std::uint32_t i : objects) {
         if (i >= m_objects.size())
             continue;
         const ObjectGeometry geo{m_objects[i].polygons, vertices};
+        if (!m_hasExact[i])
+            BuildExactBoxes(i, geo);
+        const ExactBoxes& e = m_exact[i];
+        // Every node above a leaf with a moved corner.
+        dirty.assign(e.boxes.size(), 0);
+        for (std::size_t k = 0; k < e.leaves.size(); ++k) {
+            if (!LeafMarked(e.polygons[k], geo, moved, 0xFF))
+                continue;
+            std::uint32_t n = e.leaves[k];
+            while (!dirty[n]) {
+                dirty[n] = 1;
+                if (e.parents[n] == n)
+                    break;
+                n = e.parents[n];
+            }
+        }
         CPolygonBoundsTree& tree = m_trees[i];
-
-        pb.Clear();
         Box b = BOX_EMPTY;
-        for (const CPolygonBoundsNode& root : tree.roots)
-            MergeBox(b, pb.boxes[pb.Compute(root, geo, moved)]);
+        for (std::uint32_t r = 0; r < e.boxes.size(); r = e.ends[r])
+            MergeBox(b, e.boxes[r]);
 
         const Box bOld = m_objects[i].bounds;
         const std::size_t firstNode = log ? log->nodes.size() : 0;
-        PartialRequantizer rq{pb, log};
+        PartialRequantizer rq{e.boxes, e.ends, dirty, log};
         std::size_t r = 0;
         for (CPolygonBoundsNode& root : tree.roots) {
             rq.Node(root, r, b, bOld);
-            r = pb.ends[r];
+            r = e.ends[r];
         }
         m_objects[i].bounds = b;
         if (log && (log->nodes.size() != firstNode || !SameBits(b, bOld)))

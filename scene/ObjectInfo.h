@@ -116,8 +116,29 @@ public:
     void AddObjectsToTree(const std::function<void(int, const ObjectRecord&)>& add) const;
 
 private:
+    // The exact (unquantized) box of every node of one object's tree, kept between partial
+    // recomputes so that a commit recomputes only the paths above the leaves it touched.
+    struct ExactBoxes {
+        std::vector<Box> boxes;              // preorder, roots in order
+        std::vector<std::uint32_t> ends;     // one past each subtree's last node
+        std::vector<std::uint32_t> parents;  // a root's is its own index
+        std::vector<std::uint32_t> leaves;   // preorder of every leaf
+        std::vector<std::uint16_t> polygons; // the polygon of each of leaves
+
+        bool Empty() const { return boxes.empty() && leaves.empty(); }
+    };
+    void BuildExactBoxes(std::size_t object, const ObjectGeometry& geo);
+    // Brings one object's cached boxes up to the vertices marked in changed.
+    void RefreshExactBoxes(std::size_t object, const ObjectGeometry& geo, std::span<const std::uint8_t> changed);
+    void DropExactBoxes();
+
     std::vector<ObjectRecord> m_objects;
     std::vector<CPolygonBoundsTree> m_trees; // tree i belongs to object i
+    std::vector<ExactBoxes> m_exact;         // per object; empty until a partial recompute needs it
+    std::vector<std::uint8_t> m_hasExact;    // per object
+    // The vertices as the cached boxes saw them: a later partial recompute first catches up
+    // with whatever moved since (an undo puts vertices back without recomputing).
+    std::vector<ObjectVertex> m_exactVertices;
 };
 
 } // namespace scene

@@ -79,6 +79,8 @@ public:
     CVertexEdit Finish();
 
     std::span<const int> Vertices() const { return m_indices; }
+    // Where each of Vertices() stood when the drag began.
+    std::span<const ObjectVertex> StartPositions() const { return m_start; }
 
 private:
     void Store(std::span<const VertexChange> positions);

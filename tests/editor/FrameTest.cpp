@@ -175,6 +175,7 @@ private slots:
         QCOMPARE(MenuTexts(view), QStringList({"[&Controls]", "-", "&Top", "&Front", "&Side", "P&erspective\tP", "-",
                                                "Zoom &In", "Zoom &Out", "-", "&Reset View", "-",
                                                "Fit Sc&ene\tHome", "Fit Se&lection\tF", "-", "&Wireframe\tW", "-",
+                                               "&Grid\tG", "&Halve Grid Step\t[", "&Double Grid Step\t]", "-",
                                                "Flip Texture &V"}));
         QCOMPARE(MenuTexts(view->actions().first()->menu()), QStringList({"&Toolbar", "&Status Bar", "S&plit"}));
         QCOMPARE(MenuTexts(TopMenu(f, "&Options")),
@@ -898,6 +899,114 @@ private slots:
         QTest::mouseRelease(&v, Qt::LeftButton, {}, at(1) + QPoint(20, 0));
         QCOMPARE(v.GetPanX(), panX + 20);
         QCOMPARE(t.doc().GetVertex(1).x, 50.0f);
+    }
+
+    void gridStepKeysStopAtTheirLimitsAndAreKept()
+    {
+        TestApp t(m_twoObjects);
+        t.frame().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&t.frame()));
+        CQM4EditView& v = t.view();
+        auto panes = [&] {
+            QStringList texts;
+            for (QLabel* l : t.frame().statusBar()->findChildren<QLabel*>())
+                texts << l->text();
+            return texts;
+        };
+        QVERIFY(panes().contains("Grid 1 (off)"));
+        v.setFocus();
+        QTest::keyClick(&v, Qt::Key_G);
+        QVERIFY(v.IsGrid() && t.Checked(ID_VIEW_GRID));
+        for (int i = 0; i < 16; ++i)
+            QTest::keyClick(&v, Qt::Key_BracketRight);
+        QCOMPARE(v.GridStep(), 4096.0f);
+        QVERIFY(!t.Enabled(ID_VIEW_GRID_COARSER) && t.Enabled(ID_VIEW_GRID_FINER));
+        for (int i = 0; i < 16; ++i)
+            QTest::keyClick(&v, Qt::Key_BracketLeft);
+        QCOMPARE(v.GridStep(), 0.125f);
+        QVERIFY(panes().contains("Grid 0.125"));
+        QVERIFY(!t.Enabled(ID_VIEW_GRID_FINER));
+        // In the tree the keys stay the tree's.
+        t.tree().setFocus();
+        QTest::keyClick(&t.tree(), Qt::Key_BracketRight);
+        QTest::keyClick(&t.tree(), Qt::Key_G);
+        QCOMPARE(v.GridStep(), 0.125f);
+        QVERIFY(v.IsGrid());
+
+        // Drawn beneath the vertices in the orthographic views only while on.
+        v.SetGridStep(16);
+        QImage img;
+        v.RenderTo(img);
+        // Between two lines of world (48, -8 .. -16): one minor line on the left.
+        const int gx = v.width() / 2 + 48, gy = v.height() / 2 + 8;
+        QCOMPARE(fixtures::ColorrefAt(img, gx, gy), GRID_COLOR);
+        QCOMPARE(fixtures::ColorrefAt(img, gx + 1, gy), BACKGROUND_COLOR);
+        t.frame().Action(ID_VIEW_GRID)->trigger();
+        v.RenderTo(img);
+        QCOMPARE(fixtures::ColorrefAt(img, gx, gy), BACKGROUND_COLOR);
+        t.frame().Action(ID_VIEW_GRID)->trigger();
+
+        t.app.reset();
+        QSettings settings(gui::kCompanyKey, "QM4Edit");
+        QCOMPARE(settings.value("Settings/Grid").toInt(), 1);
+        QCOMPARE(settings.value("Settings/GridStep").toString(), QString("16"));
+        settings.setValue("Settings/GridStep", "100"); // not a power of two: the nearest one
+        TestApp again(m_twoObjects);
+        QVERIFY(again.view().IsGrid());
+        QCOMPARE(again.view().GridStep(), 128.0f);
+    }
+
+    void gridAndCtrlSnapPlaceDraggedAndNudgedVertices()
+    {
+        TestApp t(m_twoObjects);
+        t.frame().resize(800, 600);
+        t.frame().show();
+        CQM4EditView& v = t.view();
+        auto at = [&](int vertex) {
+            std::int64_t px = 0, py = 0;
+            ProjectToPixel(v.State(), v.width(), v.height(), t.doc().GetVertex(vertex), px, py);
+            return QPoint(int(px), int(py));
+        };
+        auto is = [&](int vertex, float x, float y, float z) {
+            const scene::ObjectVertex p = t.doc().GetVertex(vertex);
+            return p.x == x && p.y == y && p.z == z;
+        };
+        t.frame().Action(ID_EDIT_VERTEXTOOL)->trigger();
+        v.SetGrid(true);
+        v.SetGridStep(16);
+
+        // Top view, 1 pixel per unit: (40, 0, 0) dragged to (53, 0, 5) lands on (48, 0, 0).
+        QTest::mousePress(&v, Qt::LeftButton, {}, at(1));
+        QTest::mouseRelease(&v, Qt::LeftButton, {}, at(1) + QPoint(13, -5));
+        QVERIFY(is(1, 48, 0, 0));
+        // Two selected: the grabbed one, (0, 0, 30) to (7, 0, 33), lands on (0, 0, 32); the
+        // other moves by the same (0, 0, 2).
+        v.SetSelectedVertices({1, 2});
+        QTest::mousePress(&v, Qt::LeftButton, {}, at(2));
+        QTest::mouseRelease(&v, Qt::LeftButton, {}, at(2) + QPoint(7, -3));
+        QVERIFY(is(2, 0, 0, 32) && is(1, 48, 0, 2));
+        // Nudges step from the grabbed vertex's grid point, ten steps with Shift.
+        v.setFocus();
+        QTest::keyClick(&v, Qt::Key_Right);
+        QVERIFY(is(2, 16, 0, 32) && is(1, 64, 0, 2));
+        QTest::keyClick(&v, Qt::Key_Up, Qt::ShiftModifier);
+        QVERIFY(is(2, 16, 0, 192) && is(1, 64, 0, 162));
+
+        // Ctrl: (20, 20, 20) dragged near (40, 0, 30) takes its X and Z, keeps its own Y, and
+        // the status bar names the target; this wins over the grid. Never onto itself.
+        v.SetSelectedVertices({});
+        const QPoint from = at(5);
+        QTest::mousePress(&v, Qt::LeftButton, {}, from);
+        QTest::mouseMove(&v, from + QPoint(5, 0));
+        QMouseEvent ctrlMove(QEvent::MouseMove, from + QPoint(5, 0), v.mapToGlobal(from + QPoint(5, 0)),
+                             Qt::NoButton, Qt::LeftButton, Qt::ControlModifier);
+        QApplication::sendEvent(&v, &ctrlMove);
+        QCOMPARE(v.SnapVertex(), -1);
+        QTest::mouseRelease(&v, Qt::LeftButton, Qt::ControlModifier, from + QPoint(18, -12));
+        QVERIFY(is(5, 40, 20, 30));
+        QCOMPARE(t.frame().statusBar()->currentMessage(), QString("Snap to Vertex 3: (40, 0, 30)"));
+        t.frame().Action(ID_EDIT_UNDO)->trigger();
+        QVERIFY(is(5, 20, 20, 20));
     }
 
     void scenesWithBadIndicesShowEverySelectionSafely()
