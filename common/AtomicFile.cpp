@@ -95,10 +95,7 @@ public:
         }
         return nullptr;
     }
-    bool Replace(const fs::path& from, const fs::path& to) override
-    {
-        return platform::ReplaceFile(from, to);
-    }
+    bool Replace(const fs::path& from, const fs::path& to) override { return platform::ReplaceFile(from, to); }
     bool Remove(const fs::path& path) override
     {
         std::error_code ec;

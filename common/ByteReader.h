@@ -66,7 +66,7 @@ public:
     {
         auto b = Bytes(4);
         return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-               (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+            (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
     }
 
     std::int16_t I16() { return static_cast<std::int16_t>(U16()); }

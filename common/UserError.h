@@ -12,8 +12,7 @@ class UserError : public std::runtime_error {
 public:
     explicit UserError(const std::string& text, MessageIcon icon = MessageIcon::Stop)
         : std::runtime_error(text), m_icon(icon)
-    {
-    }
+    {}
     MessageIcon Icon() const { return m_icon; }
     std::string Text() const { return what(); }
 

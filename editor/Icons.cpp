@@ -186,8 +186,7 @@ QPixmap DrawToolbarImage(int id)
         p.drawRect(QRectF(5.5, 5.5, 5, 5));
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return pm;
 }

@@ -430,16 +430,16 @@ void CMainFrame::OnOpenRecentFile(int index)
 
 void CMainFrame::OnFileImport()
 {
-    const QString status = qm4edit::ImportCsv(Context(),
-                                              m_pTreeView->GetSelectedKind(), m_pTreeView->GetSelectedData());
+    const QString status =
+        qm4edit::ImportCsv(Context(), m_pTreeView->GetSelectedKind(), m_pTreeView->GetSelectedData());
     if (!status.isEmpty())
         statusBar()->showMessage(status);
 }
 
 void CMainFrame::OnFileExport()
 {
-    const QString status = qm4edit::ExportCsv(Context(),
-                                              m_pTreeView->GetSelectedKind(), m_pTreeView->GetSelectedData());
+    const QString status =
+        qm4edit::ExportCsv(Context(), m_pTreeView->GetSelectedKind(), m_pTreeView->GetSelectedData());
     if (!status.isEmpty())
         statusBar()->showMessage(status);
 }
@@ -555,9 +555,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
         if (m_bSplitMode)
             return SplitModeKey(static_cast<QKeyEvent*>(event)->key());
         break;
-    case QEvent::KeyRelease:
-        UpdateIndicators();
-        break;
+    case QEvent::KeyRelease: UpdateIndicators(); break;
     case QEvent::MouseButtonPress:
         if (m_bSplitMode)
             EndSplitMode(true);
@@ -566,8 +564,7 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
         if (watched == this)
             UpdateIndicators();
         break;
-    default:
-        break;
+    default: break;
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -663,8 +660,7 @@ void CMainFrame::ExportObjectCsv(int objectIndex)
 
 void CMainFrame::ExportPolygonCsv(int objectIndex, int polygonIndex)
 {
-    const QString status =
-        qm4edit::ExportPolygonCsv(Context(), objectIndex, polygonIndex);
+    const QString status = qm4edit::ExportPolygonCsv(Context(), objectIndex, polygonIndex);
     if (!status.isEmpty())
         statusBar()->showMessage(status);
 }
@@ -674,9 +670,8 @@ void CMainFrame::ExportPolygonCsv(int objectIndex, int polygonIndex)
 
 void CMainFrame::ConnectEditingTools()
 {
-    m_pSceneView->SetEditTarget(&m_doc, [this](const char* what, scene::CVertexEdit edit) {
-        ApplyEdit(what, std::move(edit));
-    });
+    m_pSceneView->SetEditTarget(
+        &m_doc, [this](const char* what, scene::CVertexEdit edit) { ApplyEdit(what, std::move(edit)); });
 }
 
 CommandContext CMainFrame::Context()
@@ -719,8 +714,10 @@ void CMainFrame::UpdateUndoTexts()
 {
     const std::string undo = m_history.UndoText();
     const std::string redo = m_history.RedoText();
-    const QString undoText = undo.empty() ? QString(UNDO_TEXT) : QString(UNDO_TEXT_STEP).arg(QString::fromStdString(undo));
-    const QString redoText = redo.empty() ? QString(REDO_TEXT) : QString(REDO_TEXT_STEP).arg(QString::fromStdString(redo));
+    const QString undoText =
+        undo.empty() ? QString(UNDO_TEXT) : QString(UNDO_TEXT_STEP).arg(QString::fromStdString(undo));
+    const QString redoText =
+        redo.empty() ? QString(REDO_TEXT) : QString(REDO_TEXT_STEP).arg(QString::fromStdString(redo));
     if (QAction* a = Action(ID_EDIT_UNDO); a && a->text() != undoText)
         a->setText(undoText);
     if (QAction* a = Action(ID_EDIT_REDO); a && a->text() != redoText)

@@ -11,12 +11,12 @@ struct MeshBounds;
 
 class COrbitCamera {
 public:
-    static constexpr float FOV_Y = 45.0f;  // degrees
+    static constexpr float FOV_Y = 45.0f; // degrees
     static constexpr float START_PITCH = 20.0f;
     static constexpr float MAX_PITCH = 89.0f;
 
     QVector3D target{0, 0, 0};
-    float yaw = 0;            // degrees; 0 looks along -z like the Front view
+    float yaw = 0; // degrees; 0 looks along -z like the Front view
     float pitch = START_PITCH; // degrees above the horizon
     float distance = 10;
 

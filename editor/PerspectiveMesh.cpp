@@ -16,7 +16,7 @@ constexpr float kFarthest = 1.0e7f;
 bool Usable(const scene::ObjectVertex& v)
 {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::fabs(v.x) < kFarthest &&
-           std::fabs(v.y) < kFarthest && std::fabs(v.z) < kFarthest;
+        std::fabs(v.y) < kFarthest && std::fabs(v.z) < kFarthest;
 }
 
 struct TexList {
@@ -56,7 +56,8 @@ void SetFaceNormal(MeshVertex* v)
     float nx = ay * bz - az * by, ny = az * bx - ax * bz, nz = ax * by - ay * bx;
     const float len = std::sqrt(nx * nx + ny * ny + nz * nz);
     const bool some = len > 0 && std::isfinite(len);
-    const std::int8_t packed[4] = {some ? PackByte(nx / len) : std::int8_t(0), some ? PackByte(ny / len) : std::int8_t(0),
+    const std::int8_t packed[4] = {some ? PackByte(nx / len) : std::int8_t(0),
+                                   some ? PackByte(ny / len) : std::int8_t(0),
                                    some ? PackByte(nz / len) : std::int8_t(0), 0};
     for (int k = 0; k < 3; ++k)
         std::memcpy(v[k].normal, packed, 4);

@@ -31,7 +31,7 @@ static_assert(sizeof(MeshVertex) == 24);
 
 // One texture's run of vertices.
 struct MeshBatch {
-    int texture = 0;        // index into the scene's texture names
+    int texture = 0; // index into the scene's texture names
     std::uint32_t first = 0; // first vertex
     std::uint32_t count = 0; // number of vertices, three per polygon
 };

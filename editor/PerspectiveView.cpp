@@ -290,11 +290,11 @@ void CPerspectiveView::initializeGL()
     m_pMeshProgram = new QOpenGLShaderProgram;
     m_pOverlayProgram = new QOpenGLShaderProgram;
     const bool built = m_pMeshProgram->addShaderFromSourceFile(QOpenGLShader::Vertex, ":/shaders/mesh.vert") &&
-                       m_pMeshProgram->addShaderFromSourceFile(QOpenGLShader::Fragment, ":/shaders/mesh.frag") &&
-                       m_pMeshProgram->link() &&
-                       m_pOverlayProgram->addShaderFromSourceFile(QOpenGLShader::Vertex, ":/shaders/overlay.vert") &&
-                       m_pOverlayProgram->addShaderFromSourceFile(QOpenGLShader::Fragment, ":/shaders/overlay.frag") &&
-                       m_pOverlayProgram->link();
+        m_pMeshProgram->addShaderFromSourceFile(QOpenGLShader::Fragment, ":/shaders/mesh.frag") &&
+        m_pMeshProgram->link() &&
+        m_pOverlayProgram->addShaderFromSourceFile(QOpenGLShader::Vertex, ":/shaders/overlay.vert") &&
+        m_pOverlayProgram->addShaderFromSourceFile(QOpenGLShader::Fragment, ":/shaders/overlay.frag") &&
+        m_pOverlayProgram->link();
     if (!built) {
         m_failure = QString(PERSPECTIVE_UNAVAILABLE).arg(QString(GL_NO_SHADERS));
         emit StatusMessage(m_failure);
@@ -308,7 +308,8 @@ void CPerspectiveView::initializeGL()
     const texture::RgbaImage& board = CTextureCache::Checkerboard();
     glGenTextures(1, &m_checkerId);
     glBindTexture(GL_TEXTURE_2D, m_checkerId);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, board.width, board.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, board.rgba.data());
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, board.width, board.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 board.rgba.data());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     m_bGLReady = true;
@@ -481,8 +482,9 @@ void CPerspectiveView::DrawOverlay(const QMatrix4x4& mvp)
     glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(scene::ObjectVertex), nullptr);
     m_pOverlayProgram->bind();
     m_pOverlayProgram->setUniformValue("uMvp", mvp);
-    m_pOverlayProgram->setUniformValue("uColor", QColor(int(m_hiliteColor & 0xFF), int((m_hiliteColor >> 8) & 0xFF),
-                                                        int((m_hiliteColor >> 16) & 0xFF)));
+    m_pOverlayProgram->setUniformValue(
+        "uColor",
+        QColor(int(m_hiliteColor & 0xFF), int((m_hiliteColor >> 8) & 0xFF), int((m_hiliteColor >> 16) & 0xFF)));
     // The selection shows through whatever stands in front of it, as in the flat views.
     glDisable(GL_DEPTH_TEST);
     if (kind == 3) {
@@ -513,7 +515,8 @@ void CPerspectiveView::DrawSliced(std::uint32_t first, std::uint32_t count)
 {
     constexpr std::uint32_t slice = kPolygonsPerSlice * 3;
     for (std::uint32_t done = 0; done < count; done += slice) {
-        glDrawArrays(GL_TRIANGLES, static_cast<GLint>(first + done), static_cast<GLsizei>(std::min(slice, count - done)));
+        glDrawArrays(GL_TRIANGLES, static_cast<GLint>(first + done),
+                     static_cast<GLsizei>(std::min(slice, count - done)));
         glFlush();
     }
 }

@@ -115,7 +115,7 @@ private:
     COrbitCamera m_camera;
     MeshBounds m_bounds;
 
-    bool m_bSceneDirty = true;   // rebuild the mesh and textures at the next paint
+    bool m_bSceneDirty = true; // rebuild the mesh and textures at the next paint
     bool m_bUpdatePending = false; // look for moved vertices at the next paint
     bool m_bNeedsFit = true;
     bool m_bReportedMissing = false;

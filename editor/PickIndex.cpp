@@ -128,9 +128,9 @@ int CPickIndex::Nearest(const ViewState& state, int width, int height, int x, in
         }
         bool unused = false;
         const int first = bound(m_nodes[static_cast<std::size_t>(n.left)], unused) <=
-                                  bound(m_nodes[static_cast<std::size_t>(n.right)], unused)
-                              ? n.left
-                              : n.right;
+                bound(m_nodes[static_cast<std::size_t>(n.right)], unused)
+            ? n.left
+            : n.right;
         self(self, first);
         self(self, first == n.left ? n.right : n.left);
     };

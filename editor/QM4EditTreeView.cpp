@@ -87,8 +87,7 @@ void CQM4EditTreeView::GetSelectedPolygonVertices(int k, int& a, int& b, int& c)
             return;
         polygon = m_model->index(k, 0, item);
         break;
-    default:
-        return;
+    default: return;
     }
     a = m_model->ItemData(m_model->index(0, 0, polygon));
     b = m_model->ItemData(m_model->index(1, 0, polygon));
@@ -241,7 +240,9 @@ void CQM4EditTreeView::RunFirstContextCommand()
     const QModelIndex item = GetSelectedItem();
     switch (m_model->Kind(item)) {
     case TreeItemKind::Object: emit ObjectInfoRequested(m_model->ItemData(item)); break;
-    case TreeItemKind::Polygon: emit PolygonInfoRequested(m_model->ItemData(item.parent()), m_model->ItemData(item)); break;
+    case TreeItemKind::Polygon:
+        emit PolygonInfoRequested(m_model->ItemData(item.parent()), m_model->ItemData(item));
+        break;
     case TreeItemKind::Vertex: emit EditVertexRequested(m_model->ItemData(item)); break;
     default: break;
     }
@@ -288,11 +289,8 @@ void CQM4EditTreeView::RunContextMenu(const QModelIndex& item, const QPoint& poi
         add(ID_POLYGON_VIEW);
         add(ID_POLYGON_EXPORT);
         break;
-    case TreeItemKind::Vertex:
-        add(ID_VERTEX_EDIT);
-        break;
-    default:
-        return;
+    case TreeItemKind::Vertex: add(ID_VERTEX_EDIT); break;
+    default: return;
     }
     QAction* chosen = m_popupRunner(menu, viewport()->mapToGlobal(point));
     if (!chosen)

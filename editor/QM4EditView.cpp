@@ -56,7 +56,7 @@ bool FitAxes(int projection, const scene::ObjectVertex& v, double& h, double& w)
     h = fh;
     w = fw;
     return std::isfinite(h) && std::isfinite(w) && std::fabs(h) <= CQM4EditView::FIT_LIMIT &&
-           std::fabs(w) <= CQM4EditView::FIT_LIMIT;
+        std::fabs(w) <= CQM4EditView::FIT_LIMIT;
 }
 
 } // namespace
@@ -338,7 +338,8 @@ void CQM4EditView::SetGridStep(double step)
     // QString::toDouble reads "inf" and "nan" too.
     if (!(step > 0) || !std::isfinite(step))
         return;
-    const int exponent = std::clamp(static_cast<int>(std::lround(std::log2(step))), MIN_GRID_EXPONENT, MAX_GRID_EXPONENT);
+    const int exponent =
+        std::clamp(static_cast<int>(std::lround(std::log2(step))), MIN_GRID_EXPONENT, MAX_GRID_EXPONENT);
     const float snapped = std::ldexp(1.0f, exponent);
     if (snapped == m_state.gridStep)
         return;
@@ -390,10 +391,7 @@ int CQM4EditView::PickVertex(const QPoint& point) const
 
 QString CQM4EditView::PickMessage(int vertexIndex, const scene::ObjectVertex& v, int cornerCount)
 {
-    return QString(STATUS_PICKED_VERTEX)
-        .arg(vertexIndex)
-        .arg(Number(v.x), Number(v.y), Number(v.z))
-        .arg(cornerCount);
+    return QString(STATUS_PICKED_VERTEX).arg(vertexIndex).arg(Number(v.x), Number(v.y), Number(v.z)).arg(cornerCount);
 }
 
 QString CQM4EditView::SnapMessage(int vertexIndex, const scene::ObjectVertex& v)
@@ -546,9 +544,18 @@ namespace {
 scene::ObjectVertex WithAxes(Projection projection, scene::ObjectVertex v, float h, float w)
 {
     switch (projection) {
-    case Projection::Front: v.x = h; v.y = w; break;
-    case Projection::Side: v.z = h; v.y = w; break;
-    default: v.x = h; v.z = w; break;
+    case Projection::Front:
+        v.x = h;
+        v.y = w;
+        break;
+    case Projection::Side:
+        v.z = h;
+        v.y = w;
+        break;
+    default:
+        v.x = h;
+        v.z = w;
+        break;
     }
     return v;
 }
@@ -783,7 +790,8 @@ void CQM4EditView::Nudge(int dh, int dv, float step)
         // The vertex last grabbed (else the first selected) lands on the grid point nearest
         // one step on; the others keep their places relative to it.
         const auto it = std::lower_bound(m_selected.begin(), m_selected.end(), m_nGrabbed);
-        const std::size_t ref = it != m_selected.end() && *it == m_nGrabbed ? static_cast<std::size_t>(it - m_selected.begin()) : 0;
+        const std::size_t ref =
+            it != m_selected.end() && *it == m_nGrabbed ? static_cast<std::size_t>(it - m_selected.begin()) : 0;
         float h, w;
         ProjectionAxes(static_cast<int>(m_state.projection), from[ref], h, w);
         const double nh = ToGrid(h + static_cast<double>(dh) * step), nw = ToGrid(w + static_cast<double>(dv) * step);
@@ -821,10 +829,22 @@ void CQM4EditView::keyPressEvent(QKeyEvent* event)
     if (m_bVertexTool && !m_selected.empty()) {
         const float step = (event->modifiers() & Qt::ShiftModifier) ? m_state.gridStep * 10.0f : m_state.gridStep;
         switch (event->key()) {
-        case Qt::Key_Left: Nudge(-1, 0, step); event->accept(); return;
-        case Qt::Key_Right: Nudge(1, 0, step); event->accept(); return;
-        case Qt::Key_Up: Nudge(0, 1, step); event->accept(); return;
-        case Qt::Key_Down: Nudge(0, -1, step); event->accept(); return;
+        case Qt::Key_Left:
+            Nudge(-1, 0, step);
+            event->accept();
+            return;
+        case Qt::Key_Right:
+            Nudge(1, 0, step);
+            event->accept();
+            return;
+        case Qt::Key_Up:
+            Nudge(0, 1, step);
+            event->accept();
+            return;
+        case Qt::Key_Down:
+            Nudge(0, -1, step);
+            event->accept();
+            return;
         default: break;
         }
     }

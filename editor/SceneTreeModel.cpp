@@ -18,7 +18,8 @@ constexpr quintptr MakeId(std::uint64_t payload, TreeItemKind kind)
 
 } // namespace
 
-CSceneTreeModel::CSceneTreeModel(QObject* parent) : QAbstractItemModel(parent) {}
+CSceneTreeModel::CSceneTreeModel(QObject* parent) : QAbstractItemModel(parent)
+{}
 
 void CSceneTreeModel::Clear()
 {
@@ -96,9 +97,7 @@ CSceneTreeModel::Decoded CSceneTreeModel::Decode(const QModelIndex& index) const
     d.kind = static_cast<TreeItemKind>(id & 3);
     const std::uint64_t payload = id >> 2;
     switch (d.kind) {
-    case TreeItemKind::Object:
-        d.row = static_cast<int>(payload);
-        break;
+    case TreeItemKind::Object: d.row = static_cast<int>(payload); break;
     case TreeItemKind::Polygon:
         d.polygon = payload;
         d.row = ObjectRowOfPolygon(d.polygon);
@@ -108,9 +107,7 @@ CSceneTreeModel::Decoded CSceneTreeModel::Decode(const QModelIndex& index) const
         d.corner = static_cast<int>(payload % 3);
         d.row = ObjectRowOfPolygon(d.polygon);
         break;
-    default:
-        d.kind = TreeItemKind::None;
-        break;
+    default: d.kind = TreeItemKind::None; break;
     }
     return d;
 }
@@ -132,17 +129,14 @@ int CSceneTreeModel::ItemData(const QModelIndex& index) const
 {
     const Decoded d = Decode(index);
     switch (d.kind) {
-    case TreeItemKind::Object:
-        return m_objectIndex[static_cast<std::size_t>(d.row)];
-    case TreeItemKind::Polygon:
-        return PolygonIndexInObject(d);
+    case TreeItemKind::Object: return m_objectIndex[static_cast<std::size_t>(d.row)];
+    case TreeItemKind::Polygon: return PolygonIndexInObject(d);
     case TreeItemKind::Vertex:
         if (!m_pDoc)
             return 0;
         return m_pDoc->GetPolygon(m_objectIndex[static_cast<std::size_t>(d.row)], PolygonIndexInObject(d))
             .vertex[d.corner];
-    default:
-        return -1;
+    default: return -1;
     }
 }
 
@@ -168,10 +162,8 @@ QModelIndex CSceneTreeModel::parent(const QModelIndex& child) const
     switch (d.kind) {
     case TreeItemKind::Polygon:
         return createIndex(d.row, 0, MakeId(static_cast<std::uint64_t>(d.row), TreeItemKind::Object));
-    case TreeItemKind::Vertex:
-        return createIndex(PolygonIndexInObject(d), 0, MakeId(d.polygon, TreeItemKind::Polygon));
-    default:
-        return {};
+    case TreeItemKind::Vertex: return createIndex(PolygonIndexInObject(d), 0, MakeId(d.polygon, TreeItemKind::Polygon));
+    default: return {};
     }
 }
 
@@ -187,10 +179,8 @@ int CSceneTreeModel::rowCount(const QModelIndex& parent) const
         const auto r = static_cast<std::size_t>(d.row);
         return static_cast<int>(m_polygonStart[r + 1] - m_polygonStart[r]);
     }
-    case TreeItemKind::Polygon:
-        return 3;
-    default:
-        return 0;
+    case TreeItemKind::Polygon: return 3;
+    default: return 0;
     }
 }
 
@@ -213,10 +203,8 @@ QVariant CSceneTreeModel::data(const QModelIndex& index, int role) const
         switch (d.kind) {
         case TreeItemKind::Object:
             return QString(TREE_OBJECT_LABEL).arg(m_objectIndex[static_cast<std::size_t>(d.row)] + 1);
-        case TreeItemKind::Polygon:
-            return QString(TREE_POLYGON_LABEL).arg(PolygonIndexInObject(d) + 1);
-        default:
-            return QString(TREE_VERTEX_LABEL).arg(d.corner + 1);
+        case TreeItemKind::Polygon: return QString(TREE_POLYGON_LABEL).arg(PolygonIndexInObject(d) + 1);
+        default: return QString(TREE_VERTEX_LABEL).arg(d.corner + 1);
         }
     }
     if (role == ItemDataRole)

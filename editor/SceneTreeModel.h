@@ -57,7 +57,7 @@ public:
 private:
     struct Decoded {
         TreeItemKind kind = TreeItemKind::None;
-        int row = 0;              // the object's row
+        int row = 0; // the object's row
         std::uint64_t polygon = 0; // polygon, counted across all objects
         int corner = 0;
     };

@@ -48,7 +48,7 @@ private:
     };
     std::deque<Step> m_steps;
     std::size_t m_index = 0; // steps applied
-    long m_clean = 0;        // -1: the saved state is no longer reachable
+    long m_clean = 0; // -1: the saved state is no longer reachable
     std::size_t m_bytes = 0;
     std::size_t m_budget;
 };

@@ -59,8 +59,7 @@ public:
     explicit Canvas(QImage& image)
         : m_bits(reinterpret_cast<QRgb*>(image.bits())), m_stride(image.bytesPerLine() / 4), m_w(image.width()),
           m_h(image.height())
-    {
-    }
+    {}
 
     int Width() const { return m_w; }
     int Height() const { return m_h; }
@@ -190,8 +189,8 @@ void DrawSelection(Canvas& canvas, const Origin& o, const ViewState& state,
         int a, b, c;
         selection.GetSelectedPolygonVertices(k, a, b, c);
         std::int64_t ax, ay, bx, by, cx, cy;
-        if (!VertexAt(o, state.projection, vertices, a, ax, ay) || !VertexAt(o, state.projection, vertices, b, bx, by) ||
-            !VertexAt(o, state.projection, vertices, c, cx, cy))
+        if (!VertexAt(o, state.projection, vertices, a, ax, ay) ||
+            !VertexAt(o, state.projection, vertices, b, bx, by) || !VertexAt(o, state.projection, vertices, c, cx, cy))
             continue;
         canvas.Line(ax, ay, bx, by, hilite);
         canvas.Line(bx, by, cx, cy, hilite);

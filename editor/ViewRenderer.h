@@ -31,7 +31,7 @@ inline constexpr double GRID_MIN_SPACING = 6.0;
 
 struct ViewState {
     Projection projection = Projection::Top;
-    float zoom = 8.0f;  // pixels per world unit times 8
+    float zoom = 8.0f; // pixels per world unit times 8
     // World units. Dragging keeps them whole; zooming about the pointer and fitting may
     // leave fractions, so that a point can be placed to the pixel at any zoom.
     double panX = 0;

@@ -16,7 +16,10 @@
 
 namespace {
 
-std::uint16_t Le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t Le16(const std::uint8_t* p)
+{
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 
 void PutLe32(std::vector<std::uint8_t>& v, std::size_t at, std::int32_t value)
 {

@@ -15,8 +15,8 @@ inline scenegen::GenScene SmallScene()
     using scenegen::Triangle;
     scenegen::GenScene s;
     for (int i = 0; i < 8; ++i)
-        s.vertices.push_back({static_cast<float>(i & 1), static_cast<float>((i >> 1) & 1) * 2.5f,
-                              static_cast<float>(i >> 2) - 0.125f});
+        s.vertices.push_back(
+            {static_cast<float>(i & 1), static_cast<float>((i >> 1) & 1) * 2.5f, static_cast<float>(i >> 2) - 0.125f});
 
     // Object 0: two polygons and a root with two leaves.
     scenegen::GenObject tree;

@@ -8,7 +8,8 @@
 
 namespace gui {
 
-CommandModel::CommandModel(QWidget& window) : m_window(window) {}
+CommandModel::CommandModel(QWidget& window) : m_window(window)
+{}
 
 CommandModel::~CommandModel() = default;
 

@@ -55,10 +55,7 @@ struct Command {
 // One entry of a menu layout: a command id, kSeparator, or a submenu with its entries.
 struct MenuItem {
     MenuItem(int commandId) : id(commandId) {}
-    MenuItem(const char* submenuTitle, std::initializer_list<MenuItem> entries)
-        : title(submenuTitle), items(entries)
-    {
-    }
+    MenuItem(const char* submenuTitle, std::initializer_list<MenuItem> entries) : title(submenuTitle), items(entries) {}
     int id = kSeparator;
     const char* title = nullptr;
     std::vector<MenuItem> items;

@@ -88,8 +88,8 @@ std::optional<QString> QtPrompt::RunFileDialog(const FileDialogOptions& options,
 
 std::optional<std::uint32_t> QtPrompt::ChooseColor(std::uint32_t initial)
 {
-    QColor chosen = QColorDialog::getColor(
-        QColor(ColorrefRed(initial), ColorrefGreen(initial), ColorrefBlue(initial)), m_parent);
+    QColor chosen =
+        QColorDialog::getColor(QColor(ColorrefRed(initial), ColorrefGreen(initial), ColorrefBlue(initial)), m_parent);
     if (!chosen.isValid())
         return std::nullopt;
     return ColorrefFromRgb(chosen.red(), chosen.green(), chosen.blue());

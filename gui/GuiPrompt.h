@@ -92,8 +92,17 @@ inline std::uint32_t ColorrefFromRgb(int r, int g, int b)
 {
     return static_cast<std::uint32_t>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-inline int ColorrefRed(std::uint32_t c) { return static_cast<int>(c & 0xFF); }
-inline int ColorrefGreen(std::uint32_t c) { return static_cast<int>((c >> 8) & 0xFF); }
-inline int ColorrefBlue(std::uint32_t c) { return static_cast<int>((c >> 16) & 0xFF); }
+inline int ColorrefRed(std::uint32_t c)
+{
+    return static_cast<int>(c & 0xFF);
+}
+inline int ColorrefGreen(std::uint32_t c)
+{
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+inline int ColorrefBlue(std::uint32_t c)
+{
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 } // namespace gui

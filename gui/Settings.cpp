@@ -31,7 +31,8 @@ void WriteProfileString(const QString& appTitle, const QString& key, const QStri
     s.setValue(section + "/" + key, value);
 }
 
-RecentFileList::RecentFileList(QString appTitle, int size) : m_appTitle(std::move(appTitle)), m_size(size) {}
+RecentFileList::RecentFileList(QString appTitle, int size) : m_appTitle(std::move(appTitle)), m_size(size)
+{}
 
 void RecentFileList::Load()
 {

@@ -100,8 +100,7 @@ DecodeResult DecodeImageFile(const std::filesystem::path& path)
     // No image we accept needs more than four bytes a pixel plus headers at the largest size.
     const std::uint64_t limit = std::uint64_t(MAX_IMAGE_SIDE) * MAX_IMAGE_SIDE * 4 + (1u << 20);
     switch (common::ReadWholeFile(path, bytes, limit)) {
-    case common::ReadStatus::Ok:
-        return DecodeImage(bytes);
+    case common::ReadStatus::Ok: return DecodeImage(bytes);
     case common::ReadStatus::TooLarge: {
         DecodeResult r;
         r.message = IMAGE_DAMAGED;

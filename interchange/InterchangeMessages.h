@@ -13,7 +13,7 @@ inline constexpr const char* IMAGE_DAMAGED = "The image file is damaged or uses 
 inline std::string ImageTooLargeMessage(int width, int height)
 {
     return "The image is " + std::to_string(width) + " x " + std::to_string(height) +
-           " pixels; images larger than 16384 pixels on a side are not read.";
+        " pixels; images larger than 16384 pixels on a side are not read.";
 }
 
 inline std::string CannotReadMessage(const std::string& path)
@@ -45,14 +45,14 @@ inline std::string ObjBadLineMessage(std::size_t line, const char* what)
 
 inline std::string ObjNoSuchObjectMessage(int number, int objectCount)
 {
-    return "The scene has no object " + std::to_string(number) + "; it has " + Plural(objectCount, "object", "objects") +
-           ". Nothing was imported.";
+    return "The scene has no object " + std::to_string(number) + "; it has " +
+        Plural(objectCount, "object", "objects") + ". Nothing was imported.";
 }
 
 inline std::string ObjNotOneObjectMessage(std::size_t blocks, const std::string& object)
 {
     return "The file holds " + Plural(blocks, "object", "objects") + " with faces, none of them " + object +
-           ". Nothing was imported.";
+        ". Nothing was imported.";
 }
 
 inline std::string ObjUnnumberedBlockMessage(const std::string& name)
@@ -63,25 +63,25 @@ inline std::string ObjUnnumberedBlockMessage(const std::string& name)
 inline std::string ObjExtraObjectMessage(const std::string& name, int objectCount)
 {
     return "The file's object \"" + name + "\" has no counterpart: the scene has " +
-           Plural(objectCount, "object", "objects") + ". Nothing was imported.";
+        Plural(objectCount, "object", "objects") + ". Nothing was imported.";
 }
 
 inline std::string ObjDuplicateObjectMessage(const std::string& first, const std::string& second)
 {
     return "The file's objects \"" + first + "\" and \"" + second +
-           "\" carry the same object number. Nothing was imported.";
+        "\" carry the same object number. Nothing was imported.";
 }
 
 inline std::string ObjObjectCountMessage(std::size_t fileObjects, std::size_t sceneObjects)
 {
     return "The file holds " + Plural(fileObjects, "object", "objects") + " with faces; the scene has " +
-           Plural(sceneObjects, "object", "objects") + " with polygons. Nothing was imported.";
+        Plural(sceneObjects, "object", "objects") + " with polygons. Nothing was imported.";
 }
 
 inline std::string ObjMissingObjectMessage(const std::string& object, std::size_t polygons)
 {
     return object + " is missing from the file but has " + Plural(polygons, "polygon", "polygons") +
-           ". Nothing was imported.";
+        ". Nothing was imported.";
 }
 
 // material is empty when the faces are matched by their order.
@@ -89,15 +89,15 @@ inline std::string ObjFaceCountMessage(const std::string& object, const std::str
                                        std::size_t polygons)
 {
     return object + (material.empty() ? "" : ", material " + material) + ": the file has " +
-           Plural(faces, "face", "faces") + ", the scene " + Plural(polygons, "polygon", "polygons") +
-           ". Nothing was imported.";
+        Plural(faces, "face", "faces") + ", the scene " + Plural(polygons, "polygon", "polygons") +
+        ". Nothing was imported.";
 }
 
 inline std::string ObjCornerCountMessage(const std::string& object, const std::string& material, std::size_t face,
                                          std::size_t corners)
 {
     return object + (material.empty() ? "" : ", material " + material) + ", face " + std::to_string(face) + ": " +
-           Plural(corners, "corner", "corners") + " where the polygon has 3. Nothing was imported.";
+        Plural(corners, "corner", "corners") + " where the polygon has 3. Nothing was imported.";
 }
 
 } // namespace interchange

@@ -332,8 +332,8 @@ ObjFiles BuildObj(const CQM4EditDoc& doc, const SceneTextures& textures, const s
     return files;
 }
 
-std::vector<std::uint8_t> BuildGlb(const CQM4EditDoc& doc, const SceneTextures& textures,
-                                   const ExportOptions& options, ExportCounts& counts)
+std::vector<std::uint8_t> BuildGlb(const CQM4EditDoc& doc, const SceneTextures& textures, const ExportOptions& options,
+                                   ExportCounts& counts)
 {
     const auto [first, last] = ObjectRange(doc, options);
     const int textureCount = doc.TextureNames().GetCount();
@@ -470,11 +470,11 @@ std::vector<std::uint8_t> BuildGlb(const CQM4EditDoc& doc, const SceneTextures& 
             if (gp.maxIndex < 65535) {
                 narrow.assign(gp.indices.begin(), gp.indices.end());
                 const int iv = AddView(model, narrow.data(), narrow.size() * 2, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
-                indexAccessor = AddAccessor(model, iv, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, narrow.size(),
-                                            TINYGLTF_TYPE_SCALAR);
+                indexAccessor =
+                    AddAccessor(model, iv, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, narrow.size(), TINYGLTF_TYPE_SCALAR);
             } else {
-                const int iv = AddView(model, gp.indices.data(), gp.indices.size() * 4,
-                                       TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
+                const int iv =
+                    AddView(model, gp.indices.data(), gp.indices.size() * 4, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
                 indexAccessor = AddAccessor(model, iv, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, gp.indices.size(),
                                             TINYGLTF_TYPE_SCALAR);
             }
@@ -541,11 +541,10 @@ std::vector<std::uint8_t> BuildGlb(const CQM4EditDoc& doc, const SceneTextures& 
 std::string ExportResult::Summary() const
 {
     std::string s = "Exported " + Plural(counts.objects, "object", "objects") + ", " +
-                    Plural(counts.polygons, "polygon", "polygons") + ", " +
-                    Plural(counts.textures, "texture", "textures") + ".";
+        Plural(counts.polygons, "polygon", "polygons") + ", " + Plural(counts.textures, "texture", "textures") + ".";
     if (counts.skippedPolygons)
         s += " " + Plural(counts.skippedPolygons, "polygon", "polygons") +
-             " left out: an index names a vertex, texture vertex or texture that does not exist.";
+            " left out: an index names a vertex, texture vertex or texture that does not exist.";
     if (counts.missingTextures)
         s += " " + Plural(counts.missingTextures, "texture", "textures") + " not found beside the scene.";
     return s;

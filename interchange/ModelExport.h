@@ -40,11 +40,11 @@ struct ExportOptions {
 };
 
 struct ExportCounts {
-    std::size_t objects = 0;          // object blocks (OBJ) or nodes (glTF) written
-    std::size_t polygons = 0;         // faces written
-    std::size_t skippedPolygons = 0;  // left out for an index that names nothing
-    std::size_t textures = 0;         // PNG textures written or embedded
-    std::size_t missingTextures = 0;  // used texture names whose file was not found or read
+    std::size_t objects = 0; // object blocks (OBJ) or nodes (glTF) written
+    std::size_t polygons = 0; // faces written
+    std::size_t skippedPolygons = 0; // left out for an index that names nothing
+    std::size_t textures = 0; // PNG textures written or embedded
+    std::size_t missingTextures = 0; // used texture names whose file was not found or read
 };
 
 // Which texture indices the exported polygons use.

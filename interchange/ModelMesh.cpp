@@ -34,7 +34,7 @@ bool IsExportable(const scene::CQM4EditDoc& doc, const scene::PolygonRecord& p)
         if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.z))
             return false;
         const bool uv = kind == scene::TEXVERTEX_PRELIT ? UvUsable(doc.PrelitTexVertices().Records(), p.texVertex[c])
-                        : kind == scene::TEXVERTEX_LIT  ? UvUsable(doc.LitTexVertices().Records(), p.texVertex[c])
+            : kind == scene::TEXVERTEX_LIT              ? UvUsable(doc.LitTexVertices().Records(), p.texVertex[c])
                                                         : UvUsable(doc.UnlitTexVertices().Records(), p.texVertex[c]);
         if (!uv)
             return false;
@@ -54,7 +54,7 @@ std::string SanitizeName(std::string_view text)
     std::string out(text);
     for (char& c : out) {
         const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
-                          c == '-' || c == '_';
+            c == '-' || c == '_';
         if (!keep)
             c = '_';
     }
@@ -64,7 +64,7 @@ std::string SanitizeName(std::string_view text)
 std::string MaterialName(const scene::CQM4EditDoc& doc, int textureIndex)
 {
     return "tex" + std::to_string(textureIndex) + "_" +
-           SanitizeName(doc.GetTextureName(static_cast<std::uint32_t>(textureIndex)));
+        SanitizeName(doc.GetTextureName(static_cast<std::uint32_t>(textureIndex)));
 }
 
 } // namespace interchange

@@ -30,7 +30,7 @@ using scene::PolygonRecord;
 namespace {
 
 struct ObjFace {
-    int material = -1;        // i of a "tex<i>_..." material, -1 for any other material or none
+    int material = -1; // i of a "tex<i>_..." material, -1 for any other material or none
     std::uint32_t firstCorner = 0;
     std::uint32_t cornerCount = 0;
     std::uint32_t materialName = 0; // index into ObjFile::materialNames
@@ -100,7 +100,9 @@ public:
     std::size_t LineNumber() const
     {
         const std::size_t end = LastLineEnd();
-        return static_cast<std::size_t>(std::count(m_text.begin(), m_text.begin() + static_cast<std::ptrdiff_t>(end), '\n')) + 1;
+        return static_cast<std::size_t>(
+                   std::count(m_text.begin(), m_text.begin() + static_cast<std::ptrdiff_t>(end), '\n')) +
+            1;
     }
     std::string_view LastLine() const
     {
@@ -307,8 +309,8 @@ ObjImportPlan PlanObjImport(const CQM4EditDoc& doc, std::string_view objText, in
         }
         blockOf[static_cast<std::size_t>(object)] = chosen;
     } else {
-        const bool numbered = std::any_of(file.blocks.begin(), file.blocks.end(),
-                                          [](const ObjBlock& b) { return b.number.has_value(); });
+        const bool numbered =
+            std::any_of(file.blocks.begin(), file.blocks.end(), [](const ObjBlock& b) { return b.number.has_value(); });
         if (numbered) {
             for (std::size_t b = 0; b < file.blocks.size(); ++b) {
                 const ObjBlock& block = file.blocks[b];
@@ -322,7 +324,8 @@ ObjImportPlan PlanObjImport(const CQM4EditDoc& doc, std::string_view objText, in
                 }
                 int& slot = blockOf[static_cast<std::size_t>(*block.number - 1)];
                 if (slot >= 0) {
-                    plan.message = ObjDuplicateObjectMessage(file.blocks[static_cast<std::size_t>(slot)].name, block.name);
+                    plan.message =
+                        ObjDuplicateObjectMessage(file.blocks[static_cast<std::size_t>(slot)].name, block.name);
                     return plan;
                 }
                 slot = static_cast<int>(b);
@@ -332,7 +335,8 @@ ObjImportPlan PlanObjImport(const CQM4EditDoc& doc, std::string_view objText, in
             std::size_t next = 0, withPolygons = 0;
             for (int o = 0; o < objectCount; ++o) {
                 const auto& polygons = doc.GetObjectRecord(o).polygons;
-                if (std::none_of(polygons.begin(), polygons.end(), [&](const PolygonRecord& p) { return IsExportable(doc, p); }))
+                if (std::none_of(polygons.begin(), polygons.end(),
+                                 [&](const PolygonRecord& p) { return IsExportable(doc, p); }))
                     continue;
                 ++withPolygons;
                 if (next < file.blocks.size())
@@ -368,7 +372,7 @@ ObjImportPlan PlanObjImport(const CQM4EditDoc& doc, std::string_view objText, in
     std::vector<std::array<double, 3>> target(vertexCount);
 
     std::vector<int> polygonsByTexture; // scratch
-    std::vector<std::uint32_t> faceOf;   // polygon -> face of the block
+    std::vector<std::uint32_t> faceOf; // polygon -> face of the block
     for (int o = 0; o < objectCount; ++o) {
         const std::vector<PolygonRecord>& polygons = doc.GetObjectRecord(o).polygons;
         const int b = blockOf[static_cast<std::size_t>(o)];
@@ -385,8 +389,8 @@ ObjImportPlan PlanObjImport(const CQM4EditDoc& doc, std::string_view objText, in
         }
         const ObjBlock& block = file.blocks[static_cast<std::size_t>(b)];
         faceOf.assign(polygons.size(), UINT32_MAX);
-        const bool byMaterial = std::all_of(block.faces.begin(), block.faces.end(),
-                                            [](const ObjFace& f) { return f.material >= 0; });
+        const bool byMaterial =
+            std::all_of(block.faces.begin(), block.faces.end(), [](const ObjFace& f) { return f.material >= 0; });
         if (byMaterial) {
             // Polygons of each texture in order, against faces of each material in order.
             std::vector<std::vector<std::uint32_t>> sceneByTex, fileByTex;
@@ -446,13 +450,14 @@ ObjImportPlan PlanObjImport(const CQM4EditDoc& doc, std::string_view objText, in
             const ObjFace& face = block.faces[faceOf[k]];
             for (int c = 0; c < 3; ++c) {
                 const std::size_t v = polygons[k].vertex[c];
-                const std::array<double, 3>& p = file.positions[file.corners[face.firstCorner + static_cast<std::uint32_t>(c)]];
+                const std::array<double, 3>& p =
+                    file.positions[file.corners[face.firstCorner + static_cast<std::uint32_t>(c)]];
                 if (state[v] == 0) {
                     state[v] = 1;
                     target[v] = p;
-                } else if (state[v] == 1 && !(Within(p[0], target[v][0], tolerance) &&
-                                              Within(p[1], target[v][1], tolerance) &&
-                                              Within(p[2], target[v][2], tolerance))) {
+                } else if (state[v] == 1 &&
+                           !(Within(p[0], target[v][0], tolerance) && Within(p[1], target[v][1], tolerance) &&
+                             Within(p[2], target[v][2], tolerance))) {
                     state[v] = 2;
                     ++plan.disagreements;
                 }
@@ -507,11 +512,11 @@ ObjImportPlan ImportObjFile(CQM4EditDoc& doc, const std::filesystem::path& path,
 std::string ObjImportPlan::Summary() const
 {
     std::string s = "OBJ import: " + Plural(objects, "object", "objects") + ", " + Plural(faces, "face", "faces") +
-                    " matched; " + Plural(moves.size(), "vertex", "vertices") + " moved, " +
-                    std::to_string(unchanged) + " unchanged.";
+        " matched; " + Plural(moves.size(), "vertex", "vertices") + " moved, " + std::to_string(unchanged) +
+        " unchanged.";
     if (disagreements)
         s += " " + Plural(disagreements, "vertex was", "vertices were") +
-             " given different positions by different faces; the first in scene order was kept.";
+            " given different positions by different faces; the first in scene order was kept.";
     return s;
 }
 

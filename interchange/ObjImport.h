@@ -33,12 +33,12 @@ struct VertexMove {
 
 struct ObjImportPlan {
     bool ok = false;
-    std::string message;            // why the import is refused, when !ok
-    std::vector<VertexMove> moves;  // ascending vertex index, each vertex once
-    std::size_t objects = 0;        // objects matched
-    std::size_t faces = 0;          // faces matched
-    std::size_t unchanged = 0;      // vertices whose file position lies within tolerance
-    std::size_t disagreements = 0;  // vertices given different positions by different corners
+    std::string message; // why the import is refused, when !ok
+    std::vector<VertexMove> moves; // ascending vertex index, each vertex once
+    std::size_t objects = 0; // objects matched
+    std::size_t faces = 0; // faces matched
+    std::size_t unchanged = 0; // vertices whose file position lies within tolerance
+    std::size_t disagreements = 0; // vertices given different positions by different corners
     // "OBJ import: ..." once the import has run.
     std::string Summary() const;
 };

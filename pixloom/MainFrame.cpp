@@ -102,10 +102,16 @@ void CMainFrame::CreateCommands()
     static constexpr const char* kInertPrompt = "Has no effect in Pixloom";
     gui::CommandModel& c = m_commands;
 
-    c.Add({.id = ID_FILE_NEW, .prompt = "Close the texture and start with none\nNew", .keys = {Qt::CTRL | Qt::Key_N}, .run = [this] { OnFileNew(); }});
-    c.Add({.id = ID_FILE_OPEN, .text = str::FILE_OPEN, .keys = {Qt::CTRL | Qt::Key_O}, .run = [this] { OnFileOpen(); }});
-    c.Add({.id = ID_FILE_SAVE, .text = str::FILE_SAVE, .keys = {Qt::CTRL | Qt::Key_S}, .enabled = savable,
-           .run = [this] { OnFileSave(); }});
+    c.Add({.id = ID_FILE_NEW,
+           .prompt = "Close the texture and start with none\nNew",
+           .keys = {Qt::CTRL | Qt::Key_N},
+           .run = [this] { OnFileNew(); }});
+    c.Add(
+        {.id = ID_FILE_OPEN, .text = str::FILE_OPEN, .keys = {Qt::CTRL | Qt::Key_O}, .run = [this] { OnFileOpen(); }});
+    c.Add(
+        {.id = ID_FILE_SAVE, .text = str::FILE_SAVE, .keys = {Qt::CTRL | Qt::Key_S}, .enabled = savable, .run = [this] {
+             OnFileSave();
+         }});
     c.Add({.id = ID_FILE_SAVE_AS, .text = str::FILE_SAVE_AS, .enabled = savable, .run = [this] { OnFileSaveAs(); }});
     c.Add({.id = ID_FILE_IMPORT, .text = str::FILE_IMPORT, .enabled = loaded, .run = [this] { OnFileImport(); }});
     c.Add({.id = ID_FILE_EXPORT, .text = str::FILE_EXPORT, .enabled = loaded, .run = [this] { OnFileExport(); }});
@@ -120,20 +126,36 @@ void CMainFrame::CreateCommands()
     const auto zoomable = [this](int limit) {
         return [this, limit] { return m_doc.IsLoaded() != 0 && m_view->GetZoomLog2() != limit; };
     };
-    c.Add({.id = ID_FILE_RELOAD, .text = str::FILE_RELOAD, .keys = {Qt::Key_F5},
+    c.Add({.id = ID_FILE_RELOAD,
+           .text = str::FILE_RELOAD,
+           .keys = {Qt::Key_F5},
            .enabled = [this] { return m_doc.IsLoaded() != 0 && !m_doc.GetPathName().empty(); },
            .run = [this] { OnFileReload(); }});
-    c.Add({.id = ID_VIEW_ZOOM_IN, .text = str::VIEW_ZOOM_IN,
-           .keys = {Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal}, .enabled = zoomable(kMaxZoomLog2),
+    c.Add({.id = ID_VIEW_ZOOM_IN,
+           .text = str::VIEW_ZOOM_IN,
+           .keys = {Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal},
+           .enabled = zoomable(kMaxZoomLog2),
            .run = [this] { m_view->SetZoomLog2(m_view->GetZoomLog2() + 1); }});
-    c.Add({.id = ID_VIEW_ZOOM_OUT, .text = str::VIEW_ZOOM_OUT, .keys = {Qt::CTRL | Qt::Key_Minus},
-           .enabled = zoomable(kMinZoomLog2), .run = [this] { m_view->SetZoomLog2(m_view->GetZoomLog2() - 1); }});
-    c.Add({.id = ID_VIEW_ACTUAL_SIZE, .text = str::VIEW_ACTUAL_SIZE, .keys = {Qt::CTRL | Qt::Key_0},
-           .enabled = zoomable(0), .run = [this] { m_view->SetZoomLog2(0); }});
-    c.Add({.id = ID_VIEW_FIT_WINDOW, .text = str::VIEW_FIT_WINDOW, .keys = {Qt::CTRL | Qt::Key_9},
-           .enabled = loaded, .run = [this] { m_view->FitToWindow(); }});
+    c.Add({.id = ID_VIEW_ZOOM_OUT,
+           .text = str::VIEW_ZOOM_OUT,
+           .keys = {Qt::CTRL | Qt::Key_Minus},
+           .enabled = zoomable(kMinZoomLog2),
+           .run = [this] { m_view->SetZoomLog2(m_view->GetZoomLog2() - 1); }});
+    c.Add({.id = ID_VIEW_ACTUAL_SIZE,
+           .text = str::VIEW_ACTUAL_SIZE,
+           .keys = {Qt::CTRL | Qt::Key_0},
+           .enabled = zoomable(0),
+           .run = [this] { m_view->SetZoomLog2(0); }});
+    c.Add({.id = ID_VIEW_FIT_WINDOW,
+           .text = str::VIEW_FIT_WINDOW,
+           .keys = {Qt::CTRL | Qt::Key_9},
+           .enabled = loaded,
+           .run = [this] { m_view->FitToWindow(); }});
     const auto channel = [this, &c](int id, const char* text, ViewChannel which) {
-        c.Add({.id = id, .text = text, .checkable = true, .group = "channel",
+        c.Add({.id = id,
+               .text = text,
+               .checkable = true,
+               .group = "channel",
                .checked = [this, which] { return m_view->GetChannel() == which; },
                .run = [this, which] { m_view->SetChannel(which); }});
     };
@@ -142,17 +164,33 @@ void CMainFrame::CreateCommands()
     channel(ID_VIEW_CHANNEL_RED, str::VIEW_RED, ViewChannel::Red);
     channel(ID_VIEW_CHANNEL_GREEN, str::VIEW_GREEN, ViewChannel::Green);
     channel(ID_VIEW_CHANNEL_BLUE, str::VIEW_BLUE, ViewChannel::Blue);
-    c.Add({.id = ID_VIEW_ALPHA_TRANSPARENCY, .text = str::VIEW_ALPHA_TRANSPARENCY, .checkable = true,
+    c.Add({.id = ID_VIEW_ALPHA_TRANSPARENCY,
+           .text = str::VIEW_ALPHA_TRANSPARENCY,
+           .checkable = true,
            .checked = [this] { return m_view->IsAlphaAsTransparency(); },
            .run = [this] { m_view->SetAlphaAsTransparency(!m_view->IsAlphaAsTransparency()); }});
-    c.Add({.id = ID_VIEW_STATUS_BAR, .text = str::VIEW_STATUS_BAR, .checkable = true,
+    c.Add({.id = ID_VIEW_STATUS_BAR,
+           .text = str::VIEW_STATUS_BAR,
+           .checkable = true,
            .checked = [this] { return !statusBar()->isHidden(); },
            .run = [this] { statusBar()->setVisible(statusBar()->isHidden()); }});
 
-    c.Add({.id = ID_EDIT_UNDO, .prompt = kInertPrompt, .keys = {Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace}, .run = inert});
-    c.Add({.id = ID_EDIT_CUT, .prompt = kInertPrompt, .keys = {Qt::CTRL | Qt::Key_X, Qt::SHIFT | Qt::Key_Delete}, .run = inert});
-    c.Add({.id = ID_EDIT_COPY, .prompt = kInertPrompt, .keys = {Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_Insert}, .run = inert});
-    c.Add({.id = ID_EDIT_PASTE, .prompt = kInertPrompt, .keys = {Qt::CTRL | Qt::Key_V, Qt::SHIFT | Qt::Key_Insert}, .run = inert});
+    c.Add({.id = ID_EDIT_UNDO,
+           .prompt = kInertPrompt,
+           .keys = {Qt::CTRL | Qt::Key_Z, Qt::ALT | Qt::Key_Backspace},
+           .run = inert});
+    c.Add({.id = ID_EDIT_CUT,
+           .prompt = kInertPrompt,
+           .keys = {Qt::CTRL | Qt::Key_X, Qt::SHIFT | Qt::Key_Delete},
+           .run = inert});
+    c.Add({.id = ID_EDIT_COPY,
+           .prompt = kInertPrompt,
+           .keys = {Qt::CTRL | Qt::Key_C, Qt::CTRL | Qt::Key_Insert},
+           .run = inert});
+    c.Add({.id = ID_EDIT_PASTE,
+           .prompt = kInertPrompt,
+           .keys = {Qt::CTRL | Qt::Key_V, Qt::SHIFT | Qt::Key_Insert},
+           .run = inert});
     c.Add({.id = ID_NEXT_PANE, .prompt = kInertPrompt, .keys = {Qt::Key_F6}, .run = inert});
     c.Add({.id = ID_PREV_PANE, .prompt = kInertPrompt, .keys = {Qt::SHIFT | Qt::Key_F6}, .run = inert});
 }
@@ -161,14 +199,13 @@ void CMainFrame::CreateMenus()
 {
     const gui::MenuLayout layout = {
         {str::MENU_FILE,
-         {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, gui::kSeparator, ID_FILE_IMPORT, ID_FILE_EXPORT,
-          ID_FILE_RELOAD, gui::kSeparator, ID_FILE_MRU_FILE1, gui::kSeparator, ID_APP_EXIT}},
+         {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, gui::kSeparator, ID_FILE_IMPORT, ID_FILE_EXPORT, ID_FILE_RELOAD,
+          gui::kSeparator, ID_FILE_MRU_FILE1, gui::kSeparator, ID_APP_EXIT}},
         {str::MENU_HEADER, {ID_HEADER_SHOW}},
         {str::MENU_VIEW,
          {ID_VIEW_ZOOM_IN, ID_VIEW_ZOOM_OUT, ID_VIEW_ACTUAL_SIZE, ID_VIEW_FIT_WINDOW, gui::kSeparator,
-          ID_VIEW_CHANNEL_RGB, ID_VIEW_CHANNEL_ALPHA, ID_VIEW_CHANNEL_RED, ID_VIEW_CHANNEL_GREEN,
-          ID_VIEW_CHANNEL_BLUE, gui::kSeparator, ID_VIEW_ALPHA_TRANSPARENCY, gui::kSeparator,
-          ID_VIEW_STATUS_BAR}},
+          ID_VIEW_CHANNEL_RGB, ID_VIEW_CHANNEL_ALPHA, ID_VIEW_CHANNEL_RED, ID_VIEW_CHANNEL_GREEN, ID_VIEW_CHANNEL_BLUE,
+          gui::kSeparator, ID_VIEW_ALPHA_TRANSPARENCY, gui::kSeparator, ID_VIEW_STATUS_BAR}},
         {str::MENU_OPTIONS, {ID_OPTIONS_BACKGROUND, ID_OPTIONS_ASSOCIATE}},
         {str::MENU_HELP, {ID_APP_ABOUT}},
     };
@@ -220,15 +257,11 @@ void CMainFrame::UpdatePixelStatus(int x, int y)
         return;
     }
     const std::uint8_t* p = m_doc.GetPixel(x, y);
-    QString text = QString(str::STATUS_PIXEL)
-                       .arg(x)
-                       .arg(y)
-                       .arg(p[2])
-                       .arg(p[1])
-                       .arg(p[0])
-                       .arg(DisplayAlpha(h.bpp, p[3]));
+    QString text =
+        QString(str::STATUS_PIXEL).arg(x).arg(y).arg(p[2]).arg(p[1]).arg(p[0]).arg(DisplayAlpha(h.bpp, p[3]));
     if (h.bpp == 16)
-        text += QString(str::STATUS_WORD).arg(QString::number(texture::EncodeTex16(p), 16).rightJustified(4, '0').toUpper());
+        text += QString(str::STATUS_WORD)
+                    .arg(QString::number(texture::EncodeTex16(p), 16).rightJustified(4, '0').toUpper());
     m_pixelLabel->setText(text);
 }
 

@@ -8,7 +8,10 @@
 
 namespace pixloom {
 
-std::filesystem::path ToDocPath(const QString& path) { return common::PathFromUtf8(path.toStdString()); }
+std::filesystem::path ToDocPath(const QString& path)
+{
+    return common::PathFromUtf8(path.toStdString());
+}
 
 QString FromDocPath(const std::filesystem::path& path)
 {

@@ -50,8 +50,7 @@ inline constexpr const char* OPTIONS_ASSOCIATE = "&Associate...";
 inline constexpr const char* APP_ABOUT = "&About Pixloom...";
 
 // Export and Import dialogs: the Targa filter first, as it always was.
-inline constexpr const char* EXPORT_FILTER =
-    "Targa Files (*.tga)|*.tga|PNG Image (*.png)|*.png|All Files (*.*)|*.*||";
+inline constexpr const char* EXPORT_FILTER = "Targa Files (*.tga)|*.tga|PNG Image (*.png)|*.png|All Files (*.*)|*.*||";
 inline constexpr const char* IMPORT_FILTER =
     "Targa Files (*.tga)|*.tga|Images (*.tga;*.png;*.bmp)|*.tga;*.png;*.bmp|All Files (*.*)|*.*||";
 

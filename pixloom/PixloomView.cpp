@@ -118,9 +118,8 @@ CPixloomView::CPixloomView(texture::CPixloomDoc& doc, QString appTitle, QWidget*
     : QAbstractScrollArea(parent), m_doc(doc), m_appTitle(std::move(appTitle))
 {
     // Settings hold a signed integer; only the colour bytes mean anything.
-    m_bkColor = static_cast<std::uint32_t>(
-                    gui::ReadProfileInt(m_appTitle, str::KEY_BK_COLOR, str::DEFAULT_BK_COLOR)) &
-                0x00FFFFFFu;
+    m_bkColor = static_cast<std::uint32_t>(gui::ReadProfileInt(m_appTitle, str::KEY_BK_COLOR, str::DEFAULT_BK_COLOR)) &
+        0x00FFFFFFu;
     setFrameShape(QFrame::NoFrame);
     // Every pixel is painted each time; nothing underneath needs clearing first.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -262,9 +261,9 @@ void CPixloomView::paintEvent(QPaintEvent*)
     // Texture pixels map to device pixels, also on scaled screens.
     const qreal dpr = devicePixelRatioF();
     const QSize size = viewport()->size();
-    QImage image = RenderTexture(m_doc, m_bkColor, QSize(qCeil(size.width() * dpr), qCeil(size.height() * dpr)),
-                                 ViewOptions{m_options.zoomLog2, Origin(), m_options.channel,
-                                             m_options.alphaAsTransparency});
+    QImage image =
+        RenderTexture(m_doc, m_bkColor, QSize(qCeil(size.width() * dpr), qCeil(size.height() * dpr)),
+                      ViewOptions{m_options.zoomLog2, Origin(), m_options.channel, m_options.alphaAsTransparency});
     image.setDevicePixelRatio(dpr);
     QPainter painter(viewport());
     painter.drawImage(QPointF(0, 0), image);

@@ -53,25 +53,33 @@ std::string MimePackageText(const AssocValues& values)
     const std::string weight = values.mimeMagic.empty() ? " weight=\"60\"" : "";
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-           "  <mime-type type=\"" + XmlEscaped(values.mimeType) + "\">\n"
-           "    <comment>" + XmlEscaped(values.description) + "</comment>\n"
-           "    <glob pattern=\"*" + XmlEscaped(values.ext) + "\"" + weight + "/>\n" +
-           values.mimeMagic +
-           "  </mime-type>\n"
-           "</mime-info>\n";
+           "  <mime-type type=\"" +
+        XmlEscaped(values.mimeType) +
+        "\">\n"
+        "    <comment>" +
+        XmlEscaped(values.description) +
+        "</comment>\n"
+        "    <glob pattern=\"*" +
+        XmlEscaped(values.ext) + "\"" + weight + "/>\n" + values.mimeMagic +
+        "  </mime-type>\n"
+        "</mime-info>\n";
 }
 
 std::string DesktopEntryText(const AssocValues& values, const std::string& exec, bool withIcon)
 {
     std::string text = "[Desktop Entry]\n"
                        "Type=Application\n"
-                       "Name=" + values.appName + "\n"
-                       "Exec=" + exec + " %f\n";
+                       "Name=" +
+        values.appName +
+        "\n"
+        "Exec=" +
+        exec + " %f\n";
     if (withIcon)
         text += "Icon=" + values.iconName + "\n";
-    text += "MimeType=" + values.mimeType + ";\n"
-            "NoDisplay=true\n"
-            "Terminal=false\n";
+    text += "MimeType=" + values.mimeType +
+        ";\n"
+        "NoDisplay=true\n"
+        "Terminal=false\n";
     return text;
 }
 
@@ -382,9 +390,10 @@ AssocOutcome InstallDesktopAssociation(const AssocValues& values, const DesktopP
 
     WriteFile(DesktopEntryFile(paths, values), DesktopEntryText(values, exec, withIcon), outcome);
 
-    EditMimeApps(paths, true,
-                 [&](const std::string& text) { return WithDefaultApplication(text, values.mimeType, values.desktopId); },
-                 outcome);
+    EditMimeApps(
+        paths, true,
+        [&](const std::string& text) { return WithDefaultApplication(text, values.mimeType, values.desktopId); },
+        outcome);
 
     Refresh(paths, run, outcome);
     return outcome;
@@ -398,11 +407,10 @@ AssocOutcome RemoveDesktopAssociation(const AssocValues& values, const DesktopPa
     for (int size : kIconSizes)
         RemoveFile(IconFile(paths, values, size), outcome);
 
-    EditMimeApps(paths, false,
-                 [&](const std::string& text) {
-                     return WithoutDefaultApplication(text, values.mimeType, values.desktopId);
-                 },
-                 outcome);
+    EditMimeApps(
+        paths, false,
+        [&](const std::string& text) { return WithoutDefaultApplication(text, values.mimeType, values.desktopId); },
+        outcome);
 
     Refresh(paths, run, outcome);
     return outcome;
@@ -450,22 +458,24 @@ fs::path InstalledDataDir(const std::string& programPath, const std::vector<fs::
 AssocOutcome SetInstalledDefault(const AssocValues& values, const DesktopPaths& paths)
 {
     AssocOutcome outcome;
-    EditMimeApps(paths, true,
-                 [&](const std::string& text) {
-                     return WithDefaultApplication(text, values.mimeType, values.installedDesktopId);
-                 },
-                 outcome);
+    EditMimeApps(
+        paths, true,
+        [&](const std::string& text) {
+            return WithDefaultApplication(text, values.mimeType, values.installedDesktopId);
+        },
+        outcome);
     return outcome;
 }
 
 AssocOutcome RemoveInstalledDefault(const AssocValues& values, const DesktopPaths& paths)
 {
     AssocOutcome outcome;
-    EditMimeApps(paths, false,
-                 [&](const std::string& text) {
-                     return WithoutDefaultApplication(text, values.mimeType, values.installedDesktopId);
-                 },
-                 outcome);
+    EditMimeApps(
+        paths, false,
+        [&](const std::string& text) {
+            return WithoutDefaultApplication(text, values.mimeType, values.installedDesktopId);
+        },
+        outcome);
     return outcome;
 }
 

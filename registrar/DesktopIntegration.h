@@ -18,7 +18,7 @@
 namespace registrar {
 
 struct DesktopPaths {
-    std::filesystem::path dataHome;   // $XDG_DATA_HOME, else ~/.local/share
+    std::filesystem::path dataHome; // $XDG_DATA_HOME, else ~/.local/share
     std::filesystem::path configHome; // $XDG_CONFIG_HOME, else ~/.config
 };
 
@@ -60,8 +60,7 @@ std::vector<std::filesystem::path> DataDirsFromEnvironment();
 // that is <prefix>/share for a program in <prefix>/bin and holds the installed desktop entry.
 // Empty when the program runs from anywhere else, such as a build tree.
 std::filesystem::path InstalledDataDir(const std::string& programPath,
-                                       const std::vector<std::filesystem::path>& dataDirs,
-                                       const AssocValues& values);
+                                       const std::vector<std::filesystem::path>& dataDirs, const AssocValues& values);
 
 // For an installed program the package owns the desktop entry, MIME type and icons; only the
 // user's default-application choice is ours to make and to take back.

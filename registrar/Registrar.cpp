@@ -62,8 +62,7 @@ public:
     }
 
 private:
-    void Set(const std::string& name, RegValueType type, const std::vector<std::uint8_t>& data,
-             AssocOutcome& outcome)
+    void Set(const std::string& name, RegValueType type, const std::vector<std::uint8_t>& data, AssocOutcome& outcome)
     {
         if (!m_valid)
             return;

@@ -75,7 +75,7 @@ RegStatus WindowsRegistry::CreateKey(RegKey parent, std::string_view name, RegKe
         return RegStatus::Failed;
     HKEY created = nullptr;
     const LSTATUS error = ::RegCreateKeyExW(ToHkey(parent), wname.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                           KEY_WRITE, nullptr, &created, nullptr);
+                                            KEY_WRITE, nullptr, &created, nullptr);
     if (error != ERROR_SUCCESS)
         return RegStatus::Failed;
     key = FromHkey(created);
@@ -124,7 +124,7 @@ RegStatus WindowsRegistry::QuerySubkeyCount(RegKey key, std::uint32_t& count)
 {
     DWORD subkeys = 0;
     const LSTATUS error = ::RegQueryInfoKeyW(ToHkey(key), nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr,
-                                            nullptr, nullptr, nullptr, nullptr, nullptr);
+                                             nullptr, nullptr, nullptr, nullptr, nullptr);
     if (error != ERROR_SUCCESS)
         return RegStatus::Failed;
     count = subkeys;

@@ -550,7 +550,7 @@ void CObjectInfoList::RefreshExactBoxes(std::size_t object, const ObjectGeometry
             }
         }
         e.boxes[leaf] = b;
-        for (std::uint32_t n = e.parents[leaf]; n != leaf; ) {
+        for (std::uint32_t n = e.parents[leaf]; n != leaf;) {
             inner.push_back(n);
             const std::uint32_t up = e.parents[n];
             if (up == n)
@@ -571,8 +571,8 @@ void CObjectInfoList::RefreshExactBoxes(std::size_t object, const ObjectGeometry
 }
 
 void CObjectInfoList::RecomputeObjectBounds(std::span<const ObjectVertex> vertices,
-                                            std::span<const std::uint32_t> objects,
-                                            std::span<const std::uint8_t> moved, ObjectBoundsLog* log)
+                                            std::span<const std::uint32_t> objects, std::span<const std::uint8_t> moved,
+                                            ObjectBoundsLog* log)
 {
     // Catch the cached boxes up with every vertex that differs from what they saw.
     if (m_exactVertices.size() != vertices.size() || m_exact.size() != m_objects.size()) {

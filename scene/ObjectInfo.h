@@ -58,21 +58,27 @@ static_assert(sizeof(NodeQuant) == 10);
 struct ObjectBoundsLog {
     struct Object {
         std::uint32_t object;
-        Box bounds;               // as it stood before
-        std::uint32_t firstNode;  // its entries in nodes
+        Box bounds; // as it stood before
+        std::uint32_t firstNode; // its entries in nodes
         std::uint32_t nodeCount;
     };
 #pragma pack(push, 1)
     struct Node {
         std::uint32_t preorder; // position of the node in its tree, depth first, roots in order
-        NodeQuant quant;        // as it stood before
+        NodeQuant quant; // as it stood before
     };
 #pragma pack(pop)
     std::vector<Object> objects; // ascending object index
-    std::vector<Node> nodes;     // per object, ascending preorder
+    std::vector<Node> nodes; // per object, ascending preorder
 
-    std::size_t ByteSize() const { return objects.size() * sizeof(Object) + nodes.size() * sizeof(Node); }
-    bool Empty() const { return objects.empty(); }
+    std::size_t ByteSize() const
+    {
+        return objects.size() * sizeof(Object) + nodes.size() * sizeof(Node);
+    }
+    bool Empty() const
+    {
+        return objects.empty();
+    }
 };
 
 // The quantization of one node against parent box p, given the node's exact box e. Sets
@@ -119,10 +125,10 @@ private:
     // The exact (unquantized) box of every node of one object's tree, kept between partial
     // recomputes so that a commit recomputes only the paths above the leaves it touched.
     struct ExactBoxes {
-        std::vector<Box> boxes;              // preorder, roots in order
-        std::vector<std::uint32_t> ends;     // one past each subtree's last node
-        std::vector<std::uint32_t> parents;  // a root's is its own index
-        std::vector<std::uint32_t> leaves;   // preorder of every leaf
+        std::vector<Box> boxes; // preorder, roots in order
+        std::vector<std::uint32_t> ends; // one past each subtree's last node
+        std::vector<std::uint32_t> parents; // a root's is its own index
+        std::vector<std::uint32_t> leaves; // preorder of every leaf
         std::vector<std::uint16_t> polygons; // the polygon of each of leaves
 
         bool Empty() const { return boxes.empty() && leaves.empty(); }
@@ -134,8 +140,8 @@ private:
 
     std::vector<ObjectRecord> m_objects;
     std::vector<CPolygonBoundsTree> m_trees; // tree i belongs to object i
-    std::vector<ExactBoxes> m_exact;         // per object; empty until a partial recompute needs it
-    std::vector<std::uint8_t> m_hasExact;    // per object
+    std::vector<ExactBoxes> m_exact; // per object; empty until a partial recompute needs it
+    std::vector<std::uint8_t> m_hasExact; // per object
     // The vertices as the cached boxes saw them: a later partial recompute first catches up
     // with whatever moved since (an undo puts vertices back without recomputing).
     std::vector<ObjectVertex> m_exactVertices;

@@ -60,14 +60,10 @@ LoadResult CQM4EditDoc::OnOpenDocument(const std::filesystem::path& path)
     std::vector<std::uint8_t> bytes;
     const std::string name = common::PathToUtf8(path);
     switch (common::ReadWholeFile(path, bytes)) {
-    case common::ReadStatus::Ok:
-        return Serialize(bytes);
-    case common::ReadStatus::CannotOpen:
-        return {LoadStatus::NotOpened, CannotOpenMessage(name), MessageIcon::Stop};
-    case common::ReadStatus::TooLarge:
-        return {LoadStatus::NotOpened, TooLargeMessage(name), MessageIcon::Stop};
-    case common::ReadStatus::ReadFailed:
-        break;
+    case common::ReadStatus::Ok: return Serialize(bytes);
+    case common::ReadStatus::CannotOpen: return {LoadStatus::NotOpened, CannotOpenMessage(name), MessageIcon::Stop};
+    case common::ReadStatus::TooLarge: return {LoadStatus::NotOpened, TooLargeMessage(name), MessageIcon::Stop};
+    case common::ReadStatus::ReadFailed: break;
     }
     return {LoadStatus::NotOpened, CannotReadMessage(name), MessageIcon::Stop};
 }
@@ -84,7 +80,8 @@ LoadResult CQM4EditDoc::Serialize(std::span<const std::uint8_t> file)
     };
 
     common::ByteReader ar(file);
-    if (ar.Remaining() < sizeof QM4_MAGIC || std::memcmp(ar.Bytes(sizeof QM4_MAGIC).data(), QM4_MAGIC, sizeof QM4_MAGIC) != 0) {
+    if (ar.Remaining() < sizeof QM4_MAGIC ||
+        std::memcmp(ar.Bytes(sizeof QM4_MAGIC).data(), QM4_MAGIC, sizeof QM4_MAGIC) != 0) {
         fail(LoadStatus::Rejected, MSG_BAD_FORMAT);
     } else if (ar.Remaining() < 4) {
         fail(LoadStatus::NotOpened, MSG_SHORT_VERSION);
@@ -135,9 +132,9 @@ void CQM4EditDoc::Serialize(common::ByteWriter& ar) const
 std::size_t CQM4EditDoc::SerializedSize() const
 {
     return sizeof QM4_MAGIC + 4 + m_objectVertices.SerializedSize() + m_unlitTexVertices.SerializedSize() +
-           m_prelitTexVertices.SerializedSize() + m_litTexVertices.SerializedSize() +
-           m_lightSources.SerializedSize() + m_objectInfo.SerializedSize() + m_sceneBounds.SerializedSize() +
-           m_textureNames.SerializedSize() + m_extraNames.SerializedSize() + m_trailingData.size();
+        m_prelitTexVertices.SerializedSize() + m_litTexVertices.SerializedSize() + m_lightSources.SerializedSize() +
+        m_objectInfo.SerializedSize() + m_sceneBounds.SerializedSize() + m_textureNames.SerializedSize() +
+        m_extraNames.SerializedSize() + m_trailingData.size();
 }
 
 std::vector<std::uint8_t> CQM4EditDoc::SaveToBytes() const

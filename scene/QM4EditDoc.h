@@ -42,11 +42,11 @@ public:
 };
 
 enum class LoadStatus {
-    Loaded,    // the scene was read completely
-    Rejected,  // the file was read but holds no valid scene; the scene is empty. The open
-               // still counts as done (the document takes the file's name).
+    Loaded, // the scene was read completely
+    Rejected, // the file was read but holds no valid scene; the scene is empty. The open
+    // still counts as done (the document takes the file's name).
     NotOpened, // the file could not be read at all; the open fails and the document keeps
-               // its previous name. The scene is unchanged unless reading had begun.
+    // its previous name. The scene is unchanged unless reading had begun.
 };
 
 struct LoadResult {
@@ -95,8 +95,7 @@ public:
     LoadResult OnOpenDocument(const std::filesystem::path& path);
     // Writes the scene to path atomically. On success the modified flag is cleared; on
     // failure the file at path is as it was, and the flag stays.
-    SaveResult OnSaveDocument(const std::filesystem::path& path,
-                              common::IFileSystem& fs = common::RealFileSystem());
+    SaveResult OnSaveDocument(const std::filesystem::path& path, common::IFileSystem& fs = common::RealFileSystem());
 
     // Reading from memory (the whole file's bytes). Empties the scene first; a failure
     // leaves it empty. Rebuilds the tree and updates the views either way.

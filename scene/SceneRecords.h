@@ -26,8 +26,7 @@ struct Box {
 };
 static_assert(sizeof(Box) == 24);
 
-inline constexpr Box BOX_EMPTY = {{1000000.0f, 1000000.0f, 1000000.0f},
-                                  {-1000000.0f, -1000000.0f, -1000000.0f}};
+inline constexpr Box BOX_EMPTY = {{1000000.0f, 1000000.0f, 1000000.0f}, {-1000000.0f, -1000000.0f, -1000000.0f}};
 
 // Widens b by c. Both comparisons are strict, so equal values (0.0 and -0.0 among them) keep
 // what b already holds and NaN never enters.

@@ -53,7 +53,8 @@ std::vector<VertexChange> LastPerVertex(std::vector<VertexChange> requested, std
 
 // ---- CVertexEdit ----
 
-CVertexEdit::CVertexEdit(std::vector<VertexChange> changes) : m_requested(std::move(changes)) {}
+CVertexEdit::CVertexEdit(std::vector<VertexChange> changes) : m_requested(std::move(changes))
+{}
 
 void CVertexEdit::Capture(const CQM4EditDoc& doc)
 {
@@ -116,9 +117,9 @@ void CVertexEdit::Revert(CQM4EditDoc& doc)
 std::size_t CVertexEdit::ByteSize() const
 {
     return sizeof(*this) + m_requested.capacity() * sizeof(VertexChange) + m_indices.capacity() * sizeof(int) +
-           m_positions.capacity() * sizeof(Positions) + m_objectLog.objects.capacity() * sizeof(ObjectBoundsLog::Object) +
-           m_objectLog.nodes.capacity() * sizeof(ObjectBoundsLog::Node) +
-           m_sceneLog.nodes.capacity() * sizeof(SceneBoundsLog::Node);
+        m_positions.capacity() * sizeof(Positions) + m_objectLog.objects.capacity() * sizeof(ObjectBoundsLog::Object) +
+        m_objectLog.nodes.capacity() * sizeof(ObjectBoundsLog::Node) +
+        m_sceneLog.nodes.capacity() * sizeof(SceneBoundsLog::Node);
 }
 
 // ---- CVertexDrag ----

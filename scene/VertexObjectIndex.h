@@ -28,7 +28,7 @@ public:
 
 private:
     bool m_built = false;
-    std::vector<std::uint32_t> m_first;   // vertex v's objects are m_objects[m_first[v] .. m_first[v + 1])
+    std::vector<std::uint32_t> m_first; // vertex v's objects are m_objects[m_first[v] .. m_first[v + 1])
     std::vector<std::uint32_t> m_objects;
 };
 

@@ -32,8 +32,7 @@ std::string LowerTail3(const std::filesystem::path& path)
 
 } // namespace
 
-CPixloomDoc::CPixloomDoc()
-    : m_pixels(new std::uint8_t[STORE_BYTES]()), m_fs(&common::RealFileSystem())
+CPixloomDoc::CPixloomDoc() : m_pixels(new std::uint8_t[STORE_BYTES]()), m_fs(&common::RealFileSystem())
 {
     m_scratch.reserve(MAX_TEX_FILE);
 }
@@ -46,8 +45,14 @@ void CPixloomDoc::UpdateAllViews()
         m_onUpdate();
 }
 
-bool CPixloomDoc::HasTexName(const std::filesystem::path& path) { return LowerTail3(path) == "tex"; }
-bool CPixloomDoc::HasTgaName(const std::filesystem::path& path) { return LowerTail3(path) == "tga"; }
+bool CPixloomDoc::HasTexName(const std::filesystem::path& path)
+{
+    return LowerTail3(path) == "tex";
+}
+bool CPixloomDoc::HasTgaName(const std::filesystem::path& path)
+{
+    return LowerTail3(path) == "tga";
+}
 
 std::string CPixloomDoc::SuggestTargaName(const std::filesystem::path& docPath)
 {
@@ -75,9 +80,8 @@ void CPixloomDoc::OnCloseDocument()
     UpdateAllViews();
 }
 
-TexResult CPixloomDoc::ReadFilePrefix(const std::filesystem::path& path, std::size_t limit,
-                                     std::uint64_t& totalLength, std::size_t headSize,
-                                     std::size_t (*limitFromHead)(std::span<const std::uint8_t>))
+TexResult CPixloomDoc::ReadFilePrefix(const std::filesystem::path& path, std::size_t limit, std::uint64_t& totalLength,
+                                      std::size_t headSize, std::size_t (*limitFromHead)(std::span<const std::uint8_t>))
 {
     m_scratch.clear();
     std::FILE* f = common::platform::OpenForReading(path);
@@ -147,8 +151,8 @@ TexResult CPixloomDoc::ParseTex(std::span<const std::uint8_t> bytes, std::uint64
     m_bLoaded = 0;
     UpdateAllViews();
 
-    const auto actual = static_cast<std::int64_t>(std::min<std::uint64_t>(
-        totalLength, static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())));
+    const auto actual = static_cast<std::int64_t>(
+        std::min<std::uint64_t>(totalLength, static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())));
     if (totalLength < TEX_HEADER_SIZE || bytes.size() < TEX_HEADER_SIZE) {
         // Not even a header: no texture is shorter than one.
         return TexResult::Fail(msg::WrongTexLength(TEX_HEADER_SIZE, actual), common::MessageIcon::Exclamation);
@@ -255,8 +259,7 @@ std::uint8_t* EncodePixel(const std::uint8_t* p, int depth, bool targa, std::uin
         d[2] = p[2];
         d[3] = p[3];
         return d + 4;
-    default:
-        return d;
+    default: return d;
     }
 }
 
@@ -266,7 +269,7 @@ std::size_t PixelBytes(const TexHeader& h, int depth)
     if (h.xRes <= 0 || h.yRes <= 0)
         return 0;
     return static_cast<std::size_t>(h.xRes) * static_cast<std::size_t>(h.yRes) *
-           static_cast<std::size_t>(BytesPerPixel(depth));
+        static_cast<std::size_t>(BytesPerPixel(depth));
 }
 
 } // namespace
@@ -331,7 +334,7 @@ std::size_t TargaBytesThatMatter(std::span<const std::uint8_t> head)
         return TGA_HEADER_SIZE;
     const std::size_t pixels = std::size_t(head[12] | (head[13] << 8)) * std::size_t(head[14] | (head[15] << 8));
     const std::size_t offset = TGA_HEADER_SIZE + std::size_t(head[0]) +
-                               std::size_t(head[5] | (head[6] << 8)) * ((std::size_t(head[7]) + 7) / 8);
+        std::size_t(head[5] | (head[6] << 8)) * ((std::size_t(head[7]) + 7) / 8);
     const std::size_t perPixel = (std::size_t(head[16]) + 7) / 8 + (head[2] == TGA_RLE_TRUE_COLOUR ? 1 : 0);
     return offset + pixels * perPixel;
 }
@@ -480,7 +483,8 @@ TargaCheck CPixloomDoc::ParseTargaHeader(std::span<const std::uint8_t> bytes, st
         if (available < needed)
             return refuse(msg::TargaTruncated(fileName, needed, totalLength));
         if (bytesPerPixel != 0)
-            check.pixelData = bytes.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(needed - offset));
+            check.pixelData =
+                bytes.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(needed - offset));
     }
 
     if (static_cast<std::int64_t>(check.depth) != m_header.bpp)
@@ -488,8 +492,7 @@ TargaCheck CPixloomDoc::ParseTargaHeader(std::span<const std::uint8_t> bytes, st
     return check;
 }
 
-TargaCheck CPixloomDoc::CheckRgba(std::span<const std::uint8_t> rgba, unsigned width, unsigned height,
-                                  bool hasAlpha)
+TargaCheck CPixloomDoc::CheckRgba(std::span<const std::uint8_t> rgba, unsigned width, unsigned height, bool hasAlpha)
 {
     // Larger than a Targa can say is larger than any texture: the size check refuses it.
     const unsigned w = std::min(width, 0xFFFFu), h = std::min(height, 0xFFFFu);
@@ -536,7 +539,8 @@ void CPixloomDoc::WriteRgba(std::vector<std::uint8_t>& out, bool& withAlpha) con
     for (std::size_t y = 0; y < h; ++y)
         for (std::size_t x = 0; x < w; ++x) {
             // The Targa holds the bottom row first.
-            const std::uint8_t* src = targa.data() + TGA_HEADER_SIZE + ((h - 1 - y) * w + x) * std::size_t(bytesPerPixel);
+            const std::uint8_t* src =
+                targa.data() + TGA_HEADER_SIZE + ((h - 1 - y) * w + x) * std::size_t(bytesPerPixel);
             std::uint8_t bgra[4] = {0, 0, 0, 255};
             if (bytesPerPixel == 2) {
                 DecodeTga16(static_cast<std::uint16_t>(src[0] | (src[1] << 8)), bgra);
@@ -577,9 +581,7 @@ TexResult CPixloomDoc::ConvertTarga(const TargaCheck& check)
         std::uint8_t* p = GetPixel(x, y);
         p[0] = p[1] = p[2] = p[3] = 0;
         switch (bytesPerPixel) {
-        case 2:
-            DecodeTga16(static_cast<std::uint16_t>(src[0] | (src[1] << 8)), p);
-            break;
+        case 2: DecodeTga16(static_cast<std::uint16_t>(src[0] | (src[1] << 8)), p); break;
         case 3:
             p[0] = src[0];
             p[1] = src[1];
@@ -591,8 +593,7 @@ TexResult CPixloomDoc::ConvertTarga(const TargaCheck& check)
             p[2] = src[2];
             p[3] = src[3];
             break;
-        default:
-            break;
+        default: break;
         }
     };
 
@@ -603,9 +604,9 @@ TexResult CPixloomDoc::ConvertTarga(const TargaCheck& check)
         // The check walked these very bytes; a second walk cannot fail.
         WalkRunLength(check.pixelData, pixelCount, std::size_t(bytesPerPixel), consumed, overran, put);
     } else if (check.pixelData.size() < pixelCount * std::size_t(bytesPerPixel)) {
-        return TexResult::Fail(msg::TargaTruncated(std::string(), pixelCount * std::size_t(bytesPerPixel),
-                                                   check.pixelData.size()),
-                               common::MessageIcon::Stop);
+        return TexResult::Fail(
+            msg::TargaTruncated(std::string(), pixelCount * std::size_t(bytesPerPixel), check.pixelData.size()),
+            common::MessageIcon::Stop);
     } else if (bytesPerPixel == 0) {
         static const std::uint8_t none[4] = {};
         for (std::size_t i = 0; i < pixelCount; ++i)

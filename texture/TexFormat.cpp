@@ -44,8 +44,8 @@ void DecodeTga16(std::uint16_t w, std::uint8_t* bgra)
 
 std::uint16_t EncodeTga16(const std::uint8_t* bgra)
 {
-    return static_cast<std::uint16_t>(Reduce8To5(bgra[0]) | (Reduce8To5(bgra[1]) << 5) |
-                                      (Reduce8To5(bgra[2]) << 10) | (AlphaBit(bgra[3]) << 15));
+    return static_cast<std::uint16_t>(Reduce8To5(bgra[0]) | (Reduce8To5(bgra[1]) << 5) | (Reduce8To5(bgra[2]) << 10) |
+                                      (AlphaBit(bgra[3]) << 15));
 }
 
 namespace {

@@ -36,7 +36,10 @@ std::uint8_t Reduce8To5(unsigned v);
 // The one alpha bit of a 16-bit pixel from the 8-bit alpha byte of the store. Pixels from
 // 16- and 24-bit sources hold 0 or 1 there; a full byte (from a 32-bit Targa) counts as set
 // from 128 up.
-inline unsigned AlphaBit(std::uint8_t a) { return a <= 1 ? a : (a >= 128 ? 1u : 0u); }
+inline unsigned AlphaBit(std::uint8_t a)
+{
+    return a <= 1 ? a : (a >= 128 ? 1u : 0u);
+}
 
 // The 16-bit TEX word (5-5-1-5: red, green, alpha, blue from the top) and the 16-bit Targa
 // word (1-5-5-5: alpha, red, green, blue).

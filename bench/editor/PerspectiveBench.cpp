@@ -131,7 +131,12 @@ void BM_OrbitTexturedScene(benchmark::State& state)
 #endif
     state.counters["drawn"] = double(view->Mesh().PolygonCount());
 }
-BENCHMARK(BM_OrbitTexturedScene)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(BM_OrbitTexturedScene)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 // From a new scene to its first frame on screen: the mesh built, sent with its textures,
 // the camera fitted and the picture drawn.
@@ -149,7 +154,12 @@ void BM_FirstFrame(benchmark::State& state)
         Frame(*view);
     }
 }
-BENCHMARK(BM_FirstFrame)->Arg(1000000)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime()->Iterations(3);
+BENCHMARK(BM_FirstFrame)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Iterations(3);
 
 // Moving one vertex of the large scene: only its corners go to the renderer.
 void BM_MoveOneVertex(benchmark::State& state)

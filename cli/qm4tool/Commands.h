@@ -22,7 +22,7 @@ enum ExitCode { EXIT_OK = 0, EXIT_FAILED = 1, EXIT_USAGE = 2 };
 
 struct Command {
     const char* name;
-    const char* usage;   // arguments after the name, e.g. "IN OUT"
+    const char* usage; // arguments after the name, e.g. "IN OUT"
     const char* summary; // one line for --help
     // args are the words after the command's name; "--help" has already been handled.
     int (*run)(const std::vector<std::string>& args);
@@ -54,8 +54,8 @@ bool SaveScene(scene::CQM4EditDoc& doc, const std::string& path);
 // file names.
 struct Arguments {
     std::vector<std::string> positional;
-    std::vector<std::string> flags;                                  // switches given
-    std::vector<std::pair<std::string, std::int64_t>> numbers;       // options with their integer
+    std::vector<std::string> flags; // switches given
+    std::vector<std::pair<std::string, std::int64_t>> numbers; // options with their integer
     bool Has(std::string_view flag) const;
     std::optional<std::int64_t> Number(std::string_view option) const;
 };

@@ -40,8 +40,8 @@ bool CheckScope(const scene::CQM4EditDoc& doc, const CsvOptions& o)
     if (o.polygon) {
         const int count = doc.GetPolygonCount(static_cast<int>(*o.object));
         if (*o.polygon < 0 || *o.polygon >= count) {
-            std::cerr << "Polygon index " << *o.polygon << " is out of range: object " << *o.object << " has "
-                      << count << " polygons.\n";
+            std::cerr << "Polygon index " << *o.polygon << " is out of range: object " << *o.object << " has " << count
+                      << " polygons.\n";
             return false;
         }
     }
@@ -72,8 +72,7 @@ int RunExport(const std::vector<std::string>& args)
     scope.polygon = o.polygon ? static_cast<int>(*o.polygon) : -1;
     const auto type = o.vertices ? scene::CSV_UNIQUE_VERTS : scene::CSV_OBJECT_POLYGONS;
 
-    const scene::CsvFileResult r =
-        scene::ExportCsvFile(doc, common::PathFromUtf8(o.positional[1]), type, scope);
+    const scene::CsvFileResult r = scene::ExportCsvFile(doc, common::PathFromUtf8(o.positional[1]), type, scope);
     if (r.skippedPolygons)
         std::cerr << scene::CsvSkippedPolygonsMessage(r.skippedPolygons) << '\n';
     if (!r.ok) {

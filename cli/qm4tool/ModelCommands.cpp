@@ -51,8 +51,8 @@ int RunImportModel(const std::vector<std::string>& args)
     scene::CQM4EditDoc doc;
     if (!LoadScene(doc, o.positional[0]) || !CheckObjectIndex(doc, object))
         return EXIT_FAILED;
-    const interchange::ObjImportPlan plan = interchange::ImportObjFile(
-        doc, common::PathFromUtf8(o.positional[1]), object ? static_cast<int>(*object) : -1);
+    const interchange::ObjImportPlan plan =
+        interchange::ImportObjFile(doc, common::PathFromUtf8(o.positional[1]), object ? static_cast<int>(*object) : -1);
     if (!plan.ok) {
         std::cerr << plan.message << '\n';
         return EXIT_FAILED;

@@ -21,25 +21,23 @@
 
 namespace {
 
-const char* const USAGE =
-    "usage: textool info FILE.tex\n"
-    "       textool export IN.tex OUT.tga\n"
-    "       textool import IN.tex IN.tga OUT.tex [--yes]\n"
-    "       textool export IN.tex OUT.png\n"
-    "       textool import IN.tex IN.png|IN.bmp OUT.tex [--yes]\n";
+const char* const USAGE = "usage: textool info FILE.tex\n"
+                          "       textool export IN.tex OUT.tga\n"
+                          "       textool import IN.tex IN.tga OUT.tex [--yes]\n"
+                          "       textool export IN.tex OUT.png\n"
+                          "       textool import IN.tex IN.png|IN.bmp OUT.tex [--yes]\n";
 
-const char* const HELP =
-    "\n"
-    "  info    print the texture's header: filler in hex, xRes, yRes, bpp\n"
-    "  export  write the texture as an uncompressed Targa image, or as a PNG image when\n"
-    "          OUT ends in .png\n"
-    "  import  replace the texture's pixels with those of an image of the same size and\n"
-    "          save the result as a texture at the original depth; .png and .bmp files are\n"
-    "          read as PNG and BMP images, any other name as a Targa\n"
-    "\n"
-    "  --yes   answer Yes to the question whether to convert an image of another depth\n"
-    "          (otherwise it is answered No and the import fails)\n"
-    "  --version  print the version\n";
+const char* const HELP = "\n"
+                         "  info    print the texture's header: filler in hex, xRes, yRes, bpp\n"
+                         "  export  write the texture as an uncompressed Targa image, or as a PNG image when\n"
+                         "          OUT ends in .png\n"
+                         "  import  replace the texture's pixels with those of an image of the same size and\n"
+                         "          save the result as a texture at the original depth; .png and .bmp files are\n"
+                         "          read as PNG and BMP images, any other name as a Targa\n"
+                         "\n"
+                         "  --yes   answer Yes to the question whether to convert an image of another depth\n"
+                         "          (otherwise it is answered No and the import fails)\n"
+                         "  --version  print the version\n";
 
 // The core hands back what to tell the user; here it goes to stderr.
 bool Done(const texture::TexResult& r)
@@ -126,8 +124,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (cmd == "import" && args.size() == 4) {
-        if (!Done(doc.OnOpenDocument(path(1))) || !Import(doc, path(2), yes) ||
-            !Done(doc.OnSaveDocument(path(3))))
+        if (!Done(doc.OnOpenDocument(path(1))) || !Import(doc, path(2), yes) || !Done(doc.OnSaveDocument(path(3))))
             return 1;
         return 0;
     }

@@ -29,8 +29,8 @@ namespace {
 using PaintFn = void (*)(QPainter&, qreal);
 
 struct ProgramIcon {
-    const char* iconName;  // the name desktop entries and the association registrar use
-    const char* program;   // the .ico file name
+    const char* iconName; // the name desktop entries and the association registrar use
+    const char* program; // the .ico file name
     PaintFn paint;
 };
 
@@ -177,7 +177,8 @@ int main(int argc, char** argv)
         const QString name = QString::fromLatin1(icon.iconName);
         for (int size : kPngSizes)
             ok = Save(QStringLiteral("%1/hicolor/%2x%2/apps/%3.png").arg(out).arg(size).arg(name),
-                      Png(Render(icon.paint, size))) && ok;
+                      Png(Render(icon.paint, size))) &&
+                ok;
 #ifdef QM_HAVE_SVG
         ok = Save(QStringLiteral("%1/hicolor/scalable/apps/%2.svg").arg(out, name), Svg(icon)) && ok;
 #endif

@@ -89,7 +89,8 @@ std::array<std::uint8_t, N> WithUv(float u, float v, std::uint8_t fill)
 
 // A tree over polygons [first, last) with one polygon per leaf; branching(depth) picks how
 // many children an inner node gets.
-GenNode BuildTree(std::uint32_t first, std::uint32_t last, int depth, const std::function<std::uint32_t(int)>& branching)
+GenNode BuildTree(std::uint32_t first, std::uint32_t last, int depth,
+                  const std::function<std::uint32_t(int)>& branching)
 {
     GenNode node;
     const std::uint32_t n = last - first;
@@ -150,12 +151,8 @@ struct MeshBuilder {
         case 9:
             scene.prelit.push_back(WithUv<12>(u, v, 0x40));
             return static_cast<std::uint16_t>(scene.prelit.size() - 1);
-        case 10:
-            scene.lit.push_back(WithUv<15>(u, v, 0x80));
-            return static_cast<std::uint16_t>(scene.lit.size() - 1);
-        default:
-            scene.unlit.push_back(Unlit(u, v));
-            return static_cast<std::uint16_t>(scene.unlit.size() - 1);
+        case 10: scene.lit.push_back(WithUv<15>(u, v, 0x80)); return static_cast<std::uint16_t>(scene.lit.size() - 1);
+        default: scene.unlit.push_back(Unlit(u, v)); return static_cast<std::uint16_t>(scene.unlit.size() - 1);
         }
     }
     // Texture coordinates: u across, v down from the texture's top row.
@@ -299,7 +296,8 @@ GenScene MakeDemoScene()
         MeshBuilder m{s, {}, 0x0002, 3};
         m.object.objectWord = 0x00040000;
         m.object.hasBounds = 0;
-        const std::uint16_t a = m.Vertex(-8, 0, -4), b = m.Vertex(8, 0, -4), c = m.Vertex(8, 0, 4), d = m.Vertex(-8, 0, 4);
+        const std::uint16_t a = m.Vertex(-8, 0, -4), b = m.Vertex(8, 0, -4), c = m.Vertex(8, 0, 4),
+                            d = m.Vertex(-8, 0, 4);
         m.Quad(a, b, c, d, 4.0f, 2.0f);
         s.objects.push_back(std::move(m.object));
     }
@@ -338,7 +336,8 @@ GenScene MakeLargeScene(const LargeOptions& opt)
     s.vertices.resize(opt.vertices);
     for (std::uint32_t i = 0; i < opt.vertices; ++i) {
         const float x = static_cast<float>(i % GRID), z = static_cast<float>((i / GRID) % GRID);
-        s.vertices[i] = {x, 2.0f * std::sin(x * 0.1f) * std::cos(z * 0.13f), z + static_cast<float>(i / (GRID * GRID)) * 300.0f};
+        s.vertices[i] = {x, 2.0f * std::sin(x * 0.1f) * std::cos(z * 0.13f),
+                         z + static_cast<float>(i / (GRID * GRID)) * 300.0f};
     }
     const std::uint32_t usableRows = std::min<std::uint32_t>(opt.vertices / GRID, GRID);
 
@@ -361,8 +360,7 @@ GenScene MakeLargeScene(const LargeOptions& opt)
         GenObject o;
         o.objectWord = k;
         const std::uint32_t rowsNeeded = (count / 2 + cellsPerRow) / cellsPerRow + 1;
-        const std::uint32_t baseRow =
-            usableRows > rowsNeeded ? (k * 8) % (usableRows - rowsNeeded) : 0;
+        const std::uint32_t baseRow = usableRows > rowsNeeded ? (k * 8) % (usableRows - rowsNeeded) : 0;
         o.polygons.resize(count);
         for (std::uint32_t p = 0; p < count; ++p) {
             const std::uint32_t cell = p / 2;
@@ -447,7 +445,7 @@ GenScene MakeRandomScene(std::uint64_t seed, bool allowBadIndices)
             for (auto& v : poly.vertex) {
                 const bool bad = allowBadIndices && rng.Chance(3);
                 v = static_cast<std::uint16_t>(bad || vertexCount == 0 ? rng.Range(vertexCount, 0xFFFF)
-                                                                     : rng.Range(0, vertexCount - 1));
+                                                                       : rng.Range(0, vertexCount - 1));
             }
             for (auto& t : poly.texVertex)
                 t = static_cast<std::uint16_t>(rng.Range(0, 60));
@@ -475,7 +473,7 @@ GenScene MakeRandomScene(std::uint64_t seed, bool allowBadIndices)
                 } else {
                     const bool bad = allowBadIndices && rng.Chance(5);
                     n.polygon = static_cast<std::uint16_t>(bad || polyCount == 0 ? rng.Range(polyCount, 0xFFFF)
-                                                                                : rng.Range(0, polyCount - 1));
+                                                                                 : rng.Range(0, polyCount - 1));
                 }
                 return n;
             };
@@ -497,7 +495,7 @@ GenScene MakeRandomScene(std::uint64_t seed, bool allowBadIndices)
         } else {
             const bool bad = allowBadIndices && rng.Chance(10);
             n.objectIndex = static_cast<std::uint16_t>(bad || objectCount == 0 ? rng.Range(objectCount, 0xFFFF)
-                                                                              : rng.Range(0, objectCount - 1));
+                                                                               : rng.Range(0, objectCount - 1));
         }
         return n;
     };

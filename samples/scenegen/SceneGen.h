@@ -104,10 +104,7 @@ public:
     {
         return lo + static_cast<std::uint32_t>(Next() % (static_cast<std::uint64_t>(hi) - lo + 1));
     }
-    float Float(float lo, float hi)
-    {
-        return lo + (hi - lo) * static_cast<float>((Next() >> 40) * (1.0 / 16777216.0));
-    }
+    float Float(float lo, float hi) { return lo + (hi - lo) * static_cast<float>((Next() >> 40) * (1.0 / 16777216.0)); }
     bool Chance(unsigned percent) { return Next() % 100 < percent; }
 
 private:

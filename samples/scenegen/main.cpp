@@ -21,10 +21,11 @@ namespace {
 
 int Usage()
 {
-    std::fprintf(stderr,
-                 "usage: scenegen demo OUT\n"
-                 "       scenegen large OUT [--polygons N] [--vertices N] [--min-depth D] [--max-depth D] [--seed S] [--raw]\n"
-                 "       scenegen random OUT [--seed S] [--bad-indices]\n");
+    std::fprintf(
+        stderr,
+        "usage: scenegen demo OUT\n"
+        "       scenegen large OUT [--polygons N] [--vertices N] [--min-depth D] [--max-depth D] [--seed S] [--raw]\n"
+        "       scenegen random OUT [--seed S] [--bad-indices]\n");
     return 2;
 }
 

@@ -101,8 +101,8 @@ void AppendVertexLine(std::string& out, std::size_t index, const ObjectVertex& v
 }
 
 // False (nothing written) when a corner lies outside the vertex list.
-bool AppendPolygonLine(std::string& out, std::span<const ObjectVertex> vertices, int objectIndex,
-                       int polygonIndex, const PolygonRecord& p)
+bool AppendPolygonLine(std::string& out, std::span<const ObjectVertex> vertices, int objectIndex, int polygonIndex,
+                       const PolygonRecord& p)
 {
     if (!CornersInRange(p, vertices.size()))
         return false;
@@ -274,8 +274,8 @@ float ImportedCoordinate(double read, float current)
     char text[common::MAX_FIXED6_CHARS];
     const char* end = common::FormatFixed6(text, current);
     const double written = ParseCDouble(std::string_view(text, static_cast<std::size_t>(end - text)));
-    const bool same = written == read || (std::isnan(written) && std::isnan(read) &&
-                                          std::signbit(written) == std::signbit(read));
+    const bool same =
+        written == read || (std::isnan(written) && std::isnan(read) && std::signbit(written) == std::signbit(read));
     return same ? current : narrowed;
 }
 
@@ -401,8 +401,8 @@ std::string BuildCsvExport(const CQM4EditDoc& doc, CsvType type, CsvScope scope,
     return out;
 }
 
-CsvFileResult ExportCsvFile(const CQM4EditDoc& doc, const std::filesystem::path& path, CsvType type,
-                            CsvScope scope, common::IFileSystem& fs)
+CsvFileResult ExportCsvFile(const CQM4EditDoc& doc, const std::filesystem::path& path, CsvType type, CsvScope scope,
+                            common::IFileSystem& fs)
 {
     CsvFileResult result;
     const std::string text = BuildCsvExport(doc, type, scope, &result.skippedPolygons);

@@ -48,7 +48,7 @@ std::size_t WritePolygonVertices(const CQM4EditDoc& doc, int objectIndex, int po
 struct CsvReadCount {
     std::int64_t applied = 0; // lines whose positions were stored
     std::int64_t skipped = 0; // blank lines, lines without a number in the first field, and lines
-                     // naming a vertex outside the list; they store nothing
+        // naming a vertex outside the list; they store nothing
 };
 
 // Parses one polygon line and stores its three positions, corner 1 first, so that a later
@@ -70,7 +70,7 @@ CsvReadCount ReadVertices(CQM4EditDoc& doc, std::string_view text);
 
 // What an export covers: the whole scene, one object, or one polygon of one object.
 struct CsvScope {
-    int object = -1;  // -1: every object
+    int object = -1; // -1: every object
     int polygon = -1; // -1: every polygon of the object; needs object >= 0 otherwise
 };
 
@@ -86,8 +86,8 @@ struct CsvFileResult {
 };
 
 // Writes the export atomically: a failure leaves any earlier file at path as it was.
-CsvFileResult ExportCsvFile(const CQM4EditDoc& doc, const std::filesystem::path& path, CsvType type,
-                            CsvScope scope, common::IFileSystem& fs = common::RealFileSystem());
+CsvFileResult ExportCsvFile(const CQM4EditDoc& doc, const std::filesystem::path& path, CsvType type, CsvScope scope,
+                            common::IFileSystem& fs = common::RealFileSystem());
 
 struct CsvImportResult : CsvFileResult {
     CsvReadCount count;
@@ -103,8 +103,7 @@ struct CsvImportResult : CsvFileResult {
 struct CsvImportPlan : CsvImportResult {
     std::vector<VertexChange> changes;
 };
-CsvImportPlan PlanCsvImportText(const CQM4EditDoc& doc, std::string_view text, CsvType type,
-                                int objectIndex = -1);
+CsvImportPlan PlanCsvImportText(const CQM4EditDoc& doc, std::string_view text, CsvType type, int objectIndex = -1);
 // The same from a file; a file that cannot be read gives !ok, its message and no changes.
 CsvImportPlan PlanCsvImportFile(const CQM4EditDoc& doc, const std::filesystem::path& path, CsvType type,
                                 int objectIndex = -1);
@@ -112,8 +111,7 @@ CsvImportPlan PlanCsvImportFile(const CQM4EditDoc& doc, const std::filesystem::p
 // Reads the file and applies it: vertex lines for CSV_UNIQUE_VERTS, otherwise polygon
 // lines, restricted to the lines of objectIndex unless it is -1. A file that cannot be
 // read changes nothing.
-CsvImportResult ImportCsvFile(CQM4EditDoc& doc, const std::filesystem::path& path, CsvType type,
-                              int objectIndex = -1);
+CsvImportResult ImportCsvFile(CQM4EditDoc& doc, const std::filesystem::path& path, CsvType type, int objectIndex = -1);
 // The same over text already in memory.
 CsvReadCount ImportCsvText(CQM4EditDoc& doc, std::string_view text, CsvType type, int objectIndex = -1);
 

@@ -25,7 +25,7 @@ inline std::string CsvImportSummary(std::int64_t applied, std::int64_t skipped)
 inline std::string CsvSkippedPolygonsMessage(std::size_t count)
 {
     return std::to_string(count) + (count == 1 ? " polygon" : " polygons") +
-           " left out: a corner names a vertex outside the vertex list.";
+        " left out: a corner names a vertex outside the vertex list.";
 }
 
 } // namespace scene

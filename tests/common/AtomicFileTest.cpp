@@ -23,8 +23,8 @@ public:
     TempDir()
     {
         m_path = fs::temp_directory_path() /
-                 ("qm_atomic_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+            ("qm_atomic_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_path);
         fs::create_directories(m_path);
     }
@@ -35,7 +35,10 @@ private:
     fs::path m_path;
 };
 
-std::vector<std::uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+std::vector<std::uint8_t> Bytes(const std::string& s)
+{
+    return {s.begin(), s.end()};
+}
 
 std::string Slurp(const fs::path& p)
 {
@@ -171,9 +174,15 @@ TEST(AtomicFile, Utf8PathsRoundTrip)
 
 namespace {
 
-bool Only4242HasEnded(std::uint64_t pid) { return pid == 4242; }
+bool Only4242HasEnded(std::uint64_t pid)
+{
+    return pid == 4242;
+}
 
-void Touch(const fs::path& p) { std::ofstream(p, std::ios::binary) << "x"; }
+void Touch(const fs::path& p)
+{
+    std::ofstream(p, std::ios::binary) << "x";
+}
 
 } // namespace
 
@@ -182,15 +191,15 @@ TEST(AtomicFile, OnlyTemporariesOfThisTargetWhoseWriterEndedAreRemoved)
     TempDir dir;
     const fs::path target = dir.Path() / "t.tex";
     const char* const kept[] = {
-        ".t.tex.777.0123456789ab.tmp",       // its writer still runs
-        ".t.tex.0123456789ab.tmp",           // no writer named
-        "t.tex.4242.0123456789ab.tmp",       // not hidden: not ours
-        ".t.tex.4242.0123456789ab.tmp.bak",  // a different ending
-        ".t.tex.4242.0123456789CD.tmp",      // we write lower-case hex (a name of its own where case is ignored)
-        ".t.tex.4242.012345.tmp",            // too few digits
-        ".t.tex.-4242.0123456789ab.tmp",     // not a process id
-        ".other.tex.4242.0123456789ab.tmp",  // another target's
-        ".t.tex.5.4242.0123456789ab.tmp",    // the temporary of "t.tex.5"
+        ".t.tex.777.0123456789ab.tmp", // its writer still runs
+        ".t.tex.0123456789ab.tmp", // no writer named
+        "t.tex.4242.0123456789ab.tmp", // not hidden: not ours
+        ".t.tex.4242.0123456789ab.tmp.bak", // a different ending
+        ".t.tex.4242.0123456789CD.tmp", // we write lower-case hex (a name of its own where case is ignored)
+        ".t.tex.4242.012345.tmp", // too few digits
+        ".t.tex.-4242.0123456789ab.tmp", // not a process id
+        ".other.tex.4242.0123456789ab.tmp", // another target's
+        ".t.tex.5.4242.0123456789ab.tmp", // the temporary of "t.tex.5"
     };
     for (const char* name : kept)
         Touch(dir.Path() / name);

@@ -50,11 +50,33 @@ bool SameDouble(double a, double b)
 
 TEST(NumberTextFixed6, AwkwardFloatsMatchPrintf)
 {
-    const float cases[] = {0.0f, -0.0f, 1e-7f, -1e-7f, 4e-7f, 5e-7f, 6e-7f, 1e9f, -1e9f, 1.5f, -1000.0f,
-                           0.0000004f, 0.0078125f /* a tie at the sixth decimal */, -0.0078125f,
-                           0.1234565f, 2.5e-6f, 16777216.0f, 16777217.0f, 123456.789f, FLT_MAX, -FLT_MAX,
-                           FLT_MIN, FLT_TRUE_MIN, -FLT_TRUE_MIN, 1099511627776.0f /* 2^40 */,
-                           9.2233720e18f, 3.0e38f};
+    const float cases[] = {0.0f,
+                           -0.0f,
+                           1e-7f,
+                           -1e-7f,
+                           4e-7f,
+                           5e-7f,
+                           6e-7f,
+                           1e9f,
+                           -1e9f,
+                           1.5f,
+                           -1000.0f,
+                           0.0000004f,
+                           0.0078125f /* a tie at the sixth decimal */,
+                           -0.0078125f,
+                           0.1234565f,
+                           2.5e-6f,
+                           16777216.0f,
+                           16777217.0f,
+                           123456.789f,
+                           FLT_MAX,
+                           -FLT_MAX,
+                           FLT_MIN,
+                           FLT_TRUE_MIN,
+                           -FLT_TRUE_MIN,
+                           1099511627776.0f /* 2^40 */,
+                           9.2233720e18f,
+                           3.0e38f};
     for (float f : cases)
         EXPECT_EQ(Fixed6(f), Printf6(f)) << "bits " << std::hexfloat << f;
 }
@@ -62,7 +84,8 @@ TEST(NumberTextFixed6, AwkwardFloatsMatchPrintf)
 TEST(NumberTextFixed6, RandomBitPatternsMatchPrintf)
 {
 #ifdef _WIN32
-    GTEST_SKIP() << "the reference is the C library's printf; the Windows one drops the sign of a negative NaN, which our files keep";
+    GTEST_SKIP()
+        << "the reference is the C library's printf; the Windows one drops the sign of a negative NaN, which our files keep";
 #endif
     std::mt19937 rng(20261208);
     for (int n = 0; n < 300000; ++n) {
@@ -86,13 +109,49 @@ TEST(NumberTextFixed6, NonFiniteValuesMatchPrintf)
 TEST(NumberTextParse, FollowsAtofAndAtolRules)
 {
 #ifdef _WIN32
-    GTEST_SKIP() << "the reference is the C library's strtod; the Windows one reads malformed text such as \"--5\" differently";
+    GTEST_SKIP()
+        << "the reference is the C library's strtod; the Windows one reads malformed text such as \"--5\" differently";
 #endif
-    const char* cases[] = {"12abc", "  -3.5e2x", " +.5", "-.e3", "1e", "1e+", "0x1p3", "0x", "0xg", "-0x1.8p1",
-                           "inf", "-Infinity", "nanx", "1e400", "-1e400", "1e-400", "1e-320", "--5", "+-5", "",
-                           "   ", "2.9", "1,2", "\t7", "\r\n8", "4.9e-324", "2.4e-324", ".", "+", "-", "abc",
-                           "1.000000", "100", "007", "1e3", "0.5e-1", "9223372036854775807",
-                           "9223372036854775808", "-9223372036854775809", "99999999999999999999999"};
+    const char* cases[] = {"12abc",
+                           "  -3.5e2x",
+                           " +.5",
+                           "-.e3",
+                           "1e",
+                           "1e+",
+                           "0x1p3",
+                           "0x",
+                           "0xg",
+                           "-0x1.8p1",
+                           "inf",
+                           "-Infinity",
+                           "nanx",
+                           "1e400",
+                           "-1e400",
+                           "1e-400",
+                           "1e-320",
+                           "--5",
+                           "+-5",
+                           "",
+                           "   ",
+                           "2.9",
+                           "1,2",
+                           "\t7",
+                           "\r\n8",
+                           "4.9e-324",
+                           "2.4e-324",
+                           ".",
+                           "+",
+                           "-",
+                           "abc",
+                           "1.000000",
+                           "100",
+                           "007",
+                           "1e3",
+                           "0.5e-1",
+                           "9223372036854775807",
+                           "9223372036854775808",
+                           "-9223372036854775809",
+                           "99999999999999999999999"};
     for (const char* s : cases) {
         EXPECT_TRUE(SameDouble(ParseCDouble(s), std::strtod(s, nullptr))) << '"' << s << '"';
         EXPECT_EQ(ParseCLong(s), std::strtoll(s, nullptr, 10)) << '"' << s << '"';
@@ -189,7 +248,8 @@ TEST(NumberTextLocale, CommaLocaleChangesNothing)
 TEST(NumberTextField, GeneralFormatMatchesPrintfG)
 {
 #ifdef _WIN32
-    GTEST_SKIP() << "the reference is the C library's printf; the Windows one drops the sign of a negative NaN, which our files keep";
+    GTEST_SKIP()
+        << "the reference is the C library's printf; the Windows one drops the sign of a negative NaN, which our files keep";
 #endif
     std::mt19937 rng(99);
     char buf[64];

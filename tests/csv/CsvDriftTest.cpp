@@ -18,8 +18,10 @@ namespace {
 SceneBuilder DriftScene()
 {
     SceneBuilder b;
-    b.vertices = {{0.1234567f, 1e-7f, -0.0f},   {123.456789f, -0.3f, 16777216.0f},
-                  {1.5f, 2.0f, -2.25f},         {0.30000001f, 7.0000005f, -1e-9f},
+    b.vertices = {{0.1234567f, 1e-7f, -0.0f},
+                  {123.456789f, -0.3f, 16777216.0f},
+                  {1.5f, 2.0f, -2.25f},
+                  {0.30000001f, 7.0000005f, -1e-9f},
                   {1000.0001f, 0.0f, 5.000001f}};
     b.objects = {{TestPolygon{{0, 1, 2}}, TestPolygon{{2, 3, 4}}}};
     return b;
@@ -82,8 +84,9 @@ TEST(CsvDrift, EditedComponentIsStoredAndTheOthersKeepTheirBits)
     ReadVertices(doc, "0,0.123457,2.5,-0\n");
     EXPECT_EQ(doc.GetVertex(0).y, 2.5f);
     EXPECT_TRUE(SameBits(doc.GetVertex(0), ObjectVertex{v0.x, 2.5f, v0.z}));
-    ReadAllPolygons(doc, "0,1,2,1.5,2,-2.25,3,9,9,9,4,1000.0001,0,5.000001\n"
-                         "0,0,3,0.3,7,-0.000000,2,1.5,2,-3,1,123.456789,-0.3,16777216\n");
+    ReadAllPolygons(doc,
+                    "0,1,2,1.5,2,-2.25,3,9,9,9,4,1000.0001,0,5.000001\n"
+                    "0,0,3,0.3,7,-0.000000,2,1.5,2,-3,1,123.456789,-0.3,16777216\n");
     EXPECT_TRUE(SameBits(doc.GetVertex(3), v3));
     EXPECT_TRUE(SameBits(doc.GetVertex(2), ObjectVertex{1.5f, 2.0f, -3.0f}));
     EXPECT_TRUE(doc.IsModified());

@@ -95,7 +95,8 @@ TEST(CsvExport, PolygonLinesOfTheWorkedExample)
 
     std::string out;
     WritePolygon(doc, 0, 3, out);
-    EXPECT_EQ(out, "0,3,10,1.500000,0.000000,-2.250000,11,1.000000,1.000000,1.000000,12,0.000000,0.000000,0.000000\r\n");
+    EXPECT_EQ(out,
+              "0,3,10,1.500000,0.000000,-2.250000,11,1.000000,1.000000,1.000000,12,0.000000,0.000000,0.000000\r\n");
 }
 
 TEST(CsvExport, VertexLineOfTheWorkedExample)
@@ -209,7 +210,8 @@ TEST(CsvImport, LineEndsAndSpreadsheetEdits)
 
     // What a spreadsheet hands back: a byte order mark, a header, CR LF, trailing zeros
     // dropped, an empty row and no line end after the last line.
-    const std::string text = "\xEF\xBB\xBF" "Index,X,Y,Z\r\n1,0.25,-3,1e2\r\n\r\n,,,\r\n2,7,8.5,9";
+    const std::string text = "\xEF\xBB\xBF"
+                             "Index,X,Y,Z\r\n1,0.25,-3,1e2\r\n\r\n,,,\r\n2,7,8.5,9";
     const CsvReadCount n = ReadVertices(doc, text);
     EXPECT_EQ(n.applied, 2);
     EXPECT_EQ(n.skipped, 3);
@@ -226,8 +228,8 @@ TEST(CsvImport, OutOfRangeIndicesSkipTheWholeLine)
     ASSERT_TRUE(ThreeObjects().LoadInto(doc));
     const ObjectVertex before10 = V(doc, 10);
     const CsvReadCount n = ReadAllPolygons(doc,
-                                           "0,0,10,5,5,5,11,5,5,5,14,5,5,5\n"   // 14 is past the end
-                                           "0,0,-1,5,5,5,11,5,5,5,12,5,5,5\n"   // negative
+                                           "0,0,10,5,5,5,11,5,5,5,14,5,5,5\n" // 14 is past the end
+                                           "0,0,-1,5,5,5,11,5,5,5,12,5,5,5\n" // negative
                                            "0,0,99999999999,5,5,5,1,1,1,1,2,2,2,2\n");
     EXPECT_EQ(n.applied, 0);
     EXPECT_EQ(n.skipped, 3);
@@ -293,8 +295,9 @@ TEST(CsvImport, RoundTripKeepsPositionsWithinSixDecimals)
     for (int o = 0; o < 4; ++o) {
         std::vector<TestPolygon> polys;
         for (int p = 0; p < 80; ++p)
-            polys.push_back(TestPolygon{{static_cast<std::uint16_t>(rng() % 600), static_cast<std::uint16_t>(rng() % 600),
-                                         static_cast<std::uint16_t>(rng() % 600)}});
+            polys.push_back(
+                TestPolygon{{static_cast<std::uint16_t>(rng() % 600), static_cast<std::uint16_t>(rng() % 600),
+                             static_cast<std::uint16_t>(rng() % 600)}});
         b.objects.push_back(polys);
     }
     std::vector<bool> used(600, false);
@@ -351,8 +354,9 @@ TEST(CsvFiles, ExportWritesCrLfTextAndImportReadsItBack)
     ASSERT_TRUE(ThreeObjects().LoadInto(doc));
     const fs::path path = dir / "out.csv";
     ASSERT_TRUE(ExportCsvFile(doc, path, CSV_UNIQUE_VERTS, {2}).ok);
-    EXPECT_EQ(ReadFile(path), "1,1.000000,0.500000,-1.000000\r\n2,2.000000,1.000000,-2.000000\r\n"
-                              "3,3.000000,1.500000,-3.000000\r\n");
+    EXPECT_EQ(ReadFile(path),
+              "1,1.000000,0.500000,-1.000000\r\n2,2.000000,1.000000,-2.000000\r\n"
+              "3,3.000000,1.500000,-3.000000\r\n");
 
     std::ofstream(path, std::ios::binary) << "3,0.125,0.25,0.5\n";
     const CsvImportResult r = ImportCsvFile(doc, path, CSV_UNIQUE_VERTS);

@@ -454,8 +454,9 @@ void DialogTest::exportCommandScopesAndOptions()
 
     // The object context menu: the check box has no say.
     ExportObjectCsv({doc, prompt, ChooseType(1)}, 1);
-    QCOMPARE(ReadFile(obj), std::string("3,3.000000,0.000000,0.000000\r\n4,4.000000,0.000000,0.000000\r\n"
-                                        "5,5.000000,0.000000,0.000000\r\n"));
+    QCOMPARE(ReadFile(obj),
+             std::string("3,3.000000,0.000000,0.000000\r\n4,4.000000,0.000000,0.000000\r\n"
+                         "5,5.000000,0.000000,0.000000\r\n"));
 
     // The polygon context menu: that one polygon.
     ExportPolygonCsv({doc, prompt, ChooseType(1)}, 1, 1);

@@ -177,8 +177,9 @@ void MenuCsvTest::exportThenImportThroughTheFileMenu()
     QCOMPARE(exportAction->text(), QString("&Export..."));
     exportAction->trigger();
     QVERIFY(boxTicked && boxEnabled);
-    QCOMPARE(ReadFile(out), std::string("3,10.000000,0.000000,10.000000\r\n4,12.000000,0.000000,10.000000\r\n"
-                                        "5,10.000000,3.000000,12.000000\r\n"));
+    QCOMPARE(ReadFile(out),
+             std::string("3,10.000000,0.000000,10.000000\r\n4,12.000000,0.000000,10.000000\r\n"
+                         "5,10.000000,3.000000,12.000000\r\n"));
 
     // The file comes back from a spreadsheet: a header, trailing zeros gone, LF or CR LF.
     WriteFile(out, "Index,X,Y,Z\r\n3,10.5,0,10\r\n4,-1,2,3\n");
@@ -221,16 +222,19 @@ void MenuCsvTest::objectContextMenuExportsThatObject()
     m_prompt->QueueFileName(out);
     RightClickChoose(Item(1), "&Export...");
     QVERIFY(!boxEnabled);
-    QCOMPARE(ReadFile(out),
-             std::string("1,0,3,10.000000,0.000000,10.000000,4,12.000000,0.000000,10.000000,5,10.000000,3.000000,12.000000\r\n"
-                         "1,1,5,10.000000,3.000000,12.000000,4,12.000000,0.000000,10.000000,3,10.000000,0.000000,10.000000\r\n"));
+    QCOMPARE(
+        ReadFile(out),
+        std::string(
+            "1,0,3,10.000000,0.000000,10.000000,4,12.000000,0.000000,10.000000,5,10.000000,3.000000,12.000000\r\n"
+            "1,1,5,10.000000,3.000000,12.000000,4,12.000000,0.000000,10.000000,3,10.000000,0.000000,10.000000\r\n"));
 
     // A polygon's "&Export..." writes that polygon alone.
     const QString one = m_dir->filePath("polygon.csv");
     m_prompt->QueueFileName(one);
     RightClickChoose(Item(0, 0), "&Export...");
-    QCOMPARE(ReadFile(one), std::string("0,0,0,0.000000,0.000000,0.000000,1,1.500000,0.000000,-2.250000,2,0.000000,"
-                                        "2.000000,0.000000\r\n"));
+    QCOMPARE(ReadFile(one),
+             std::string("0,0,0,0.000000,0.000000,0.000000,1,1.500000,0.000000,-2.250000,2,0.000000,"
+                         "2.000000,0.000000\r\n"));
     QVERIFY(m_prompt->ScriptUsedUp());
 }
 
@@ -272,7 +276,6 @@ void MenuCsvTest::inspectorsFromTheTree()
     RightClickChoose(Item(1), "&View...");
     QCOMPARE(title, QString("View Object Info"));
 }
-
 
 void MenuCsvTest::undoRedoAndSavingFollowTheHistory()
 {
@@ -352,7 +355,9 @@ void MenuCsvTest::modelExportAndImportThroughTheFileMenu()
         tex.GetHeader().bpp = 24;
         for (int y = 0; y < 8; ++y)
             for (int x = 0; x < 8; ++x)
-                std::memcpy(tex.GetPixel(x, y), std::array<std::uint8_t, 4>{std::uint8_t(x * 32), std::uint8_t(y * 32), 200, 255}.data(), 4);
+                std::memcpy(tex.GetPixel(x, y),
+                            std::array<std::uint8_t, 4>{std::uint8_t(x * 32), std::uint8_t(y * 32), 200, 255}.data(),
+                            4);
         QVERIFY(tex.OnSaveDocument(common::PathFromUtf8(m_dir->filePath("brick.tex").toStdString()), *m_prompt));
     }
     QCOMPARE(m_frame->OpenDocumentFile(path), OpenOutcome::Opened);

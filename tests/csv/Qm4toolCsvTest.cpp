@@ -33,7 +33,7 @@ protected:
     void SetUp() override
     {
         m_dir = fs::temp_directory_path() /
-                (std::string("qm4tool_csv_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+            (std::string("qm4tool_csv_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
         // Object 0: (0,1,2); object 1: (3,4,5) and (5,4,3).
@@ -104,8 +104,9 @@ TEST_F(Qm4toolCsv, ExportScopes)
               "1,1,5,5.000000,-2.500000,0.100000,4,4.000000,-2.000000,0.100000,3,3.000000,-1.500000,0.100000\r\n");
 
     ASSERT_EQ(Run({"export", "--vertices", Path("s.qm4"), "--object", "1", Path("v.csv")}), 0) << err;
-    EXPECT_EQ(Text("v.csv"), "3,3.000000,-1.500000,0.100000\r\n4,4.000000,-2.000000,0.100000\r\n"
-                             "5,5.000000,-2.500000,0.100000\r\n");
+    EXPECT_EQ(Text("v.csv"),
+              "3,3.000000,-1.500000,0.100000\r\n4,4.000000,-2.000000,0.100000\r\n"
+              "5,5.000000,-2.500000,0.100000\r\n");
 
     ASSERT_EQ(Run({"export", Path("s.qm4"), Path("p.csv"), "--object", "1", "--polygon", "1"}), 0) << err;
     EXPECT_EQ(Text("p.csv"),

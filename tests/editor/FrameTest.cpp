@@ -110,13 +110,24 @@ private slots:
     void commandsFollowLoadedAndModified()
     {
         TestApp t;
-        const int loadedOnly[] = {ID_VIEW_TOP,     ID_VIEW_FRONT,  ID_VIEW_SIDE,   ID_VIEW_ZOOMIN,
-                                  ID_VIEW_ZOOMOUT, ID_VIEW_RESET,  ID_FILE_IMPORT, ID_FILE_EXPORT,
+        const int loadedOnly[] = {ID_VIEW_TOP,          ID_VIEW_FRONT,        ID_VIEW_SIDE,      ID_VIEW_ZOOMIN,
+                                  ID_VIEW_ZOOMOUT,      ID_VIEW_RESET,        ID_FILE_IMPORT,    ID_FILE_EXPORT,
                                   ID_FILE_EXPORT_MODEL, ID_FILE_IMPORT_MODEL, ID_EDIT_VERTEXTOOL};
-        const int always[] = {ID_FILE_OPEN,   ID_APP_EXIT,         ID_OVERLAY_ALP,          ID_OVERLAY_REC,
-                              ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_WINDOW_SPLIT,         ID_OPTIONS_PRIMARYCOLOR,
-                              ID_OPTIONS_SECONDARYCOLOR1, ID_OPTIONS_SECONDARYCOLOR2, ID_OPTIONS_HIGHLIGHTCOLOR,
-                              ID_OPTIONS_OVERLAYCOLOR,    ID_OPTIONS_ASSOCIATIONS,    ID_APP_ABOUT, ID_FILE_NEW};
+        const int always[] = {ID_FILE_OPEN,
+                              ID_APP_EXIT,
+                              ID_OVERLAY_ALP,
+                              ID_OVERLAY_REC,
+                              ID_VIEW_TOOLBAR,
+                              ID_VIEW_STATUS_BAR,
+                              ID_WINDOW_SPLIT,
+                              ID_OPTIONS_PRIMARYCOLOR,
+                              ID_OPTIONS_SECONDARYCOLOR1,
+                              ID_OPTIONS_SECONDARYCOLOR2,
+                              ID_OPTIONS_HIGHLIGHTCOLOR,
+                              ID_OPTIONS_OVERLAYCOLOR,
+                              ID_OPTIONS_ASSOCIATIONS,
+                              ID_APP_ABOUT,
+                              ID_FILE_NEW};
         const int never[] = {ID_EDIT_UNDO, ID_EDIT_REDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE};
         auto check = [&](bool loaded, bool modified) {
             for (int id : loadedOnly)
@@ -164,31 +175,50 @@ private slots:
         for (QAction* a : f.menuBar()->actions())
             titles << a->text();
         QCOMPARE(titles, QStringList({"&File", "&Edit", "&View", "&Options", "&Help"}));
-        QCOMPARE(MenuTexts(TopMenu(f, "&File")),
-                 QStringList({"&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-", "&Import...", "&Export...",
-                              "Export &Model...", "Import M&odel...", "-",
-                              "[O&verlay]", "-", "Recent File", "-", "E&xit"}));
+        QCOMPARE(
+            MenuTexts(TopMenu(f, "&File")),
+            QStringList({"&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-", "&Import...", "&Export...",
+                         "Export &Model...", "Import M&odel...", "-", "[O&verlay]", "-", "Recent File", "-", "E&xit"}));
         QCOMPARE(MenuTexts(TopMenu(f, "&Edit")),
-                 QStringList({"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C",
-                              "&Paste\tCtrl+V", "-", "&Vertex Tool\tV"}));
+                 QStringList({"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V",
+                              "-", "&Vertex Tool\tV"}));
         QMenu* view = TopMenu(f, "&View");
-        QCOMPARE(MenuTexts(view), QStringList({"[&Controls]", "-", "&Top", "&Front", "&Side", "P&erspective\tP", "-",
-                                               "Zoom &In", "Zoom &Out", "-", "&Reset View", "-",
-                                               "Fit Sc&ene\tHome", "Fit Se&lection\tF", "-", "&Wireframe\tW", "-",
-                                               "&Grid\tG", "&Halve Grid Step\t[", "&Double Grid Step\t]", "-",
-                                               "Flip Texture &V"}));
+        QCOMPARE(MenuTexts(view),
+                 QStringList({"[&Controls]",
+                              "-",
+                              "&Top",
+                              "&Front",
+                              "&Side",
+                              "P&erspective\tP",
+                              "-",
+                              "Zoom &In",
+                              "Zoom &Out",
+                              "-",
+                              "&Reset View",
+                              "-",
+                              "Fit Sc&ene\tHome",
+                              "Fit Se&lection\tF",
+                              "-",
+                              "&Wireframe\tW",
+                              "-",
+                              "&Grid\tG",
+                              "&Halve Grid Step\t[",
+                              "&Double Grid Step\t]",
+                              "-",
+                              "Flip Texture &V"}));
         QCOMPARE(MenuTexts(view->actions().first()->menu()), QStringList({"&Toolbar", "&Status Bar", "S&plit"}));
         QCOMPARE(MenuTexts(TopMenu(f, "&Options")),
                  QStringList({"Set &Primary Color", "Set Secondary Color &1", "Set Secondary Color &2",
-                              "Set &Highlight Color", "Set &Overlay Color", "Set &Wire Color",
-                              "&Associations..."}));
+                              "Set &Highlight Color", "Set &Overlay Color", "Set &Wire Color", "&Associations..."}));
         QCOMPARE(MenuTexts(TopMenu(f, "&Help")), QStringList({"&About QM4Edit..."}));
         QCOMPARE(MenuTexts(TopMenu(f, "&File")->actions()[9]->menu()), QStringList({"&ALP", "&REC"}));
 
         // Keys, including the second accelerators of the edit commands.
         QCOMPARE(f.Action(ID_FILE_NEW)->shortcut(), QKeySequence("Ctrl+N"));
-        QCOMPARE(f.Action(ID_EDIT_UNDO)->shortcuts(), QList<QKeySequence>({QKeySequence("Ctrl+Z"), QKeySequence("Alt+Backspace")}));
-        QCOMPARE(f.Action(ID_EDIT_REDO)->shortcuts(), QList<QKeySequence>({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
+        QCOMPARE(f.Action(ID_EDIT_UNDO)->shortcuts(),
+                 QList<QKeySequence>({QKeySequence("Ctrl+Z"), QKeySequence("Alt+Backspace")}));
+        QCOMPARE(f.Action(ID_EDIT_REDO)->shortcuts(),
+                 QList<QKeySequence>({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
         QCOMPARE(f.Action(ID_EDIT_CUT)->shortcuts().value(1), QKeySequence("Shift+Del"));
         QCOMPARE(f.Action(ID_EDIT_COPY)->shortcuts().value(1), QKeySequence("Ctrl+Ins"));
         QCOMPARE(f.Action(ID_EDIT_PASTE)->shortcuts().value(1), QKeySequence("Shift+Ins"));
@@ -206,10 +236,10 @@ private slots:
         QList<int> buttons;
         for (QAction* a : f.GetToolBar()->actions())
             buttons << (a->isSeparator() ? 0 : a->data().toInt());
-        QCOMPARE(buttons, QList<int>({ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0,
-                                      ID_VIEW_ZOOMIN, ID_VIEW_ZOOMOUT, 0, ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE,
-                                      ID_VIEW_PERSPECTIVE, 0, ID_VIEW_RESET, 0, ID_VIEW_WIREFRAME,
-                                      ID_EDIT_VERTEXTOOL}));
+        QCOMPARE(buttons,
+                 QList<int>({ID_FILE_OPEN, ID_FILE_SAVE, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0, ID_VIEW_ZOOMIN,
+                             ID_VIEW_ZOOMOUT, 0, ID_VIEW_TOP, ID_VIEW_FRONT, ID_VIEW_SIDE, ID_VIEW_PERSPECTIVE, 0,
+                             ID_VIEW_RESET, 0, ID_VIEW_WIREFRAME, ID_EDIT_VERTEXTOOL}));
         for (QAction* a : f.GetToolBar()->actions())
             QVERIFY(a->isSeparator() || !a->icon().isNull());
 
@@ -390,7 +420,8 @@ private slots:
         TestApp t;
         QStringList paths;
         for (int i = 1; i <= 5; ++i)
-            paths << fixtures::WriteFile(m_dir.path(), QString("r%1.qm4").arg(i), fixtures::Bytes(fixtures::TwoObjects()));
+            paths << fixtures::WriteFile(m_dir.path(), QString("r%1.qm4").arg(i),
+                                         fixtures::Bytes(fixtures::TwoObjects()));
         QVERIFY(!t.frame().RecentFileActions()[0]->isEnabled()); // the greyed "Recent File"
         QCOMPARE(t.frame().RecentFileActions()[0]->text(), QString("Recent File"));
 
@@ -692,9 +723,9 @@ private slots:
         const QRect last = tree.visualRect(Item(tree, {1}));
         const QRect other = tree.visualRect(Item(tree, {0, 2}));
         for (const auto& [point, modifiers] :
-             {std::pair{QPoint(20, last.bottom() + 30), Qt::KeyboardModifiers()},        // below the items
+             {std::pair{QPoint(20, last.bottom() + 30), Qt::KeyboardModifiers()}, // below the items
               {QPoint(other.left() + 120, other.center().y()), Qt::KeyboardModifiers()}, // right of a label
-              {OnLabel(tree, poly), Qt::KeyboardModifiers(Qt::ControlModifier)}}) {      // Ctrl on the selection
+              {OnLabel(tree, poly), Qt::KeyboardModifiers(Qt::ControlModifier)}}) { // Ctrl on the selection
             QTest::mouseClick(vp, Qt::LeftButton, modifiers, point);
             QCOMPARE(tree.GetSelectedItem(), poly);
             QCOMPARE(tree.currentIndex(), poly);
@@ -998,8 +1029,8 @@ private slots:
         const QPoint from = at(5);
         QTest::mousePress(&v, Qt::LeftButton, {}, from);
         QTest::mouseMove(&v, from + QPoint(5, 0));
-        QMouseEvent ctrlMove(QEvent::MouseMove, from + QPoint(5, 0), v.mapToGlobal(from + QPoint(5, 0)),
-                             Qt::NoButton, Qt::LeftButton, Qt::ControlModifier);
+        QMouseEvent ctrlMove(QEvent::MouseMove, from + QPoint(5, 0), v.mapToGlobal(from + QPoint(5, 0)), Qt::NoButton,
+                             Qt::LeftButton, Qt::ControlModifier);
         QApplication::sendEvent(&v, &ctrlMove);
         QCOMPARE(v.SnapVertex(), -1);
         QTest::mouseRelease(&v, Qt::LeftButton, Qt::ControlModifier, from + QPoint(18, -12));

@@ -188,9 +188,9 @@ private slots:
         const QImage img = Grab(*view);
         for (auto [dx, dy] : {std::pair{3, 0}, {-3, 0}, {0, 3}, {0, -3}, {2, 2}, {-2, -2}, {1, 3}, {-3, 1}})
             QCOMPARE(ColorrefAt(img, 240 + dx, 150 + dy), 0xFF0000u);
-        QCOMPARE(ColorrefAt(img, 240, 150), kBlack);      // the vertex on top
-        QCOMPARE(ColorrefAt(img, 240 + 2, 150), kWhite);  // filled inside
-        QCOMPARE(ColorrefAt(img, 240 + 4, 150), kWhite);  // nothing outside
+        QCOMPARE(ColorrefAt(img, 240, 150), kBlack); // the vertex on top
+        QCOMPARE(ColorrefAt(img, 240 + 2, 150), kWhite); // filled inside
+        QCOMPARE(ColorrefAt(img, 240 + 4, 150), kWhite); // nothing outside
         QCOMPARE(CountColor(img, 0xFF0000), 16);
     }
 
@@ -327,7 +327,7 @@ private slots:
                     bool ok = true;
                     for (int k = 0; k < 3; ++k)
                         ok = ok && poly.vertex[k] < vertices.size() &&
-                             qm4edit::ProjectToPixel(st, w, h, vertices[poly.vertex[k]], x[k], y[k]);
+                            qm4edit::ProjectToPixel(st, w, h, vertices[poly.vertex[k]], x[k], y[k]);
                     if (!ok)
                         continue;
                     for (int k = 0; k < 3; ++k)
@@ -338,8 +338,10 @@ private slots:
                 std::int64_t x, y;
                 if (!qm4edit::ProjectToPixel(st, w, h, v, x, y))
                     continue;
-                for (auto [dx, dy, colour] : {std::tuple{0, 0, st.mainColor}, {-1, -1, st.extraColor1},
-                                              {1, -1, st.extraColor1}, {-1, 1, st.extraColor1},
+                for (auto [dx, dy, colour] : {std::tuple{0, 0, st.mainColor},
+                                              {-1, -1, st.extraColor1},
+                                              {1, -1, st.extraColor1},
+                                              {-1, 1, st.extraColor1},
                                               {1, 1, st.extraColor1}})
                     if (x + dx >= 0 && y + dy >= 0 && x + dx < w && y + dy < h)
                         slow.setPixel(int(x + dx), int(y + dy), qm4edit::RgbFromColorref(colour));
@@ -378,7 +380,12 @@ private slots:
             std::int64_t x, y;
             QVERIFY(qm4edit::ProjectToPixel(view->State(), 400, 300, p, x, y));
             QVERIFY2(std::abs(x - at.x()) <= 1 && std::abs(y - at.y()) <= 1,
-                     qPrintable(QString("zoom %1: (%2, %3) -> (%4, %5)").arg(view->GetZoom()).arg(at.x()).arg(at.y()).arg(x).arg(y)));
+                     qPrintable(QString("zoom %1: (%2, %3) -> (%4, %5)")
+                                    .arg(view->GetZoom())
+                                    .arg(at.x())
+                                    .arg(at.y())
+                                    .arg(x)
+                                    .arg(y)));
         }
         // One step per notch, half notches add up, and a limit repaints nothing.
         view->ResetView();
@@ -404,11 +411,11 @@ private slots:
             std::vector<std::array<float, 3>> points;
             float zoom; // expected; 0: the view is reset
         } cases[] = {
-            {{{5, 1, -3}}, 1024},                                     // one vertex: the deepest zoom
-            {{{-1000, 0, -10}, {1000, 0, 10}}, 1},                    // 2000 wide in 382 pixels
-            {{{-3e6f, 0, 0}, {3e6f, 0, 5}, {nan, 0, 0}}, 0.25f},      // too wide for any zoom
+            {{{5, 1, -3}}, 1024}, // one vertex: the deepest zoom
+            {{{-1000, 0, -10}, {1000, 0, 10}}, 1}, // 2000 wide in 382 pixels
+            {{{-3e6f, 0, 0}, {3e6f, 0, 5}, {nan, 0, 0}}, 0.25f}, // too wide for any zoom
             {{{0, 0, 0}, {100, 0, 50}, {nan, nan, nan}, {1e30f, 0, 0}, {2e7f, 0, 0}}, 16}, // damage left out
-            {{{nan, 0, nan}, {1e20f, 0, 0}}, 0},                      // nothing finite: reset
+            {{{nan, 0, nan}, {1e20f, 0, 0}}, 0}, // nothing finite: reset
         };
         for (const auto& c : cases) {
             scene::CQM4EditDoc doc;
@@ -449,7 +456,8 @@ private slots:
         scene::CQM4EditDoc doc;
         // At the default zoom vertices 1 and 2 share pixel (210, 150); 3 is a pixel nearer to
         // (213, 150) than they are; 4 is off in a corner.
-        Load(doc, fixtures::Points({{-50, 0, 0}, {10.2f, 0, 0}, {10.7f, 0, 0}, {12, 0, 0}, {150, 0, 100}, {10.5f, 0, 0}}));
+        Load(doc,
+             fixtures::Points({{-50, 0, 0}, {10.2f, 0, 0}, {10.7f, 0, 0}, {12, 0, 0}, {150, 0, 100}, {10.5f, 0, 0}}));
         auto view = MakeView(doc);
         view->show();
         QVERIFY(QTest::qWaitForWindowExposed(view.get()));
@@ -475,8 +483,8 @@ private slots:
         view->SetProjection(qm4edit::Projection::Top);
         view->ZoomIn();
         QTest::mousePress(view.get(), Qt::MiddleButton, {}, {100, 100});
-        QMouseEvent move(QEvent::MouseMove, QPointF(137, 91), QPointF(view->mapToGlobal(QPoint(137, 91))),
-                         Qt::NoButton, Qt::MiddleButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(137, 91), QPointF(view->mapToGlobal(QPoint(137, 91))), Qt::NoButton,
+                         Qt::MiddleButton, Qt::NoModifier);
         QApplication::sendEvent(view.get(), &move);
         QCOMPARE(ColorrefAt(Grab(*view), 200 - 100 + 37, 150 - 9), kBlack); // vertex 0 at x -50 -> -100 px
         QTest::mouseRelease(view.get(), Qt::MiddleButton, {}, {137, 91});

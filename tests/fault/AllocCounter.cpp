@@ -38,9 +38,18 @@ void Release(void* p) noexcept
 
 namespace fault {
 
-std::size_t HeldBytes() { return g_held; }
-void ResetPeak() { g_peak = g_held; }
-std::size_t PeakBytes() { return g_peak; }
+std::size_t HeldBytes()
+{
+    return g_held;
+}
+void ResetPeak()
+{
+    g_peak = g_held;
+}
+std::size_t PeakBytes()
+{
+    return g_peak;
+}
 
 } // namespace fault
 
@@ -56,11 +65,35 @@ void* operator new[](std::size_t size)
         return p;
     throw std::bad_alloc();
 }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void operator delete(void* p) noexcept { Release(p); }
-void operator delete[](void* p) noexcept { Release(p); }
-void operator delete(void* p, std::size_t) noexcept { Release(p); }
-void operator delete[](void* p, std::size_t) noexcept { Release(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { Release(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { Release(p); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return Allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return Allocate(size);
+}
+void operator delete(void* p) noexcept
+{
+    Release(p);
+}
+void operator delete[](void* p) noexcept
+{
+    Release(p);
+}
+void operator delete(void* p, std::size_t) noexcept
+{
+    Release(p);
+}
+void operator delete[](void* p, std::size_t) noexcept
+{
+    Release(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept
+{
+    Release(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept
+{
+    Release(p);
+}

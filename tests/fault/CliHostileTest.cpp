@@ -113,8 +113,8 @@ protected:
     fs::path Put(const std::string& name, const std::vector<std::uint8_t>& bytes)
     {
         const fs::path p = dir.Path() / name;
-        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                  static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(p, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         return p;
     }
 
@@ -274,9 +274,11 @@ TEST_F(Tools, TextoolSurvivesTruncations)
             fs::remove(out);
         }
         for (std::size_t n : Offsets(tgaBytes.size(), 19, 13)) {
-            Put("cut.tga", std::vector<std::uint8_t>(tgaBytes.begin(), tgaBytes.begin() + static_cast<std::ptrdiff_t>(n)));
+            Put("cut.tga",
+                std::vector<std::uint8_t>(tgaBytes.begin(), tgaBytes.begin() + static_cast<std::ptrdiff_t>(n)));
             const fs::path out = dir.Path() / "out.tex";
-            const ToolRun r = Exec(TEXTOOL, {"import", whole.string(), (dir.Path() / "cut.tga").string(), out.string(), "--yes"});
+            const ToolRun r =
+                Exec(TEXTOOL, {"import", whole.string(), (dir.Path() / "cut.tga").string(), out.string(), "--yes"});
             ExpectCleanEnd(r, "tga truncated at " + std::to_string(n));
             ExpectNoOutputOnFailure(r, out, before);
             fs::remove(out);

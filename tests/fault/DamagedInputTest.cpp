@@ -18,7 +18,10 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Cut(const Bytes& b, std::size_t n) { return {b.begin(), b.begin() + static_cast<std::ptrdiff_t>(n)}; }
+Bytes Cut(const Bytes& b, std::size_t n)
+{
+    return {b.begin(), b.begin() + static_cast<std::ptrdiff_t>(n)};
+}
 
 // What must hold for any scene input.
 void CheckScene(const Bytes& file, const std::string& what)
@@ -62,7 +65,10 @@ void EveryDamage(const Bytes& file, const std::string& name)
     }
 }
 
-TEST(DamagedScenes, SmallSceneAtEveryOffset) { EveryDamage(fuzz::SmallSceneBytes(), "small"); }
+TEST(DamagedScenes, SmallSceneAtEveryOffset)
+{
+    EveryDamage(fuzz::SmallSceneBytes(), "small");
+}
 
 TEST(DamagedScenes, RandomScenesAtEveryOffset)
 {

@@ -79,7 +79,10 @@ bool FaultFs::Replace(const fs::path& from, const fs::path& to)
     return common::RealFileSystem().Replace(from, to);
 }
 
-bool FaultFs::Remove(const fs::path& path) { return common::RealFileSystem().Remove(path); }
+bool FaultFs::Remove(const fs::path& path)
+{
+    return common::RealFileSystem().Remove(path);
+}
 
 void FaultFs::RemoveFolder()
 {
@@ -110,7 +113,7 @@ TempDir::TempDir()
     std::string name = info ? std::string(info->test_suite_name()) + "_" + info->name() : "fault";
     std::replace(name.begin(), name.end(), '/', '_');
     m_path = fs::temp_directory_path() /
-             ("qm_fault_" + std::to_string(::getpid()) + "_" + std::to_string(counter++) + "_" + name);
+        ("qm_fault_" + std::to_string(::getpid()) + "_" + std::to_string(counter++) + "_" + name);
     fs::remove_all(m_path);
     fs::create_directories(m_path);
 }

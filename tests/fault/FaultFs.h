@@ -15,11 +15,11 @@ namespace fault {
 
 enum class Fault {
     None,
-    CannotCreate,          // no permission in the folder, or no free inode
-    WriteStops,            // the disk fills after `atByte` bytes of the new file
-    SyncFails,             // the data cannot be put on the disk
-    CloseFails,            // delayed write error reported at close
-    RenameFails,           // the target is locked or the rename is refused
+    CannotCreate, // no permission in the folder, or no free inode
+    WriteStops, // the disk fills after `atByte` bytes of the new file
+    SyncFails, // the data cannot be put on the disk
+    CloseFails, // delayed write error reported at close
+    RenameFails, // the target is locked or the rename is refused
     FolderGoneBeforeWrite, // the folder is removed right after the temporary was made
     FolderGoneBeforeRename // the folder is removed once the temporary is complete
 };

@@ -24,7 +24,10 @@ using namespace fault;
 
 namespace {
 
-std::string Bytes(const std::vector<std::uint8_t>& b) { return {b.begin(), b.end()}; }
+std::string Bytes(const std::vector<std::uint8_t>& b)
+{
+    return {b.begin(), b.end()};
+}
 
 class RealDisk : public ::testing::TestWithParam<WriterKind> {
 protected:
@@ -95,7 +98,10 @@ TEST_P(RealDisk, MissingFolderIsRefused)
 
 TEST_P(RealDisk, NonAsciiNamesSaveAndReadBack)
 {
-    const std::string name = "\xC3\x9Cn\xC3\xAF" "c\xC3\xB8" "d\xC3\xA9-\xE5\x9C\xBA\xE6\x99\xAF-" + writer->FileName();
+    const std::string name = "\xC3\x9Cn\xC3\xAF"
+                             "c\xC3\xB8"
+                             "d\xC3\xA9-\xE5\x9C\xBA\xE6\x99\xAF-" +
+        writer->FileName();
     target = common::PathFromUtf8(common::PathToUtf8(dir.Path()) + "/" + name);
     ASSERT_TRUE(writer->Write(target, common::RealFileSystem()).ok);
     std::vector<std::uint8_t> back;
@@ -152,8 +158,9 @@ TEST(NonAsciiNames, DocumentsOpenSaveImportAndExportThem)
     for (const auto& e : fs::directory_iterator(common::PathFromUtf8(folder)))
         names.push_back(common::PathToUtf8(e.path().filename()));
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{common::PathToUtf8(tga.filename()), common::PathToUtf8(csv.filename()),
-                                               common::PathToUtf8(qm4.filename()), common::PathToUtf8(tex.filename())}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{common::PathToUtf8(tga.filename()), common::PathToUtf8(csv.filename()),
+                                        common::PathToUtf8(qm4.filename()), common::PathToUtf8(tex.filename())}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Writers, RealDisk, ::testing::ValuesIn(ALL_WRITERS),

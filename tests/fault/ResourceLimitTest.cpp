@@ -31,7 +31,10 @@ constexpr std::uint32_t MARKER = 0x12345678;
 
 // What a reader may hold for an input of n bytes: a small multiple of it (records and names
 // cost more in memory than in the file) and a little for itself.
-std::size_t Allowance(std::size_t n) { return 10 * n + 64 * 1024; }
+std::size_t Allowance(std::size_t n)
+{
+    return 10 * n + 64 * 1024;
+}
 
 // Builds scene files section by section, so that any one field can be made hostile while
 // everything before it is valid.
@@ -122,8 +125,8 @@ TEST(SceneLimits, RecordListCountsNeverDriveAllocation)
             q.EmptyLists(section);
             q.w.U32(count);
             q.Tail(64);
-            ExpectRefusedWithinBounds(q.Bytes(), "section " + std::to_string(section + 1) + " count " +
-                                                     std::to_string(count));
+            ExpectRefusedWithinBounds(q.Bytes(),
+                                      "section " + std::to_string(section + 1) + " count " + std::to_string(count));
         }
     }
 }
@@ -208,7 +211,8 @@ TEST(SceneLimits, DensestFilesStayWithinASmallMultipleOfTheirSize)
         std::function<void(Qm4&)> build;
     };
     const Case cases[] = {
-        {"empty names", [](Qm4& q) {
+        {"empty names",
+         [](Qm4& q) {
              q.UpToNames();
              q.w.U32(N);
              for (std::uint32_t i = 0; i < N; ++i)
@@ -216,7 +220,8 @@ TEST(SceneLimits, DensestFilesStayWithinASmallMultipleOfTheirSize)
              q.w.U32(MARKER);
              q.EmptyLists(1);
          }},
-        {"objects without polygons", [](Qm4& q) {
+        {"objects without polygons",
+         [](Qm4& q) {
              q.UpToObjects();
              q.w.U32(N);
              for (std::uint32_t i = 0; i < N; ++i) {
@@ -228,7 +233,8 @@ TEST(SceneLimits, DensestFilesStayWithinASmallMultipleOfTheirSize)
              q.w.U32(MARKER);
              q.LeafBoundsRoot().EmptyLists(2);
          }},
-        {"objects with one empty tree each", [](Qm4& q) {
+        {"objects with one empty tree each",
+         [](Qm4& q) {
              q.UpToObjects();
              q.w.U32(N);
              for (std::uint32_t i = 0; i < N; ++i) {
@@ -242,7 +248,8 @@ TEST(SceneLimits, DensestFilesStayWithinASmallMultipleOfTheirSize)
              q.w.U32(MARKER);
              q.LeafBoundsRoot().EmptyLists(2);
          }},
-        {"leaves of one object's tree", [](Qm4& q) {
+        {"leaves of one object's tree",
+         [](Qm4& q) {
              q.UpToObjects();
              q.w.U32(1);
              q.w.U32(0);
@@ -261,7 +268,8 @@ TEST(SceneLimits, DensestFilesStayWithinASmallMultipleOfTheirSize)
              q.w.U32(MARKER);
              q.LeafBoundsRoot().EmptyLists(2);
          }},
-        {"leaves of the scene bounds", [](Qm4& q) {
+        {"leaves of the scene bounds",
+         [](Qm4& q) {
              q.UpToSceneBounds();
              q.Tail(24);
              q.w.U16(0xFFFF);
@@ -280,8 +288,7 @@ TEST(SceneLimits, DensestFilesStayWithinASmallMultipleOfTheirSize)
         const std::vector<std::uint8_t> file = q.Bytes();
         const Outcome o = LoadScene(file);
         EXPECT_TRUE(o.loaded) << c.what << ": " << o.message;
-        EXPECT_LE(o.peak, Allowance(file.size())) << c.what << ": " << o.peak << " bytes for a file of "
-                                                  << file.size();
+        EXPECT_LE(o.peak, Allowance(file.size())) << c.what << ": " << o.peak << " bytes for a file of " << file.size();
     }
 }
 
@@ -427,7 +434,8 @@ TEST_F(LargeFiles, TextureHeadersClaimingHugeSizesAreRefusedBeforeAnyPixel)
     const std::int32_t extremes[] = {std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min(),
                                      -1, 513, 65536};
     for (std::int32_t x : extremes) {
-        for (std::int32_t bpp : {32, std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min()}) {
+        for (std::int32_t bpp :
+             {32, std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min()}) {
             std::vector<std::uint8_t> file(32, 0);
             auto put = [&](std::size_t at, std::int32_t v) {
                 for (int i = 0; i < 4; ++i)

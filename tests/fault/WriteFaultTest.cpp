@@ -24,7 +24,10 @@ using namespace fault;
 
 namespace {
 
-std::string Text(const std::vector<std::uint8_t>& b) { return {b.begin(), b.end()}; }
+std::string Text(const std::vector<std::uint8_t>& b)
+{
+    return {b.begin(), b.end()};
+}
 
 // Where in the new file a write stops.
 enum class At { Start, FirstByte, Half, LastByte };
@@ -157,14 +160,16 @@ std::string CaseName(const ::testing::TestParamInfo<WriteFault::ParamType>& info
 }
 
 INSTANTIATE_TEST_SUITE_P(AllWriters, WriteFault,
-                         ::testing::Combine(::testing::ValuesIn(ALL_WRITERS), ::testing::ValuesIn(FAULTS)),
-                         CaseName);
+                         ::testing::Combine(::testing::ValuesIn(ALL_WRITERS), ::testing::ValuesIn(FAULTS)), CaseName);
 
 // ---- the same writes on the real disk ----
 
 class RealDiskFault : public ::testing::TestWithParam<WriterKind> {};
 
-std::string WriterCaseName(const ::testing::TestParamInfo<WriterKind>& info) { return WriterName(info.param); }
+std::string WriterCaseName(const ::testing::TestParamInfo<WriterKind>& info)
+{
+    return WriterName(info.param);
+}
 
 TEST_P(RealDiskFault, WriteInterruptedAtAnyByteKeepsPreviousFile)
 {

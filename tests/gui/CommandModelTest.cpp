@@ -56,7 +56,9 @@ private slots:
         model.Add({.id = ID_A, .text = "&A", .enabled = [&] { return loaded; }, .run = [&] { ++runs; }});
         model.Add({.id = ID_UNHANDLED, .text = "&Undo", .enabled = [] { return true; }});
         for (int value : {0, 1, 2})
-            model.Add({.id = ID_TOP + value, .group = "projection", .enabled = [&] { return loaded; },
+            model.Add({.id = ID_TOP + value,
+                       .group = "projection",
+                       .enabled = [&] { return loaded; },
                        .checked = [&, value] { return projection == value; },
                        .run = [&, value] { projection = value; }});
         // A group without check rules: the mark follows the choice.

@@ -34,9 +34,14 @@ private slots:
         const struct {
             const char* typed;
             const char* saved;
-        } cases[] = {{"/d/x", "/d/x.qm4"},          {"/d/x.txt", "/d/x.txt"},   {"/d/x.", "/d/x"},
-                     {"/d/x..", "/d/x"},             {"/d.v2/x", "/d.v2/x.qm4"}, {"C:\\d.v2\\x", "C:\\d.v2\\x.qm4"},
-                     {"/d/archive.tar.gz", "/d/archive.tar.gz"}, {"/d/...", "/d/..."}};
+        } cases[] = {{"/d/x", "/d/x.qm4"},
+                     {"/d/x.txt", "/d/x.txt"},
+                     {"/d/x.", "/d/x"},
+                     {"/d/x..", "/d/x"},
+                     {"/d.v2/x", "/d.v2/x.qm4"},
+                     {"C:\\d.v2\\x", "C:\\d.v2\\x.qm4"},
+                     {"/d/archive.tar.gz", "/d/archive.tar.gz"},
+                     {"/d/...", "/d/..."}};
         for (const auto& c : cases)
             QCOMPARE(gui::ApplyDefaultExtension(c.typed, "qm4"), QString(c.saved));
         QCOMPARE(gui::ApplyDefaultExtension("/d/x", ""), QString("/d/x"));
@@ -53,7 +58,10 @@ private slots:
         o.defaultExt = "tex";
         o.overwritePrompt = true;
         QStringList asked;
-        auto no = [&](const QString& p) { asked << p; return false; };
+        auto no = [&](const QString& p) {
+            asked << p;
+            return false;
+        };
         QCOMPARE(gui::ConfirmSaveName(dir.filePath("x."), o, no), std::optional<QString>(dir.filePath("x")));
         QVERIFY(asked.isEmpty());
         QCOMPARE(gui::ConfirmSaveName(dir.filePath("y"), o, no), std::nullopt);

@@ -66,7 +66,7 @@ TEST(ImageCodec, BmpIsReadBottomUpAsTwentyFourBit)
     for (int i = 0; i < 6; ++i)
         w.U32(0);
     const std::uint8_t bottom[8] = {255, 0, 0, 0, 255, 0, 0, 0}; // blue, green
-    const std::uint8_t top[8] = {0, 0, 255, 255, 255, 255, 0, 0};  // red, white
+    const std::uint8_t top[8] = {0, 0, 255, 255, 255, 255, 0, 0}; // red, white
     w.Bytes(bottom, 8);
     w.Bytes(top, 8);
     const auto r = interchange::DecodeImage(w.Data());

@@ -24,9 +24,9 @@ const std::vector<std::uint64_t> kRegressionSeeds = {};
 
 enum StepKind { Command, Mouse, Wheel, Tree, Key, Open, UndoRedo, Save, Close, EditVertex, VertexTool, CsvImport };
 
-const std::vector<Kind> kKinds = {{Command, 26}, {Mouse, 10},   {Wheel, 4}, {Tree, 12},      {Key, 12},
-                                  {Open, 7},     {UndoRedo, 9}, {Save, 5},  {Close, 2},      {EditVertex, 6},
-                                  {VertexTool, 10}, {CsvImport, 4}};
+const std::vector<Kind> kKinds = {{Command, 26}, {Mouse, 10},     {Wheel, 4},       {Tree, 12},
+                                  {Key, 12},     {Open, 7},       {UndoRedo, 9},    {Save, 5},
+                                  {Close, 2},    {EditVertex, 6}, {VertexTool, 10}, {CsvImport, 4}};
 
 struct Pool : FilePool {
     Pool()
@@ -77,11 +77,11 @@ protected:
     {
         if (Doc().IsModified() == Frame().History().IsClean())
             return std::string("the undo history is ") + (Frame().History().IsClean() ? "clean" : "not clean") +
-                   " but the modified flag is " + (Doc().IsModified() ? "set" : "clear");
+                " but the modified flag is " + (Doc().IsModified() ? "set" : "clear");
         const int rows = Frame().GetTreeView()->model() ? Frame().GetTreeView()->model()->rowCount() : 0;
         if (rows != Doc().GetObjectCount())
             return "the tree shows " + std::to_string(rows) + " objects, the scene holds " +
-                   std::to_string(Doc().GetObjectCount());
+                std::to_string(Doc().GetObjectCount());
         return {};
     }
 
@@ -104,9 +104,9 @@ protected:
         case Tree: return TreeUse(*f.GetTreeView(), rng);
         case Key: {
             static const std::vector<int> keys = {
-                Qt::Key_Left,   Qt::Key_Right, Qt::Key_Up,     Qt::Key_Down,   Qt::Key_Plus, Qt::Key_Minus,
-                Qt::Key_Delete, Qt::Key_Return, Qt::Key_Escape, Qt::Key_Tab,    Qt::Key_Space, Qt::Key_PageUp,
-                Qt::Key_Home,   Qt::Key_End,   Qt::Key_F6,     Qt::Key_Insert, Qt::Key_Asterisk};
+                Qt::Key_Left,   Qt::Key_Right,  Qt::Key_Up,     Qt::Key_Down,   Qt::Key_Plus,    Qt::Key_Minus,
+                Qt::Key_Delete, Qt::Key_Return, Qt::Key_Escape, Qt::Key_Tab,    Qt::Key_Space,   Qt::Key_PageUp,
+                Qt::Key_Home,   Qt::Key_End,    Qt::Key_F6,     Qt::Key_Insert, Qt::Key_Asterisk};
             return KeyPress(keys, true, {f.GetSceneView(), f.GetTreeView(), &f}, rng);
         }
         case Open: {
@@ -160,8 +160,9 @@ private:
         std::string did = "vertex tool:";
         const int v = Pick(rng, Doc().GetVertexCount());
         std::int64_t px = 0, py = 0;
-        if (Chance(rng, 70) && qm4edit::ProjectToPixel(view.State(), view.width(), view.height(), Doc().GetVertex(v), px, py) &&
-            px >= 0 && py >= 0 && px < view.width() && py < view.height()) {
+        if (Chance(rng, 70) &&
+            qm4edit::ProjectToPixel(view.State(), view.width(), view.height(), Doc().GetVertex(v), px, py) && px >= 0 &&
+            py >= 0 && px < view.width() && py < view.height()) {
             Drag(view, QPoint(static_cast<int>(px), static_cast<int>(py)), Qt::LeftButton,
                  Chance(rng, 20) ? Qt::ShiftModifier : Qt::NoModifier, 1 + Pick(rng, 4), 30, rng);
             did += " drag vertex " + std::to_string(v);
@@ -188,14 +189,17 @@ private:
         auto coordinate = [&] { return QString::number((Pick(rng, 20001) - 10000) / 100.0, 'g', 7).toStdString(); };
         std::string text;
         for (int i = 0, n = 1 + Pick(rng, 6); i < n; ++i)
-            text += std::to_string(Pick(rng, count)) + "," + coordinate() + "," + coordinate() + "," + coordinate() + "\r\n";
+            text += std::to_string(Pick(rng, count)) + "," + coordinate() + "," + coordinate() + "," + coordinate() +
+                "\r\n";
         for (int i = 0, n = Pick(rng, 3); i < n; ++i) {
             text += "0," + std::to_string(i);
             for (int c = 0; c < 3; ++c)
-                text += "," + std::to_string(Pick(rng, count)) + "," + coordinate() + "," + coordinate() + "," + coordinate();
+                text += "," + std::to_string(Pick(rng, count)) + "," + coordinate() + "," + coordinate() + "," +
+                    coordinate();
             text += "\r\n";
         }
-        m_prompt->nextOpen = WriteBytes(m_pool.in, "generated.csv", std::vector<std::uint8_t>(text.begin(), text.end()));
+        m_prompt->nextOpen =
+            WriteBytes(m_pool.in, "generated.csv", std::vector<std::uint8_t>(text.begin(), text.end()));
         Frame().UpdateActions();
         QAction* import = Frame().Action(qm4edit::ID_FILE_IMPORT);
         if (!import->isEnabled())

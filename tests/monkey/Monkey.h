@@ -55,8 +55,14 @@ struct Step {
     std::uint64_t seed = 0;
 };
 
-inline int Pick(Rng& rng, int n) { return n <= 0 ? 0 : static_cast<int>(rng() % static_cast<std::uint64_t>(n)); }
-inline bool Chance(Rng& rng, int percent) { return Pick(rng, 100) < percent; }
+inline int Pick(Rng& rng, int n)
+{
+    return n <= 0 ? 0 : static_cast<int>(rng() % static_cast<std::uint64_t>(n));
+}
+inline bool Chance(Rng& rng, int percent)
+{
+    return Pick(rng, 100) < percent;
+}
 
 // One window under test. Run does one step and says what it did; Check returns an empty
 // string while every invariant holds.
@@ -109,14 +115,13 @@ inline std::optional<Failure> Replay(const SessionFactory& make, const std::vect
 // Delta debugging over the step list: drop chunks while the run still fails.
 inline std::vector<Step> Shrink(const SessionFactory& make, std::vector<Step> steps, double seconds)
 {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                                             std::chrono::duration<double>(seconds));
+    const auto until = std::chrono::steady_clock::now() +
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(seconds));
     std::size_t n = 2;
     while (steps.size() >= 2 && std::chrono::steady_clock::now() < until) {
         const std::size_t chunk = (steps.size() + n - 1) / n;
         bool removed = false;
-        for (std::size_t start = 0; start < steps.size() && std::chrono::steady_clock::now() < until;
-             start += chunk) {
+        for (std::size_t start = 0; start < steps.size() && std::chrono::steady_clock::now() < until; start += chunk) {
             std::vector<Step> rest(steps.begin(), steps.begin() + static_cast<std::ptrdiff_t>(start));
             const std::size_t end = std::min(steps.size(), start + chunk);
             rest.insert(rest.end(), steps.begin() + static_cast<std::ptrdiff_t>(end), steps.end());
@@ -164,8 +169,8 @@ inline std::vector<QAction*> MenuActions(QWidget& window, QMenuBar* bar)
 // Fills a dialog's fields with random text and picks random options; true to accept.
 inline bool FiddleDialog(QWidget& dialog, Rng& rng)
 {
-    static const char* texts[] = {"0", "1", "-1", "3.5", "1e38", "-1e38", "nan", "inf", "65535", "65536",
-                                  "2147483648", "", "abc", "0,5", " 12 ", "9999999999999"};
+    static const char* texts[] = {"0",     "1",     "-1",         "3.5", "1e38", "-1e38", "nan",  "inf",
+                                  "65535", "65536", "2147483648", "",    "abc",  "0,5",   " 12 ", "9999999999999"};
     for (QLineEdit* e : dialog.findChildren<QLineEdit*>())
         if (Chance(rng, 50))
             e->setText(texts[Pick(rng, static_cast<int>(std::size(texts)))]);
@@ -215,8 +220,9 @@ inline bool FillDialog(QWidget& dialog, Rng& rng, bool pressButtons)
             preferred = b;
     }
     for (int i = 0, n = pressButtons ? Pick(rng, 3) : 0; i < n && !own.empty() && dialog.isVisible(); ++i) {
-        QPushButton* b = preferred && Chance(rng, 75) ? preferred
-                                                      : own[static_cast<std::size_t>(Pick(rng, static_cast<int>(own.size())))];
+        QPushButton* b = preferred && Chance(rng, 75)
+            ? preferred
+            : own[static_cast<std::size_t>(Pick(rng, static_cast<int>(own.size())))];
         b->click();
     }
     return Chance(rng, 80);
@@ -331,7 +337,8 @@ inline std::vector<std::uint8_t> Damage(std::vector<std::uint8_t> b, Rng& rng)
     case 0: b.resize(static_cast<std::size_t>(Pick(rng, static_cast<int>(b.size())))); break;
     case 1:
         for (int i = 0, n = 1 + Pick(rng, 8); i < n; ++i)
-            b[static_cast<std::size_t>(Pick(rng, static_cast<int>(b.size())))] ^= static_cast<std::uint8_t>(1u << Pick(rng, 8));
+            b[static_cast<std::size_t>(Pick(rng, static_cast<int>(b.size())))] ^=
+                static_cast<std::uint8_t>(1u << Pick(rng, 8));
         break;
     case 2: {
         const std::size_t at = static_cast<std::size_t>(Pick(rng, static_cast<int>(b.size())));
@@ -396,8 +403,14 @@ struct FilePool {
         QDir().mkpath(in);
         QDir().mkpath(saveDir);
     }
-    void Add(const QString& name, const std::vector<std::uint8_t>& bytes) { files.push_back(WriteBytes(in, name, bytes)); }
-    void Add(const QString& name, const std::string& text) { Add(name, std::vector<std::uint8_t>(text.begin(), text.end())); }
+    void Add(const QString& name, const std::vector<std::uint8_t>& bytes)
+    {
+        files.push_back(WriteBytes(in, name, bytes));
+    }
+    void Add(const QString& name, const std::string& text)
+    {
+        Add(name, std::vector<std::uint8_t>(text.begin(), text.end()));
+    }
     // A folder where a file is expected, and a name that does not exist.
     void AddNonFiles(const QString& suffix)
     {
@@ -461,8 +474,8 @@ inline std::string KeyPress(const std::vector<int>& keys, bool letters, const st
 {
     int key = !letters || Chance(rng, 60) ? keys[static_cast<std::size_t>(Pick(rng, static_cast<int>(keys.size())))]
                                           : (Chance(rng, 80) ? Qt::Key_A + Pick(rng, 26) : Qt::Key_0 + Pick(rng, 10));
-    static const Qt::KeyboardModifiers mods[] = {Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier,
-                                                 Qt::ControlModifier, Qt::AltModifier};
+    static const Qt::KeyboardModifiers mods[] = {Qt::NoModifier, Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier,
+                                                 Qt::AltModifier};
     const Qt::KeyboardModifiers mod = mods[Pick(rng, 5)];
     if (mod == Qt::ControlModifier && (key == Qt::Key_O || key == Qt::Key_N || key == Qt::Key_Q))
         key = Qt::Key_B;
@@ -513,7 +526,7 @@ public:
         const QString shown = w.windowHandle() ? w.windowHandle()->title() : w.windowTitle();
         if (shown.contains("*") != modified)
             return "the title \"" + shown.toStdString() + "\" disagrees with the modified flag " +
-                   (modified ? "(set)" : "(clear)");
+                (modified ? "(set)" : "(clear)");
         std::string bad = CheckDocument();
         if (!bad.empty())
             return bad;
@@ -627,8 +640,8 @@ inline int Main(const char* program, const SessionFactory& make, const std::vect
     QuietPlatformNotes();
     const Options o = OptionsFromEnvironment(defaultSeconds);
     const auto start = std::chrono::steady_clock::now();
-    const auto deadline = start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-                                      std::chrono::duration<double>(o.seconds));
+    const auto deadline = start +
+        std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(o.seconds));
     std::vector<std::uint64_t> seeds = regressionSeeds;
     if (o.seed)
         seeds = {*o.seed};
@@ -639,7 +652,8 @@ inline int Main(const char* program, const SessionFactory& make, const std::vect
         const bool regression = i < seeds.size();
         if (!regression && (o.seed || std::chrono::steady_clock::now() >= deadline))
             break;
-        const std::uint64_t seed = regression ? seeds[i] : (fresh = fresh * 6364136223846793005ULL + 1442695040888963407ULL) >> 1;
+        const std::uint64_t seed =
+            regression ? seeds[i] : (fresh = fresh * 6364136223846793005ULL + 1442695040888963407ULL) >> 1;
         const std::vector<Step> steps = MakeSteps(seed, o.stepsPerSeed, kinds);
         // Regression seeds always run whole; fresh ones stop at the deadline.
         const auto f = Replay(make, steps, regression ? std::chrono::steady_clock::time_point{} : deadline);
@@ -666,7 +680,8 @@ inline int Main(const char* program, const SessionFactory& make, const std::vect
     std::printf("%s: %d runs, about %lld steps in %.1f s (%.0f steps/s), document modified after %.1f%% of them, "
                 "no failure\n",
                 program, runs, stepsRun, secs, secs > 0 ? stepsRun / secs : 0.0,
-                g_tally.steps ? 100.0 * static_cast<double>(g_tally.modified) / static_cast<double>(g_tally.steps) : 0.0);
+                g_tally.steps ? 100.0 * static_cast<double>(g_tally.modified) / static_cast<double>(g_tally.steps)
+                              : 0.0);
     return 0;
 }
 
@@ -685,7 +700,8 @@ int RunProgram(int argc, char** argv, const char* program, const std::vector<Kin
     qputenv("XDG_DATA_HOME", home.filePath("data").toUtf8());
     qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
     Pool pool;
-    return Main(program, [&pool] { return std::make_unique<Session>(pool); }, kinds, regressionSeeds, 10);
+    return Main(
+        program, [&pool] { return std::make_unique<Session>(pool); }, kinds, regressionSeeds, 10);
 }
 
 } // namespace monkey

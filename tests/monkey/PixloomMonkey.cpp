@@ -131,9 +131,9 @@ protected:
         case Wheel: return WheelTurn(view, rng, 40);
         case Key: {
             static const std::vector<int> keys = {
-                Qt::Key_Left,  Qt::Key_Right, Qt::Key_Up,     Qt::Key_Down,   Qt::Key_Plus, Qt::Key_Minus,
+                Qt::Key_Left,   Qt::Key_Right,  Qt::Key_Up,     Qt::Key_Down,  Qt::Key_Plus, Qt::Key_Minus,
                 Qt::Key_Delete, Qt::Key_Return, Qt::Key_Escape, Qt::Key_Space, Qt::Key_Home, Qt::Key_0,
-                Qt::Key_1,     Qt::Key_R,     Qt::Key_G,      Qt::Key_B,      Qt::Key_A,    Qt::Key_Equal};
+                Qt::Key_1,      Qt::Key_R,      Qt::Key_G,      Qt::Key_B,     Qt::Key_A,    Qt::Key_Equal};
             return KeyPress(keys, false, {&view, &view, &f}, rng);
         }
         case Open: {

@@ -105,7 +105,10 @@ void Trigger(CMainFrame* frame, int id)
     action->trigger();
 }
 
-bool Enabled(CMainFrame* frame, int id) { return frame->GetAction(id)->isEnabled(); }
+bool Enabled(CMainFrame* frame, int id)
+{
+    return frame->GetAction(id)->isEnabled();
+}
 
 // Remembers whether the wait cursor was up while a question was on screen.
 class CursorWatchingPrompt : public ScriptedGuiPrompt {
@@ -118,7 +121,10 @@ public:
     bool m_waitCursorDuringQuestion = false;
 };
 
-QRgb ViewColor(std::uint32_t colorref) { return qRgb(colorref & 0xFF, (colorref >> 8) & 0xFF, (colorref >> 16) & 0xFF); }
+QRgb ViewColor(std::uint32_t colorref)
+{
+    return qRgb(colorref & 0xFF, (colorref >> 8) & 0xFF, (colorref >> 16) & 0xFF);
+}
 
 } // namespace
 
@@ -147,8 +153,8 @@ private slots:
         CMainFrame* frame = app.GetMainFrame();
         QVERIFY(frame->isVisible());
 
-        const int always[] = {ID_FILE_OPEN, ID_FILE_NEW, ID_APP_EXIT, ID_OPTIONS_BACKGROUND, ID_OPTIONS_ASSOCIATE,
-                              ID_APP_ABOUT};
+        const int always[] = {ID_FILE_OPEN,          ID_FILE_NEW,          ID_APP_EXIT,
+                              ID_OPTIONS_BACKGROUND, ID_OPTIONS_ASSOCIATE, ID_APP_ABOUT};
         const int needTexture[] = {ID_FILE_IMPORT, ID_FILE_EXPORT, ID_HEADER_SHOW};
         auto expect = [&](bool loaded, bool savable) {
             for (int id : always)
@@ -328,7 +334,8 @@ private slots:
             xRes = dlg->XResEdit()->text();
             yRes = dlg->YResEdit()->text();
             bpp = dlg->BppEdit()->text();
-            numbersReadOnly = dlg->XResEdit()->isReadOnly() && dlg->YResEdit()->isReadOnly() && dlg->BppEdit()->isReadOnly();
+            numbersReadOnly =
+                dlg->XResEdit()->isReadOnly() && dlg->YResEdit()->isReadOnly() && dlg->BppEdit()->isReadOnly();
             fillerEditable = !dlg->FillerEdit()->isReadOnly();
             // An edited filler, confirmed with OK, must not reach the document.
             dlg->FillerEdit()->setText("FFFF FFFF");
@@ -595,8 +602,8 @@ private slots:
         // The wheel zooms about the pointer: the pixel under it stays under it.
         const QPoint at(101, 77);
         const std::optional<QPoint> before = view->TexturePixelAt(at);
-        QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton,
-                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QWheelEvent wheel(at, view->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
         QApplication::sendEvent(view->viewport(), &wheel);
         QCOMPARE(view->GetZoomLog2(), 3);
         QCOMPARE(view->TexturePixelAt(at), before);
@@ -622,14 +629,15 @@ private slots:
         Trigger(frame, ID_VIEW_CHANNEL_RGB);
 
         // The status bar reads the pixel under the pointer back.
-        QMouseEvent move(QEvent::MouseMove, QPointF(5, 3), view->viewport()->mapToGlobal(QPointF(5, 3)),
-                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, QPointF(5, 3), view->viewport()->mapToGlobal(QPointF(5, 3)), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(view->viewport(), &move);
         QStringList texts;
         for (QLabel* label : frame->statusBar()->findChildren<QLabel*>())
             texts << label->text();
-        QVERIFY2(texts.contains(QString("X: 5  Y: 3  R: %1  G: %2  B: %3  A: %4").arg(p[2]).arg(p[1]).arg(p[0]).arg(p[3])),
-                 qPrintable(texts.join('|')));
+        QVERIFY2(
+            texts.contains(QString("X: 5  Y: 3  R: %1  G: %2  B: %3  A: %4").arg(p[2]).arg(p[1]).arg(p[0]).arg(p[3])),
+            qPrintable(texts.join('|')));
         QVERIFY2(texts.contains("300 x 200, 32 bpp, 100%"), qPrintable(texts.join('|')));
         Trigger(frame, ID_VIEW_STATUS_BAR);
         QVERIFY(frame->statusBar()->isHidden());

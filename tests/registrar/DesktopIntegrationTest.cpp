@@ -68,11 +68,9 @@ protected:
     }
 
     registrar::AssocOutcome Install(const std::string& program = "/opt/fennwick/QM4Edit",
-                                    const std::vector<registrar::IconImage>& icons = {{32, {1, 2, 3}},
-                                                                                      {48, {4, 5}}})
+                                    const std::vector<registrar::IconImage>& icons = {{32, {1, 2, 3}}, {48, {4, 5}}})
     {
-        return registrar::InstallDesktopAssociation(qm4edit::QM4EditAssocValues(), m_paths, program, icons,
-                                                    Recorder());
+        return registrar::InstallDesktopAssociation(qm4edit::QM4EditAssocValues(), m_paths, program, icons, Recorder());
     }
     registrar::AssocOutcome Remove()
     {
@@ -109,8 +107,7 @@ TEST_F(DesktopIntegration, InstallWritesTypeEntryIconsAndDefault)
               "[Default Applications]\napplication/x-morvel-qm4=fennwick-qm4edit.desktop;\n");
 
     const std::vector<std::string> refreshed{"update-mime-database " + (m_paths.dataHome / "mime").string(),
-                                             "update-desktop-database " +
-                                                 (m_paths.dataHome / "applications").string()};
+                                             "update-desktop-database " + (m_paths.dataHome / "applications").string()};
     EXPECT_EQ(m_ran, refreshed);
 }
 
@@ -277,9 +274,8 @@ protected:
         ::setenv("BROWSER", "false", 1);
         // xdg-open looks a file's handler up only for a graphical session; none is contacted.
         ::setenv("DISPLAY", ":99", 1);
-        for (const char* v : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION",
-                              "GNOME_DESKTOP_SESSION_ID", "MATE_DESKTOP_SESSION_ID", "WAYLAND_DISPLAY",
-                              "DBUS_SESSION_BUS_ADDRESS"})
+        for (const char* v : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "GNOME_DESKTOP_SESSION_ID",
+                              "MATE_DESKTOP_SESSION_ID", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS"})
             ::unsetenv(v);
 
         // A stand-in for the program that notes the file it was asked to open.
@@ -381,7 +377,8 @@ TEST_F(InstalledProgram, IsRecognisedOnlyWithItsEntryInADataFolderOfItsOwnPrefix
     fs::create_symlink(m_program, m_root / "links" / "QM4Edit");
     EXPECT_EQ(registrar::InstalledDataDir((m_root / "links" / "QM4Edit").string(), {m_share}, values), m_share);
     // A build tree, a prefix the desktop does not search, a prefix without our entry.
-    EXPECT_TRUE(registrar::InstalledDataDir((m_root / "build" / "bin" / "QM4Edit").string(), {m_share}, values).empty());
+    EXPECT_TRUE(
+        registrar::InstalledDataDir((m_root / "build" / "bin" / "QM4Edit").string(), {m_share}, values).empty());
     EXPECT_TRUE(registrar::InstalledDataDir(m_program, {m_root / "elsewhere"}, values).empty());
     fs::remove(m_share / "applications" / values.installedDesktopId);
     EXPECT_TRUE(registrar::InstalledDataDir(m_program, {m_share}, values).empty());

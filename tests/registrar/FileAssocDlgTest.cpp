@@ -51,10 +51,7 @@ private:
         return files;
     }
 
-    static QString DesktopEntry(AssocProgram program)
-    {
-        return QString::fromStdString(Values(program).desktopId);
-    }
+    static QString DesktopEntry(AssocProgram program) { return QString::fromStdString(Values(program).desktopId); }
 
     static void Press(CFileAssocDlg& dlg, QDialogButtonBox::StandardButton which)
     {
@@ -91,9 +88,11 @@ private slots:
         QTest::addColumn<QString>("setCaption");
         QTest::addColumn<QString>("removeCaption");
         QTest::newRow("QM4Edit") << AssocProgram::QM4Edit << "QM4 File Associations"
-                                 << "Set/Reset QM4 File Associations" << "Remove QM4 File Associations";
+                                 << "Set/Reset QM4 File Associations"
+                                 << "Remove QM4 File Associations";
         QTest::newRow("Pixloom") << AssocProgram::Pixloom << "TEX File Associations"
-                                 << "Set/Reset TEX File Associations" << "Remove TEX File Associations";
+                                 << "Set/Reset TEX File Associations"
+                                 << "Remove TEX File Associations";
     }
     void captionsComeFromTheProgramAndSetResetIsChosen()
     {

@@ -51,8 +51,8 @@ protected:
     Expected Row() const
     {
         if (GetParam() == 0)
-            return {qm4edit::QM4EditAssocValues(), ".qm4", "QM4EditFile", "Morvel 3D Object File", "qm4edit.exe",
-                    12, 22};
+            return {
+                qm4edit::QM4EditAssocValues(), ".qm4", "QM4EditFile", "Morvel 3D Object File", "qm4edit.exe", 12, 22};
         return {pixloom::PixloomAssocValues(), ".tex", "PixloomFile", "Morvel Texture File", "pixloom.exe", 12, 20};
     }
 };
@@ -231,9 +231,7 @@ TEST(Failures, AKeyThatCannotBeCreatedSkipsItsStepsAndIsNeverClosed)
     const Case cases[] = {
         {".qm4", {"QM4EditFile\\shell\\open\\command", "Applications\\qm4edit.exe"}, {".qm4"}},
         {"QM4EditFile", {".qm4", "Applications\\qm4edit.exe"}, {"QM4EditFile"}},
-        {"QM4EditFile\\shell",
-         {"QM4EditFile\\DefaultIcon", "Applications\\qm4edit.exe"},
-         {"QM4EditFile\\shell"}},
+        {"QM4EditFile\\shell", {"QM4EditFile\\DefaultIcon", "Applications\\qm4edit.exe"}, {"QM4EditFile\\shell"}},
         {"QM4EditFile\\shell\\open\\command", {"QM4EditFile\\shell\\open"}, {"QM4EditFile\\shell\\open\\command"}},
         {"Applications", {"QM4EditFile\\shell\\open\\command"}, {"Applications"}},
     };

@@ -51,8 +51,9 @@ void ExpectSameKey(const registrar::MemoryRegistry& model, const std::string& pa
     HKEY key;
     ASSERT_EQ(::RegOpenKeyExW(HKEY_CLASSES_ROOT, Wide(path).c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
     DWORD subkeys = 0, values = 0;
-    ASSERT_EQ(::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
-                                 nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                                 nullptr, nullptr),
+              ERROR_SUCCESS);
     EXPECT_EQ(values, model.ValueNames(path).size());
     if (!shared) {
         EXPECT_EQ(subkeys, model.SubkeyNames(path).size());
@@ -102,8 +103,9 @@ TEST(RealRegistry, SetResetWritesWhatTheModelHoldsAndRemoveLeavesOtherPrograms)
         GTEST_SKIP() << "changes the user's file associations; set QM_TEST_REAL_REGISTRY=1 to run it outside wine";
     // Another program's association, which nothing of ours may touch.
     HKEY other;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_CLASSES_ROOT, L".qmothertype", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &other,
-                                nullptr), ERROR_SUCCESS);
+    ASSERT_EQ(
+        ::RegCreateKeyExW(HKEY_CLASSES_ROOT, L".qmothertype", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &other, nullptr),
+        ERROR_SUCCESS);
     const wchar_t otherProgId[] = L"OtherProgram.File";
     ASSERT_EQ(::RegSetValueExW(other, L"", 0, REG_SZ, reinterpret_cast<const BYTE*>(otherProgId), sizeof otherProgId),
               ERROR_SUCCESS);

@@ -109,11 +109,11 @@ TEST(Requantize, ValuesOutsideTheRangeKeepTheirLowEightBits)
     const Box p = MakeBox(0, 0, 0, 255, 1, 1); // s = 1
     scene::QuantizeNode(n, MakeBox(-0.5f, -1.5f, -300.0f, 256.5f, 260.0f, -2.0f), p);
     EXPECT_EQ(n.step, 1.0f);
-    EXPECT_EQ(n.qMin[0], 0);   // trunc(-0.5) = 0
+    EXPECT_EQ(n.qMin[0], 0); // trunc(-0.5) = 0
     EXPECT_EQ(n.qMin[1], 255); // trunc(-1.5) = -1
     EXPECT_EQ(n.qMin[2], 212); // -300 mod 256
-    EXPECT_EQ(n.qMax[0], 0);   // 256
-    EXPECT_EQ(n.qMax[1], 4);   // 260
+    EXPECT_EQ(n.qMax[0], 0); // 256
+    EXPECT_EQ(n.qMax[1], 4); // 260
     EXPECT_EQ(n.qMax[2], 255); // trunc(-2 + 1) = -1
 }
 

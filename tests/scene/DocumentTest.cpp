@@ -21,8 +21,9 @@ class TempDir {
 public:
     TempDir()
     {
-        m_path = fs::temp_directory_path() / ("scene_tests_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                              "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        m_path = fs::temp_directory_path() /
+            ("scene_tests_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_path);
         fs::create_directories(m_path);
     }
@@ -39,8 +40,8 @@ private:
 
 void WriteFile(const fs::path& p, const std::vector<std::uint8_t>& bytes)
 {
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                             static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<std::uint8_t> ReadFile(const fs::path& p)

@@ -33,7 +33,7 @@ protected:
     void SetUp() override
     {
         m_dir = fs::temp_directory_path() /
-                (std::string("qm4tool_tests_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+            (std::string("qm4tool_tests_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(m_dir);
         fs::create_directories(m_dir);
     }
@@ -91,9 +91,10 @@ TEST_F(Qm4tool, InfoPrintsTheCountsOfTheDemoScene)
 {
     Write("demo.qm4", scenegen::Encode(scenegen::MakeDemoScene()));
     ASSERT_EQ(Run({"info", Path("demo.qm4")}), 0) << err;
-    for (const char* line : {"Object vertices: 113\n", "Lit texture vertices: 576\n", "Light sources: 2\n",
-                             "Objects: 4\n", "Polygons: 212\n", "Object bounds-tree nodes: 307\n",
-                             "Scene bounds nodes: 7\n", "Texture names: 4\n", "Extra names: 2\n", "Trailing bytes: 6\n"})
+    for (const char* line :
+         {"Object vertices: 113\n", "Lit texture vertices: 576\n", "Light sources: 2\n", "Objects: 4\n",
+          "Polygons: 212\n", "Object bounds-tree nodes: 307\n", "Scene bounds nodes: 7\n", "Texture names: 4\n",
+          "Extra names: 2\n", "Trailing bytes: 6\n"})
         EXPECT_NE(out.find(line), std::string::npos) << line;
 }
 

@@ -43,8 +43,7 @@ void ExpectRejected(const std::vector<std::uint8_t>& file, const std::string& me
 }
 
 const char* const SECTION_MESSAGES_BY_MARKER[] = {
-    "object vertices", "unlit texture vertices", "prelit texture vertices", "lit texture vertices",
-    "light sources",
+    "object vertices", "unlit texture vertices", "prelit texture vertices", "lit texture vertices", "light sources",
 };
 
 // Which section a marker index of the demo scene (four objects) belongs to.
@@ -253,7 +252,8 @@ TEST(SceneHostileTrees, NestingBeyondTheLimitIsRefusedWithTheSectionsMessage)
         doc.UpdateGeometry();
         EXPECT_EQ(doc.SaveToBytes().size(), chain(scene::MAX_TREE_DEPTH).size());
     }
-    ExpectRejected(chain(scene::MAX_TREE_DEPTH + 1), "Unexpected value in data stream while reading object information!");
+    ExpectRejected(chain(scene::MAX_TREE_DEPTH + 1),
+                   "Unexpected value in data stream while reading object information!");
 
     // Deep scene bounds alone: a shallow object tree and a deep section 7.
     scenegen::GenScene s;

@@ -50,10 +50,10 @@ inline scenegen::GenScene EmptyScene()
 inline bool SceneIsEmpty(const scene::CQM4EditDoc& doc)
 {
     return !doc.IsLoaded() && doc.GetVertexCount() == 0 && doc.UnlitTexVertices().GetCount() == 0 &&
-           doc.PrelitTexVertices().GetCount() == 0 && doc.LitTexVertices().GetCount() == 0 &&
-           doc.LightSources().GetCount() == 0 && doc.GetObjectCount() == 0 &&
-           doc.SceneBounds().NodeCount() == 1 && doc.SceneBounds().Root().childCount == 0 &&
-           doc.TextureNames().GetCount() == 0 && doc.ExtraNames().GetCount() == 0 && doc.TrailingData().empty();
+        doc.PrelitTexVertices().GetCount() == 0 && doc.LitTexVertices().GetCount() == 0 &&
+        doc.LightSources().GetCount() == 0 && doc.GetObjectCount() == 0 && doc.SceneBounds().NodeCount() == 1 &&
+        doc.SceneBounds().Root().childCount == 0 && doc.TextureNames().GetCount() == 0 &&
+        doc.ExtraNames().GetCount() == 0 && doc.TrailingData().empty();
 }
 
 } // namespace scenetest

@@ -12,7 +12,8 @@ constexpr std::uintptr_t kRootHandle = 1;
 
 } // namespace
 
-MemoryRegistry::MemoryRegistry() : m_root(std::make_unique<Node>()) {}
+MemoryRegistry::MemoryRegistry() : m_root(std::make_unique<Node>())
+{}
 MemoryRegistry::~MemoryRegistry() = default;
 
 std::string MemoryRegistry::Lower(const std::string& s)

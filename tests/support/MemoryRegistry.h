@@ -44,8 +44,7 @@ public:
     std::vector<std::string> SubkeyNames(const std::string& path) const;
     std::vector<std::string> ValueNames(const std::string& path) const;
     void PutKey(const std::string& path);
-    void PutValue(const std::string& path, const std::string& name, RegValueType type,
-                  std::vector<std::uint8_t> data);
+    void PutValue(const std::string& path, const std::string& name, RegValueType type, std::vector<std::uint8_t> data);
 
     // Every key and value, one per line in a fixed order, for comparing whole states.
     std::string Dump() const;

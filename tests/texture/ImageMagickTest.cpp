@@ -47,7 +47,10 @@ protected:
             GTEST_SKIP() << "ImageMagick's convert is not installed (scripts/install-deps.sh installs it)";
         WriteFile(dir / "src.rgba", SourceRgba());
     }
-    std::string P(const std::string& name) const { return Quote(common::PathToUtf8(dir / name)); }
+    std::string P(const std::string& name) const
+    {
+        return Quote(common::PathToUtf8(dir / name));
+    }
 
     // What ImageMagick makes of a Targa, as RGBA rows from the top, laid out as displayed.
     Bytes DecodeWithImageMagick(const std::string& tga)
@@ -97,7 +100,7 @@ TEST_F(WithImageMagick, ImportedTargasMatchWhatImageMagickSees)
             for (int y = 0; y < H; ++y)
                 for (int x = 0; x < W; ++x) {
                     const std::uint8_t* im = &seen[(std::size_t(y) * W + x) * 4]; // RGBA
-                    const std::uint8_t* p = doc.GetPixel(x, y);                    // BGRA
+                    const std::uint8_t* p = doc.GetPixel(x, y); // BGRA
                     SCOPED_TRACE(testing::Message() << "pixel " << x << "," << y);
                     if (depth == 16) {
                         for (int c = 0; c < 3; ++c)

@@ -133,11 +133,16 @@ TEST_F(Targa, EveryOtherImageTypeIsRefusedWithItsLeadingText)
     Load(4, 2, 32);
     const Bytes before = StoreArea(doc);
     const std::pair<int, const char*> cases[] = {
-        {0, "TGA: No Image Data"},          {1, "TGA: Uncompressed ColorMap"},
-        {3, "TGA: Uncompressed B/W"},       {9, "TGA: Run-Length Encoded ColorMap"},
-        {10, "TGA: Run-Length Encoded RGB"}, {11, "TGA: Compressed B/W"},
-        {32, "TGA: Compressed Colormap"},   {33, "TGA: Compressed Colormap"},
-        {4, "The selected file"},           {255, "The selected file"},
+        {0, "TGA: No Image Data"},
+        {1, "TGA: Uncompressed ColorMap"},
+        {3, "TGA: Uncompressed B/W"},
+        {9, "TGA: Run-Length Encoded ColorMap"},
+        {10, "TGA: Run-Length Encoded RGB"},
+        {11, "TGA: Compressed B/W"},
+        {32, "TGA: Compressed Colormap"},
+        {33, "TGA: Compressed Colormap"},
+        {4, "The selected file"},
+        {255, "The selected file"},
     };
     for (auto [type, lead] : cases) {
         prompt.Clear();
@@ -360,8 +365,7 @@ TEST_F(Targa, DepthConversionsWriteAtTheTexturesOwnDepth)
     EXPECT_EQ(saved(32, 24, 0), (Bytes{200, 100, 50, 0}));
     EXPECT_EQ(saved(16, 24, 0), word(6, 12, 0, 24));
     EXPECT_EQ(saved(24, 16, 0), (Bytes{texture::Expand5To8(25), texture::Expand5To8(12), texture::Expand5To8(6)}));
-    EXPECT_EQ(saved(32, 16, 0),
-              (Bytes{texture::Expand5To8(25), texture::Expand5To8(12), texture::Expand5To8(6), 1}));
+    EXPECT_EQ(saved(32, 16, 0), (Bytes{texture::Expand5To8(25), texture::Expand5To8(12), texture::Expand5To8(6), 1}));
 }
 
 TEST_F(Targa, ImportKeepsHeaderPathAndFillerAndTellsTheViews)

@@ -38,8 +38,7 @@ protected:
 
 class FailingCreateFs : public common::IFileSystem {
 public:
-    std::unique_ptr<common::IOutputFile> CreateTempBeside(const std::filesystem::path&,
-                                                          std::filesystem::path&) override
+    std::unique_ptr<common::IOutputFile> CreateTempBeside(const std::filesystem::path&, std::filesystem::path&) override
     {
         return nullptr;
     }
@@ -146,8 +145,7 @@ TEST_F(TexFile, LongFilesAreJudgedByTheirHeaderAndLength)
     prompt.Clear();
     file.push_back(0);
     EXPECT_FALSE(Open(file));
-    ExpectOneMessage("Expecting file of length 1310752 but received file of length 1310753",
-                     MessageIcon::Exclamation);
+    ExpectOneMessage("Expecting file of length 1310752 but received file of length 1310753", MessageIcon::Exclamation);
 }
 
 TEST_F(TexFile, WrongLengthIsRefusedWithBothLengths)

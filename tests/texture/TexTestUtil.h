@@ -21,8 +21,8 @@ public:
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         m_path = std::filesystem::temp_directory_path() /
-                 ("qm_texture_" + std::string(info->test_suite_name()) + "_" + info->name() + "_" +
-                  std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+            ("qm_texture_" + std::string(info->test_suite_name()) + "_" + info->name() + "_" +
+             std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
         std::filesystem::remove_all(m_path);
         std::filesystem::create_directories(m_path);
     }
