@@ -31,6 +31,34 @@ bool IsBmp(std::span<const std::uint8_t> b)
     return b.size() >= 2 && b[0] == 'B' && b[1] == 'M';
 }
 
+std::uint32_t Le(std::span<const std::uint8_t> b, std::size_t at, int bytes)
+{
+    std::uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        v = (v << 8) | b[at + static_cast<std::size_t>(i)];
+    return v;
+}
+
+// The decoder reads zeros past the end of a short file, so a few bytes claiming a large
+// picture would cost the time and memory of decoding all of it. A file too short to hold the
+// pixels its header claims is refused first: a BMP needs every row but the last padding
+// byte, and deflate never shrinks data by more than 1032 to 1, while a PNG row holds at least
+// a filter byte and one bit a pixel.
+bool CanHoldPixels(std::span<const std::uint8_t> b, int w, int h)
+{
+    const auto width = static_cast<std::uint64_t>(w), height = static_cast<std::uint64_t>(h);
+    if (IsPng(b))
+        return static_cast<std::uint64_t>(b.size()) * 1032 + 1024 >= height * (1 + (width + 7) / 8);
+    if (b.size() < 30)
+        return false;
+    const std::uint32_t headerSize = Le(b, 14, 4);
+    const std::uint32_t bitsPerPixel = headerSize == 12 ? Le(b, 24, 2) : Le(b, 28, 2);
+    const std::uint64_t rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
+    const std::uint64_t lastRow = (width * bitsPerPixel + 7) / 8;
+    const std::uint64_t pixelsAt = Le(b, 10, 4);
+    return static_cast<std::uint64_t>(b.size()) >= pixelsAt + rowBytes * (height - 1) + lastRow;
+}
+
 struct StbFree {
     void operator()(unsigned char* p) const { stbi_image_free(p); }
 };
@@ -66,6 +94,10 @@ DecodeResult DecodeImage(std::span<const std::uint8_t> bytes)
     }
     if (w > MAX_IMAGE_SIDE || h > MAX_IMAGE_SIDE) {
         result.message = ImageTooLargeMessage(w, h);
+        return result;
+    }
+    if (!CanHoldPixels(bytes, w, h)) {
+        result.message = IMAGE_DAMAGED;
         return result;
     }
 

@@ -50,9 +50,9 @@ TEST(ImageCodec, PngRoundTripWithAndWithoutAlpha)
     EXPECT_EQ(interchange::DecodeImage(interchange::EncodePng(flat)).image->image.rgba, flat.rgba);
 }
 
-TEST(ImageCodec, BmpIsReadBottomUpAsTwentyFourBit)
+// 2 x 2, 24-bit, rows stored bottom first, each padded to 4 bytes, pixels as B, G, R.
+static std::vector<std::uint8_t> TwoByTwoBmp()
 {
-    // 2 x 2, 24-bit, rows stored bottom first, each padded to 4 bytes, pixels as B, G, R.
     common::ByteWriter w;
     w.Text("BM");
     w.U32(54 + 16);
@@ -69,7 +69,12 @@ TEST(ImageCodec, BmpIsReadBottomUpAsTwentyFourBit)
     const std::uint8_t top[8] = {0, 0, 255, 255, 255, 255, 0, 0}; // red, white
     w.Bytes(bottom, 8);
     w.Bytes(top, 8);
-    const auto r = interchange::DecodeImage(w.Data());
+    return w.Data();
+}
+
+TEST(ImageCodec, BmpIsReadBottomUpAsTwentyFourBit)
+{
+    const auto r = interchange::DecodeImage(TwoByTwoBmp());
     ASSERT_TRUE(r.image) << r.message;
     EXPECT_FALSE(r.image->hasAlpha);
     const std::vector<std::uint8_t> expected = {255, 0, 0, 255, 255, 255, 255, 255, 0, 0, 255, 255, 0, 255, 0, 255};
@@ -91,4 +96,18 @@ TEST(ImageCodec, RefusesOtherBytesDamageAndAbsurdSizes)
     const auto huge = interchange::DecodeImage(png);
     EXPECT_FALSE(huge.image);
     EXPECT_FALSE(huge.message.empty());
+
+    // Sizes within the limit that the file is far too short to hold are refused before
+    // decoding, which would read zeros for every missing pixel.
+    png[16] = 0x00, png[17] = 0x00, png[18] = 0x3E, png[19] = 0x80;
+    png[20] = 0x00, png[21] = 0x00, png[22] = 0x3E, png[23] = 0x80;
+    EXPECT_EQ(interchange::DecodeImage(png).message, interchange::IMAGE_DAMAGED);
+    std::vector<std::uint8_t> bmp = TwoByTwoBmp();
+    bmp.resize(bmp.size() - 2); // the last row's padding may be missing
+    EXPECT_TRUE(interchange::DecodeImage(bmp).image);
+    bmp.pop_back();
+    EXPECT_EQ(interchange::DecodeImage(bmp).message, interchange::IMAGE_DAMAGED);
+    bmp = TwoByTwoBmp();
+    bmp[18] = 0x03, bmp[19] = 0x2D; // 11523 x 2
+    EXPECT_EQ(interchange::DecodeImage(bmp).message, interchange::IMAGE_DAMAGED);
 }
