@@ -11,7 +11,7 @@ out=tests/fuzz-corpus
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 
-mkdir -p "$out/tex" "$out/targa" "$out/scene" "$out/csv"
+mkdir -p "$out/tex" "$out/targa" "$out/scene" "$out/csv" "$out/obj" "$out/image"
 rm -f "$out"/*/seed-*
 
 # Textures of every depth, a few shapes, and their Targa exports. A Targa seed starts with
@@ -70,5 +70,26 @@ if [ -x "$bin/qm4tool" ] && [ -f "$out/scene/seed-demo.qm4" ]; then
   { printf '\x00'; cat "$tmp/all.csv"; } >"$out/csv/seed-polygons.bin"
   { printf '\x05'; cat "$tmp/obj1.csv"; } >"$out/csv/seed-object1.bin"
   { printf '\x22'; cat "$tmp/verts.csv"; } >"$out/csv/seed-vertices.bin"
+fi
+# OBJ: the demo scene's export, whole and one object, and the same text as a modelling
+# program might re-save it (renamed objects, normals). The first byte picks the object the
+# file stands for (0xFF: all of them).
+if [ -x "$bin/qm4tool" ] && [ -f "$out/scene/seed-demo.qm4" ]; then
+  "$bin/qm4tool" export-model "$out/scene/seed-demo.qm4" "$tmp/demo.obj" >/dev/null
+  "$bin/qm4tool" export-model "$out/scene/seed-demo.qm4" "$tmp/one.obj" --object 2 >/dev/null
+  { printf '\xff'; cat "$tmp/demo.obj"; } >"$out/obj/seed-all.bin"
+  { printf '\x02'; cat "$tmp/one.obj"; } >"$out/obj/seed-object3.bin"
+  { printf '\xff'; sed -e 's/^o Object_\([0-9]*\)/o Object \1.001\nvn 0 0 1/' -e 's/^# .*/# made elsewhere/' \
+      "$tmp/demo.obj"; } >"$out/obj/seed-renamed.bin"
+fi
+
+# Images: PNG and BMP in the kinds other programs write (alpha, palette, grey, 16-bit).
+if command -v convert >/dev/null; then
+  convert -size 3x2 xc:'rgba(200,100,50,0.5)' "PNG32:$out/image/seed-rgba.png.bin"
+  convert -size 4x3 gradient:red-blue "PNG24:$out/image/seed-rgb.png.bin"
+  convert -size 5x2 xc:gray50 -depth 8 "PNG8:$out/image/seed-pal.png.bin"
+  convert -size 3x3 gradient: -colorspace Gray -depth 16 "PNG:$out/image/seed-grey16.png.bin"
+  convert -size 3x2 gradient:red-green -type TrueColor "BMP3:$out/image/seed-rgb.bmp.bin"
+  convert -size 3x2 xc:'rgba(10,20,30,0.5)' -type TrueColorAlpha "BMP:$out/image/seed-rgba.bmp.bin"
 fi
 ls -l "$out"/*
