@@ -44,11 +44,29 @@ std::uint32_t Le(std::span<const std::uint8_t> b, std::size_t at, int bytes)
 // pixels its header claims is refused first: a BMP needs every row but the last padding
 // byte, and deflate never shrinks data by more than 1032 to 1, while a PNG row holds at least
 // a filter byte and one bit a pixel.
+// The decoder grows its buffer to whatever length a chunk claims before it reads the chunk,
+// so a chunk claiming more than the file holds would cost an allocation of that size. Every
+// chunk up to IEND must fit in the file.
+bool ChunksFit(std::span<const std::uint8_t> b)
+{
+    std::size_t at = 8;
+    while (b.size() - at >= 12) {
+        const std::uint32_t length = (std::uint32_t(b[at]) << 24) | (std::uint32_t(b[at + 1]) << 16) |
+            (std::uint32_t(b[at + 2]) << 8) | b[at + 3];
+        if (length > b.size() - at - 12)
+            return false;
+        if (std::memcmp(b.data() + at + 4, "IEND", 4) == 0)
+            return true;
+        at += 12 + std::size_t(length);
+    }
+    return false;
+}
+
 bool CanHoldPixels(std::span<const std::uint8_t> b, int w, int h)
 {
     const auto width = static_cast<std::uint64_t>(w), height = static_cast<std::uint64_t>(h);
     if (IsPng(b))
-        return static_cast<std::uint64_t>(b.size()) * 1032 + 1024 >= height * (1 + (width + 7) / 8);
+        return ChunksFit(b) && static_cast<std::uint64_t>(b.size()) * 1032 + 1024 >= height * (1 + (width + 7) / 8);
     if (b.size() < 30)
         return false;
     const std::uint32_t headerSize = Le(b, 14, 4);

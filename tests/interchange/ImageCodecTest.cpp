@@ -102,6 +102,10 @@ TEST(ImageCodec, RefusesOtherBytesDamageAndAbsurdSizes)
     png[16] = 0x00, png[17] = 0x00, png[18] = 0x3E, png[19] = 0x80;
     png[20] = 0x00, png[21] = 0x00, png[22] = 0x3E, png[23] = 0x80;
     EXPECT_EQ(interchange::DecodeImage(png).message, interchange::IMAGE_DAMAGED);
+    // A chunk claiming nearly a gigabyte in a small file: refused, not allocated.
+    png = interchange::EncodePng(TestImage(40, 40));
+    png[33] = 0x3A;
+    EXPECT_EQ(interchange::DecodeImage(png).message, interchange::IMAGE_DAMAGED);
     std::vector<std::uint8_t> bmp = TwoByTwoBmp();
     bmp.resize(bmp.size() - 2); // the last row's padding may be missing
     EXPECT_TRUE(interchange::DecodeImage(bmp).image);
