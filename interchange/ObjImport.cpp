@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <istream>
+#include <limits>
 #include <optional>
 #include <streambuf>
 
@@ -138,17 +139,50 @@ std::string_view TrimBlanks(std::string_view s)
 
 // The reader takes a word that is not a number, or a missing one, as 0; a position must be
 // three words that are numbers.
+// sign, digits with at most one point, and an optional exponent: what the library reads
+// as a number without stopping early ("1e5-6" would be read as 1e5).
+bool IsNumberText(std::string_view t)
+{
+    std::size_t i = 0, digits = 0;
+    const auto digit = [&] { return i < t.size() && t[i] >= '0' && t[i] <= '9'; };
+    if (i < t.size() && (t[i] == '+' || t[i] == '-'))
+        ++i;
+    for (; digit(); ++i)
+        ++digits;
+    if (i < t.size() && t[i] == '.')
+        for (++i; digit(); ++i)
+            ++digits;
+    if (digits == 0)
+        return false;
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
+        ++i;
+        if (i < t.size() && (t[i] == '+' || t[i] == '-'))
+            ++i;
+        if (!digit())
+            return false;
+        while (digit())
+            ++i;
+    }
+    return i == t.size();
+}
+
 bool HasThreeNumbers(std::string_view line)
 {
     line = TrimBlanks(line).substr(1); // past "v"
     for (int i = 0; i < 3; ++i) {
         line = TrimBlanks(line);
         const std::size_t end = std::min(line.find_first_of(" \t"), line.size());
-        if (end == 0 || line.substr(0, end).find_first_not_of("0123456789+-.eE") != std::string_view::npos)
+        if (!IsNumberText(line.substr(0, end)))
             return false;
         line.remove_prefix(end);
     }
     return true;
+}
+
+// Positions are stored as floats; a larger magnitude would become infinite.
+bool FitsFloat(double v)
+{
+    return std::isfinite(v) && std::fabs(v) <= static_cast<double>(std::numeric_limits<float>::max());
 }
 
 struct ParseState {
@@ -178,8 +212,12 @@ void OnVertex(void* user, double x, double y, double z, double /*w*/)
     auto& st = *static_cast<ParseState*>(user);
     if (!st.error.empty())
         return;
-    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z) || !HasThreeNumbers(st.buf->LastLine())) {
+    if (!HasThreeNumbers(st.buf->LastLine())) {
         st.Fail("a vertex position is not three numbers");
+        return;
+    }
+    if (!FitsFloat(x) || !FitsFloat(y) || !FitsFloat(z)) {
+        st.Fail("a vertex position is too large for the scene");
         return;
     }
     st.file->positions.push_back({x, y, z});

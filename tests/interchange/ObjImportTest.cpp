@@ -184,6 +184,11 @@ TEST(ObjImport, EveryMismatchRefusesTheWholeImport)
         // The reader takes a word that is no number as 0; that must refuse, not move a vertex.
         {Replace(foreign, "v 3 3 4\n", "v 3 three 4\r\n"), -1,
          "OBJ line 6: a vertex position is not three numbers. Nothing was imported."},
+        // The reader stops at "-6" and would take 2e70, which no float holds.
+        {Replace(foreign, "v 3 3 4\n", "v 3 2e70-6 4\n"), -1,
+         "OBJ line 6: a vertex position is not three numbers. Nothing was imported."},
+        {Replace(foreign, "v 3 3 4\n", "v 3 2e70 4\n"), -1,
+         "OBJ line 6: a vertex position is too large for the scene. Nothing was imported."},
     };
     for (const auto& c : cases) {
         Loaded s(SmallScene());
