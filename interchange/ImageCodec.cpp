@@ -71,6 +71,10 @@ bool CanHoldPixels(std::span<const std::uint8_t> b, int w, int h)
         return false;
     const std::uint32_t headerSize = Le(b, 14, 4);
     const std::uint32_t bitsPerPixel = headerSize == 12 ? Le(b, 24, 2) : Le(b, 28, 2);
+    // Any other depth is refused by the decoder, but only after it has allocated the picture.
+    if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 16 && bitsPerPixel != 24 &&
+        bitsPerPixel != 32)
+        return false;
     const std::uint64_t rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
     const std::uint64_t lastRow = (width * bitsPerPixel + 7) / 8;
     const std::uint64_t pixelsAt = Le(b, 10, 4);
