@@ -51,6 +51,37 @@ public:
             m_bits -= 32;
         }
     }
+    // A point to come back to when a block turns out larger than its bytes stored plainly.
+    struct Mark {
+        std::uint8_t* p;
+        std::uint64_t acc;
+        int bits;
+    };
+    Mark Here() const { return {m_p, m_acc, m_bits}; }
+    void Back(const Mark& m)
+    {
+        m_p = m.p;
+        m_acc = m.acc;
+        m_bits = m.bits;
+    }
+    std::size_t BitsSince(const Mark& m) const
+    {
+        return static_cast<std::size_t>(m_p - m.p) * 8 + static_cast<std::size_t>(m_bits) -
+            static_cast<std::size_t>(m.bits);
+    }
+    // Pads to a byte boundary and copies bytes as they are, as a stored block wants.
+    void Raw(const std::uint8_t* data, std::size_t n)
+    {
+        while (m_bits > 0) {
+            *m_p++ = static_cast<std::uint8_t>(m_acc);
+            m_acc >>= 8;
+            m_bits -= 8;
+        }
+        m_acc = 0;
+        m_bits = 0;
+        std::memcpy(m_p, data, n);
+        m_p += n;
+    }
     void Flush()
     {
         while (m_bits > 0) {
@@ -167,50 +198,102 @@ std::uint32_t Hash(std::uint32_t v)
     return (v * 2654435761u) >> (32 - HASH_BITS);
 }
 
+// Blocks of this many bytes are each written with the fixed codes or, when that would not
+// make them smaller (noise, photographs), stored as they are.
+constexpr std::size_t BLOCK = 65535;
+// After a block that did not shrink, this many are stored without trying: on noise the
+// matching is the whole cost and finds nothing.
+constexpr int SKIP_AFTER_STORED = 7;
+
 void Deflate(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& out)
 {
     const FixedTables& t = Tables();
-    BitWriter bw(out, size / 8 * 9 + 64);
-    bw.Put(1, 1); // the last (and only) block
-    bw.Put(1, 2); // fixed Huffman codes
+    BitWriter bw(out, size / 8 * 9 + (size / BLOCK + 2) * 16 + 64);
 
     std::vector<std::uint32_t> head(std::size_t(1) << HASH_BITS, 0xFFFFFFFFu);
     auto literal = [&](std::uint8_t b) { bw.Put(t.literal[b].bits, t.literal[b].length); };
+    auto stored = [&](std::size_t from, std::size_t n, bool last) {
+        bw.Put(last ? 1 : 0, 1);
+        bw.Put(0, 2);
+        const std::uint8_t len[4] = {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
+                                     static_cast<std::uint8_t>(~n), static_cast<std::uint8_t>(~n >> 8)};
+        bw.Raw(len, 4);
+        bw.Raw(data + from, n);
+    };
 
     std::size_t i = 0;
-    while (i + MIN_MATCH <= size) {
-        const std::uint32_t v = Load32(data + i);
-        const std::uint32_t h = Hash(v);
-        const std::uint32_t cand = head[h];
-        head[h] = static_cast<std::uint32_t>(i);
-        if (cand != 0xFFFFFFFFu && i - cand <= WINDOW && Load32(data + cand) == v) {
-            std::size_t len = MIN_MATCH;
-            const std::size_t limit = std::min(MAX_MATCH, size - i);
-            while (len < limit && data[cand + len] == data[i + len])
-                ++len;
-            const std::uint32_t dist = static_cast<std::uint32_t>(i - cand);
-            const Code& lc = t.literal[t.lengthSymbol[len]];
-            bw.Put(lc.bits, lc.length);
-            if (t.lengthExtraBits[len])
-                bw.Put(t.lengthExtra[len], t.lengthExtraBits[len]);
-            const int di = DistanceIndex(dist);
-            bw.Put(t.distance[di].bits, t.distance[di].length);
-            if (DIST_EXTRA[di])
-                bw.Put(dist - DIST_BASE[di], DIST_EXTRA[di]);
-            // Positions inside a long match are hashed sparsely: what they would find is
-            // mostly found again at the next match.
-            const std::size_t end = i + len;
-            for (std::size_t k = i + 1; k + MIN_MATCH <= size && k < end; k += 3)
-                head[Hash(Load32(data + k))] = static_cast<std::uint32_t>(k);
-            i = end;
-        } else {
-            literal(data[i]);
-            ++i;
+    int skip = 0;
+    bool finished = false;
+    while (!finished) {
+        const std::size_t target = std::min(size, i + BLOCK);
+        const bool lastTarget = target == size;
+        if (skip > 0 && target > i) {
+            --skip;
+            stored(i, target - i, lastTarget);
+            i = target;
+            finished = lastTarget;
+            continue;
         }
+        const BitWriter::Mark start = bw.Here();
+        const std::size_t from = i;
+        bw.Put(lastTarget ? 1 : 0, 1);
+        bw.Put(1, 2); // fixed Huffman codes
+        while (i + MIN_MATCH <= size && i < target) {
+            const std::uint32_t v = Load32(data + i);
+            const std::uint32_t h = Hash(v);
+            const std::uint32_t cand = head[h];
+            head[h] = static_cast<std::uint32_t>(i);
+            if (cand != 0xFFFFFFFFu && i - cand <= WINDOW && Load32(data + cand) == v) {
+                std::size_t len = MIN_MATCH;
+                const std::size_t limit = std::min(MAX_MATCH, size - i);
+                while (len < limit && data[cand + len] == data[i + len])
+                    ++len;
+                const std::uint32_t dist = static_cast<std::uint32_t>(i - cand);
+                const Code& lc = t.literal[t.lengthSymbol[len]];
+                bw.Put(lc.bits, lc.length);
+                if (t.lengthExtraBits[len])
+                    bw.Put(t.lengthExtra[len], t.lengthExtraBits[len]);
+                const int di = DistanceIndex(dist);
+                bw.Put(t.distance[di].bits, t.distance[di].length);
+                if (DIST_EXTRA[di])
+                    bw.Put(dist - DIST_BASE[di], DIST_EXTRA[di]);
+                // Positions inside a long match are hashed sparsely: what they would find is
+                // mostly found again at the next match.
+                const std::size_t end = i + len;
+                for (std::size_t k = i + 1; k + MIN_MATCH <= size && k < end; k += 3)
+                    head[Hash(Load32(data + k))] = static_cast<std::uint32_t>(k);
+                i = end;
+            } else {
+                literal(data[i]);
+                ++i;
+            }
+        }
+        if (lastTarget)
+            for (; i < size; ++i)
+                literal(data[i]);
+        bw.Put(t.literal[256].bits, t.literal[256].length); // end of block
+        // A match may run past the target; the stored form then covers the same bytes, in
+        // blocks no longer than a stored block may be.
+        const std::size_t covered = i - from;
+        bool last = lastTarget;
+        if (covered > 0 && bw.BitsSince(start) > (covered + 5) * 8) {
+            bw.Back(start);
+            last = i == size;
+            for (std::size_t at = from; at < i;) {
+                const std::size_t n = std::min(BLOCK, i - at);
+                stored(at, n, last && at + n == i);
+                at += n;
+            }
+            skip = SKIP_AFTER_STORED;
+        }
+        if (i == size && !last) {
+            // A match reached the end of the data inside a block not marked last.
+            bw.Put(1, 1);
+            bw.Put(1, 2);
+            bw.Put(t.literal[256].bits, t.literal[256].length);
+        }
+        finished = i == size;
     }
-    for (; i < size; ++i)
-        literal(data[i]);
-    bw.Put(t.literal[256].bits, t.literal[256].length); // end of block
     bw.Flush();
 }
 

@@ -48,6 +48,13 @@ TEST(ImageCodec, PngRoundTripWithAndWithoutAlpha)
     // Long runs of one colour exercise the longest matches.
     texture::RgbaImage flat{600, 40, std::vector<std::uint8_t>(600 * 40 * 4, 0x5A)};
     EXPECT_EQ(interchange::DecodeImage(interchange::EncodePng(flat)).image->image.rgba, flat.rgba);
+    // Noise is stored rather than coded; noise between flat stretches switches back and forth.
+    texture::RgbaImage mixed{512, 512, std::vector<std::uint8_t>(512 * 512 * 4, 0x33)};
+    std::uint32_t seed = 1;
+    for (std::size_t i = 0; i < mixed.rgba.size(); ++i)
+        if ((i / 100000) % 3 != 1)
+            mixed.rgba[i] = static_cast<std::uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
+    EXPECT_EQ(interchange::DecodeImage(interchange::EncodePng(mixed)).image->image.rgba, mixed.rgba);
 }
 
 // 2 x 2, 24-bit, rows stored bottom first, each padded to 4 bytes, pixels as B, G, R.
