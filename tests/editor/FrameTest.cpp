@@ -90,6 +90,14 @@ QPoint OnLabel(CQM4EditTreeView& tree, const QModelIndex& item)
     return QPoint(r.left() + 6, r.center().y());
 }
 
+// Where the view draws a point, as the mouse would press it.
+QPoint PixelOf(const CQM4EditView& v, const scene::ObjectVertex& p)
+{
+    std::int64_t px = 0, py = 0;
+    ProjectToPixel(v.State(), v.width(), v.height(), p, px, py);
+    return QPoint(int(px), int(py));
+}
+
 } // namespace
 
 class FrameTest : public QObject {
@@ -870,11 +878,7 @@ private slots:
         t.frame().resize(800, 600);
         t.frame().show();
         CQM4EditView& v = t.view();
-        auto at = [&](int vertex) {
-            std::int64_t px = 0, py = 0;
-            ProjectToPixel(v.State(), v.width(), v.height(), t.doc().GetVertex(vertex), px, py);
-            return QPoint(int(px), int(py));
-        };
+        auto at = [&](int vertex) { return PixelOf(v, t.doc().GetVertex(vertex)); };
         t.frame().Action(ID_EDIT_VERTEXTOOL)->trigger();
         QVERIFY(v.IsVertexTool() && t.Checked(ID_EDIT_VERTEXTOOL));
 
@@ -993,11 +997,7 @@ private slots:
         t.frame().resize(800, 600);
         t.frame().show();
         CQM4EditView& v = t.view();
-        auto at = [&](int vertex) {
-            std::int64_t px = 0, py = 0;
-            ProjectToPixel(v.State(), v.width(), v.height(), t.doc().GetVertex(vertex), px, py);
-            return QPoint(int(px), int(py));
-        };
+        auto at = [&](int vertex) { return PixelOf(v, t.doc().GetVertex(vertex)); };
         auto is = [&](int vertex, float x, float y, float z) {
             const scene::ObjectVertex p = t.doc().GetVertex(vertex);
             return p.x == x && p.y == y && p.z == z;
