@@ -15,6 +15,7 @@
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -304,6 +305,9 @@ void CMainFrame::AfterDocumentChanged()
     if (!m_doc.IsLoaded())
         ShowPerspective(false);
     UpdateActions();
+    // Once the window has painted the new scene: a large scene's first drag then commits as
+    // quickly as any later one.
+    QTimer::singleShot(0, this, [this] { m_doc.PrepareForEdits(); });
 }
 
 OpenOutcome CMainFrame::OpenDocumentFile(const QString& path)

@@ -5,6 +5,7 @@
 #include <functional>
 #include <cstring>
 
+#include "common/ParallelFor.h"
 #include "common/UserError.h"
 #include "scene/RecordLists.h"
 #include "scene/SceneMessages.h"
@@ -16,6 +17,8 @@ namespace {
 constexpr std::size_t NODE_HEAD_SIZE = 12; // step, qMin, qMax, childCount; a leaf adds 2
 constexpr std::size_t MIN_OBJECT_SIZE = 16; // objectWord, polygon count, hasBounds, marker
 constexpr double ONE_255TH = 0.00392156862745098;
+// Below this many polygons a recompute is quicker on one thread than on several.
+constexpr std::size_t PARALLEL_POLYGONS = 50000;
 
 struct BadValue {};
 
@@ -248,7 +251,7 @@ struct PartialRequantizer {
     std::span<const Box> boxes;
     std::span<const std::uint32_t> ends;
     std::span<const std::uint8_t> dirty;
-    ObjectBoundsLog* log;
+    std::vector<ObjectBoundsLog::Node>* log;
 
     void Node(CPolygonBoundsNode& node, std::size_t i, const Box& p, const Box& pOld)
     {
@@ -259,7 +262,7 @@ struct PartialRequantizer {
         const Box d = QuantizeNode(node, boxes[i], p);
         if (node.childCount == 0) {
             if (log && !SameQuant(before, QuantOf(node)))
-                log->nodes.push_back({static_cast<std::uint32_t>(i), before});
+                log->push_back({static_cast<std::uint32_t>(i), before});
             return;
         }
         // Unchanged values against an unchanged parent decode to the same box.
@@ -268,7 +271,7 @@ struct PartialRequantizer {
         if (!same || parentMoved)
             dOld = DecodeQuant(before.qMin, before.qMax, pOld);
         if (log && !same)
-            log->nodes.push_back({static_cast<std::uint32_t>(i), before});
+            log->push_back({static_cast<std::uint32_t>(i), before});
         std::size_t c = i + 1;
         for (CPolygonBoundsNode& child : node.children) {
             Node(child, c, d, dOld);
@@ -570,12 +573,22 @@ void CObjectInfoList::RefreshExactBoxes(std::size_t object, const ObjectGeometry
     }
 }
 
-void CObjectInfoList::RecomputeObjectBounds(std::span<const ObjectVertex> vertices,
-                                            std::span<const std::uint32_t> objects, std::span<const std::uint8_t> moved,
-                                            ObjectBoundsLog* log)
+namespace {
+
+// Objects are independent of one another: on a large scene each goes to a thread of its own.
+// A small one stays on the calling thread, where starting threads costs more than it saves.
+unsigned ThreadsFor(std::size_t polygons)
+{
+    return polygons < PARALLEL_POLYGONS ? 1u : 0u;
+}
+
+} // namespace
+
+void CObjectInfoList::CatchUpExactBoxes(std::span<const ObjectVertex> vertices)
 {
     // Catch the cached boxes up with every vertex that differs from what they saw.
-    if (m_exactVertices.size() != vertices.size() || m_exact.size() != m_objects.size()) {
+    if (m_exactVertices.size() != vertices.size() || m_exact.size() != m_objects.size() ||
+        m_hasExact.size() != m_objects.size()) {
         DropExactBoxes();
         m_exact.resize(m_objects.size());
         m_hasExact.assign(m_objects.size(), 0);
@@ -596,59 +609,126 @@ void CObjectInfoList::RecomputeObjectBounds(std::span<const ObjectVertex> vertic
                 m_exactVertices[v] = vertices[v];
             }
         }
-        if (!changed.empty())
+        if (!changed.empty()) {
+            std::vector<std::uint32_t> cached;
+            std::size_t polygons = 0;
             for (std::size_t i = 0; i < m_objects.size(); ++i)
-                if (m_hasExact[i])
+                if (m_hasExact[i]) {
+                    cached.push_back(static_cast<std::uint32_t>(i));
+                    polygons += m_objects[i].polygons.size();
+                }
+            common::ParallelFor(
+                cached.size(),
+                [&](std::size_t k) {
+                    const std::uint32_t i = cached[k];
                     RefreshExactBoxes(i, ObjectGeometry{m_objects[i].polygons, vertices}, changed);
+                },
+                ThreadsFor(polygons));
+        }
     }
+}
 
-    if (log) {
-        // Room for every node the listed objects hold, so the log never moves while it fills
-        // (a whole tree is requantized when its object's box changes).
-        std::size_t room = log->nodes.size();
-        for (const std::uint32_t i : objects)
-            if (i < m_objects.size())
-                room += m_hasExact[i] ? m_exact[i].boxes.size() : m_trees[i].NodeCount();
-        log->nodes.reserve(room);
-    }
-    std::vector<std::uint8_t> dirty;
-    for (const std::uint32_t i : objects) {
-        if (i >= m_objects.size())
-            continue;
-        const ObjectGeometry geo{m_objects[i].polygons, vertices};
-        if (!m_hasExact[i])
-            BuildExactBoxes(i, geo);
-        const ExactBoxes& e = m_exact[i];
-        // Every node above a leaf with a moved corner.
-        dirty.assign(e.boxes.size(), 0);
-        for (std::size_t k = 0; k < e.leaves.size(); ++k) {
-            if (!LeafMarked(e.polygons[k], geo, moved, 0xFF))
-                continue;
-            std::uint32_t n = e.leaves[k];
-            while (!dirty[n]) {
-                dirty[n] = 1;
-                if (e.parents[n] == n)
-                    break;
-                n = e.parents[n];
+void CObjectInfoList::PrepareExactBoxes(std::span<const ObjectVertex> vertices)
+{
+    CatchUpExactBoxes(vertices);
+    std::vector<std::uint32_t> missing;
+    std::size_t polygons = 0;
+    for (std::size_t i = 0; i < m_objects.size(); ++i)
+        if (!m_hasExact[i]) {
+            missing.push_back(static_cast<std::uint32_t>(i));
+            polygons += m_objects[i].polygons.size();
+        }
+    common::ParallelFor(
+        missing.size(),
+        [&](std::size_t k) {
+            const std::uint32_t i = missing[k];
+            BuildExactBoxes(i, ObjectGeometry{m_objects[i].polygons, vertices});
+        },
+        ThreadsFor(polygons));
+}
+
+void CObjectInfoList::RecomputeObjectBounds(std::span<const ObjectVertex> vertices,
+                                            std::span<const std::uint32_t> objects, std::span<const std::uint8_t> moved,
+                                            ObjectBoundsLog* log)
+{
+    CatchUpExactBoxes(vertices);
+
+    // Each object's overwritten bytes are logged apart and joined in object order afterwards.
+    struct Result {
+        bool logged = false;
+        Box bOld;
+        std::vector<ObjectBoundsLog::Node> nodes;
+    };
+    std::vector<Result> results(log ? objects.size() : 0);
+    std::size_t polygons = 0;
+    for (const std::uint32_t i : objects)
+        if (i < m_objects.size())
+            polygons += m_objects[i].polygons.size();
+
+    common::ParallelFor(
+        objects.size(),
+        [&](std::size_t k) {
+            const std::uint32_t i = objects[k];
+            if (i >= m_objects.size())
+                return;
+            const ObjectGeometry geo{m_objects[i].polygons, vertices};
+            if (!m_hasExact[i])
+                BuildExactBoxes(i, geo);
+            const ExactBoxes& e = m_exact[i];
+            // Every node above a leaf with a moved corner.
+            std::vector<std::uint8_t> dirty(e.boxes.size(), 0);
+            for (std::size_t l = 0; l < e.leaves.size(); ++l) {
+                if (!LeafMarked(e.polygons[l], geo, moved, 0xFF))
+                    continue;
+                std::uint32_t n = e.leaves[l];
+                while (!dirty[n]) {
+                    dirty[n] = 1;
+                    if (e.parents[n] == n)
+                        break;
+                    n = e.parents[n];
+                }
             }
-        }
-        CPolygonBoundsTree& tree = m_trees[i];
-        Box b = BOX_EMPTY;
-        for (std::uint32_t r = 0; r < e.boxes.size(); r = e.ends[r])
-            MergeBox(b, e.boxes[r]);
+            CPolygonBoundsTree& tree = m_trees[i];
+            Box b = BOX_EMPTY;
+            for (std::uint32_t r = 0; r < e.boxes.size(); r = e.ends[r])
+                MergeBox(b, e.boxes[r]);
 
-        const Box bOld = m_objects[i].bounds;
-        const std::size_t firstNode = log ? log->nodes.size() : 0;
-        PartialRequantizer rq{e.boxes, e.ends, dirty, log};
-        std::size_t r = 0;
-        for (CPolygonBoundsNode& root : tree.roots) {
-            rq.Node(root, r, b, bOld);
-            r = e.ends[r];
-        }
-        m_objects[i].bounds = b;
-        if (log && (log->nodes.size() != firstNode || !SameBits(b, bOld)))
-            log->objects.push_back({i, bOld, static_cast<std::uint32_t>(firstNode),
-                                    static_cast<std::uint32_t>(log->nodes.size() - firstNode)});
+            const Box bOld = m_objects[i].bounds;
+            std::vector<ObjectBoundsLog::Node>* nodes = nullptr;
+            if (log) {
+                // Room for every node, so the log never moves while it fills (a whole tree is
+                // requantized when its object's box changes).
+                nodes = &results[k].nodes;
+                nodes->reserve(e.boxes.size());
+            }
+            PartialRequantizer rq{e.boxes, e.ends, dirty, nodes};
+            std::size_t r = 0;
+            for (CPolygonBoundsNode& root : tree.roots) {
+                rq.Node(root, r, b, bOld);
+                r = e.ends[r];
+            }
+            m_objects[i].bounds = b;
+            if (log) {
+                results[k].logged = !nodes->empty() || !SameBits(b, bOld);
+                results[k].bOld = bOld;
+            }
+        },
+        ThreadsFor(polygons));
+
+    if (!log)
+        return;
+    std::size_t room = log->nodes.size();
+    for (const Result& r : results)
+        room += r.nodes.size();
+    log->nodes.reserve(room);
+    for (std::size_t k = 0; k < results.size(); ++k) {
+        Result& r = results[k];
+        if (!r.logged)
+            continue;
+        log->objects.push_back({objects[k], r.bOld, static_cast<std::uint32_t>(log->nodes.size()),
+                                static_cast<std::uint32_t>(r.nodes.size())});
+        log->nodes.insert(log->nodes.end(), r.nodes.begin(), r.nodes.end());
+        r.nodes = {};
     }
 }
 

@@ -115,6 +115,9 @@ public:
     // RecomputeObjectBounds gives. log, when given, receives the bytes overwritten.
     void RecomputeObjectBounds(std::span<const ObjectVertex> vertices, std::span<const std::uint32_t> objects,
                                std::span<const std::uint8_t> moved, ObjectBoundsLog* log = nullptr);
+    // Builds now what the first partial recompute would otherwise build: the exact box of
+    // every tree node (some tens of bytes per node), kept until the scene is cleared.
+    void PrepareExactBoxes(std::span<const ObjectVertex> vertices);
     // Puts back the bytes a logged recompute overwrote.
     void RestoreObjectBounds(const ObjectBoundsLog& log);
 
@@ -136,6 +139,9 @@ private:
     void BuildExactBoxes(std::size_t object, const ObjectGeometry& geo);
     // Brings one object's cached boxes up to the vertices marked in changed.
     void RefreshExactBoxes(std::size_t object, const ObjectGeometry& geo, std::span<const std::uint8_t> changed);
+    // Drops the cache when the scene changed shape, else refreshes it where vertices moved
+    // since it was last brought up to date.
+    void CatchUpExactBoxes(std::span<const ObjectVertex> vertices);
     void DropExactBoxes();
 
     std::vector<ObjectRecord> m_objects;

@@ -228,6 +228,14 @@ const CVertexObjectIndex& CQM4EditDoc::VertexObjectIndex() const
     return m_vertexObjects;
 }
 
+void CQM4EditDoc::PrepareForEdits() noexcept
+{
+    try {
+        VertexObjectIndex();
+        m_objectInfo.PrepareExactBoxes(m_objectVertices.Records());
+    } catch (const std::bad_alloc&) {}
+}
+
 void CQM4EditDoc::RecomputeMoved(std::span<const int> movedVertices, ObjectBoundsLog* objectLog,
                                  SceneBoundsLog* sceneLog)
 {

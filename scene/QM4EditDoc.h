@@ -132,6 +132,11 @@ public:
     // exactly UpdateGeometry's; boxes the move cannot reach keep their bytes as read. Views
     // are updated once; the modified flag is left alone. Indices out of range are ignored.
     void UpdateGeometryFor(std::span<const int> movedVertices);
+    // Builds ahead what the first recompute after an edit would otherwise build on the spot
+    // (which objects use each vertex, the exact box of every tree node), so that the first
+    // drag commits as quickly as later ones. Optional: on a shortage of memory it leaves
+    // that work to the recompute.
+    void PrepareForEdits() noexcept;
     // Stores positions without recomputing anything and without touching the modified flag,
     // then updates the views once: the live part of a drag, which a CVertexEdit then commits.
     // Indices out of range are ignored.
