@@ -57,7 +57,7 @@ void ReadTree(common::ByteReader& ar, CPolygonBoundsTree& tree)
 
 void WriteNode(common::ByteWriter& ar, const CPolygonBoundsNode& node)
 {
-    std::uint8_t buf[NODE_HEAD_SIZE + 2];
+    std::uint8_t buf[NODE_HEAD_SIZE + 2] = {};
     std::memcpy(buf, &node.step, 4);
     std::memcpy(buf + 4, node.qMin, 3);
     std::memcpy(buf + 7, node.qMax, 3);

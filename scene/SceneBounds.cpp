@@ -37,7 +37,7 @@ void ReadNode(common::ByteReader& ar, CBoundsNode& node, int depth)
 
 void WriteNode(common::ByteWriter& ar, const CBoundsNode& node)
 {
-    std::uint8_t buf[NODE_HEAD_SIZE + 2];
+    std::uint8_t buf[NODE_HEAD_SIZE + 2] = {};
     std::memcpy(buf, &node.box, sizeof(Box));
     buf[24] = static_cast<std::uint8_t>(node.childCount);
     buf[25] = static_cast<std::uint8_t>(node.childCount >> 8);
