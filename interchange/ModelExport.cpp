@@ -4,12 +4,12 @@
 #include <cctype>
 #include <cstring>
 
+#include "common/ParallelFor.h"
 #include "interchange/ImageCodec.h"
 #include "interchange/InterchangeMessages.h"
 #include "interchange/ModelMesh.h"
 
-#include <ostream>
-#include <streambuf>
+#include <sstream>
 
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
@@ -110,6 +110,10 @@ struct GltfPrimitive {
     int texture = 0;
     std::vector<std::uint32_t> indices;
     std::uint32_t maxIndex = 0;
+
+    // The smallest index type that holds every index keeps files of small objects small.
+    bool Narrow() const { return maxIndex < 65535; }
+    std::size_t IndexBytes() const { return indices.size() * (Narrow() ? 2 : 4); }
 };
 
 // A mesh vertex as the buffer holds it: position and texture coordinate interleaved, one
@@ -119,19 +123,85 @@ struct GltfVertex {
 };
 static_assert(sizeof(GltfVertex) == 20);
 
-// Appends bytes to the binary buffer at a 4-byte boundary and makes a view of them.
-int AddView(tinygltf::Model& model, const void* data, std::size_t size, int target)
+// One object's mesh: a vertex per distinct corner, and a primitive per texture in the order
+// the polygons first use them.
+struct GltfObjectMesh {
+    std::vector<GltfVertex> vertices;
+    float min[3] = {0, 0, 0}, max[3] = {0, 0, 0};
+    std::vector<GltfPrimitive> primitives;
+    std::size_t faces = 0;
+    std::size_t skipped = 0;
+    // Where its parts go in the binary buffer.
+    std::size_t vertexOffset = 0;
+    std::vector<std::size_t> indexOffsets;
+};
+
+GltfObjectMesh MeshOf(const CQM4EditDoc& doc, int object, int textureCount)
 {
-    std::vector<unsigned char>& bin = model.buffers[0].data;
-    while (bin.size() % 4)
-        bin.push_back(0);
+    GltfObjectMesh mesh;
+    const std::vector<PolygonRecord>& polygons = doc.GetObjectRecord(object).polygons;
+    CornerTable table(polygons.size() * 3);
+    table.Reset(polygons.size() * 3);
+    std::vector<int> primitiveOf(static_cast<std::size_t>(textureCount), -1);
+    mesh.vertices.reserve(polygons.size() * 3);
+    auto cornerKey = [](const PolygonRecord& p, int c) {
+        const std::uint64_t kind = static_cast<std::uint64_t>(CQM4EditDoc::GetTextureVertexKind(p.type));
+        return (std::uint64_t(p.vertex[c]) << 18) | (kind << 16) | p.texVertex[c];
+    };
+    constexpr std::size_t AHEAD = 8;
+    for (std::size_t k = 0; k < polygons.size(); ++k) {
+        if (k + AHEAD < polygons.size())
+            for (int c = 0; c < 3; ++c)
+                table.Prefetch(cornerKey(polygons[k + AHEAD], c));
+        const PolygonRecord& p = polygons[k];
+        if (!IsExportable(doc, p)) {
+            ++mesh.skipped;
+            continue;
+        }
+        ++mesh.faces;
+        int& prim = primitiveOf[p.texture];
+        if (prim < 0) {
+            prim = static_cast<int>(mesh.primitives.size());
+            mesh.primitives.emplace_back();
+            mesh.primitives.back().texture = p.texture;
+        }
+        GltfPrimitive& gp = mesh.primitives[static_cast<std::size_t>(prim)];
+        for (int c = 0; c < 3; ++c) {
+            bool inserted = false;
+            const auto next = static_cast<std::uint32_t>(mesh.vertices.size());
+            const std::uint32_t index = table.Find(cornerKey(p, c), next, inserted);
+            if (inserted) {
+                const scene::ObjectVertex v = doc.ObjectVertices().GetAt(p.vertex[c]);
+                // glTF's texture origin is the top-left corner, like the scene's.
+                const scene::TextureVertex t = CornerUv(doc, p, c);
+                const float xyz[3] = {v.x, v.y, v.z};
+                for (int a = 0; a < 3; ++a) {
+                    if (next == 0 || xyz[a] < mesh.min[a])
+                        mesh.min[a] = xyz[a];
+                    if (next == 0 || xyz[a] > mesh.max[a])
+                        mesh.max[a] = xyz[a];
+                }
+                mesh.vertices.push_back({v.x, v.y, v.z, t.u, t.v});
+            }
+            gp.indices.push_back(index);
+            gp.maxIndex = std::max(gp.maxIndex, index);
+        }
+    }
+    return mesh;
+}
+
+std::size_t Align4(std::size_t n)
+{
+    return (n + 3) & ~std::size_t(3);
+}
+
+int AddView(tinygltf::Model& model, std::size_t offset, std::size_t size, int target)
+{
     tinygltf::BufferView view;
     view.buffer = 0;
-    view.byteOffset = bin.size();
+    view.byteOffset = offset;
     view.byteLength = size;
     view.target = target;
-    const auto* p = static_cast<const unsigned char*>(data);
-    bin.insert(bin.end(), p, p + size);
     model.bufferViews.push_back(std::move(view));
     return static_cast<int>(model.bufferViews.size()) - 1;
 }
@@ -147,28 +217,11 @@ int AddAccessor(tinygltf::Model& model, int view, int componentType, std::size_t
     return static_cast<int>(model.accessors.size()) - 1;
 }
 
-// An output stream that appends to a byte vector, so the file tinygltf writes needs no copy
-// through a string.
-class VectorBuf : public std::streambuf {
-public:
-    explicit VectorBuf(std::vector<std::uint8_t>& out) : m_out(out) {}
-
-protected:
-    std::streamsize xsputn(const char* s, std::streamsize n) override
-    {
-        m_out.insert(m_out.end(), s, s + n);
-        return n;
-    }
-    int_type overflow(int_type c) override
-    {
-        if (!traits_type::eq_int_type(c, traits_type::eof()))
-            m_out.push_back(static_cast<std::uint8_t>(c));
-        return traits_type::not_eof(c);
-    }
-
-private:
-    std::vector<std::uint8_t>& m_out;
-};
+void PutU32(std::uint8_t* at, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        at[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
 
 } // namespace
 
@@ -338,106 +391,41 @@ std::vector<std::uint8_t> BuildGlb(const CQM4EditDoc& doc, const SceneTextures& 
     const auto [first, last] = ObjectRange(doc, options);
     const int textureCount = doc.TextureNames().GetCount();
 
-    // One material per texture name, at the texture's index; only used ones get their image.
-    std::vector<bool> used(static_cast<std::size_t>(textureCount), false);
-
-    tinygltf::Model model;
-    model.asset.version = "2.0";
-    model.asset.generator = "qm4tool";
-    model.buffers.emplace_back();
+    // The objects' meshes are independent: on a large scene each is built on a thread of its
+    // own. A small scene stays on this thread.
+    std::vector<GltfObjectMesh> meshes(static_cast<std::size_t>(std::max(0, last - first)));
     std::size_t polygonTotal = 0;
     for (int o = first; o < last; ++o)
         polygonTotal += doc.GetObjectRecord(o).polygons.size();
-    // At most three new vertices of 20 bytes and three indices a polygon, plus the images
-    // (a PNG of ours is never much larger than its pixels), so the buffer never moves.
-    std::size_t imageBytes = 0;
-    for (const auto& image : textures.images)
-        if (image)
-            imageBytes += image->rgba.size() / 8 * 9 + 4096;
-    model.buffers[0].data.reserve(polygonTotal * 3 * 24 + imageBytes + (std::size_t(1) << 16));
+    common::ParallelFor(
+        meshes.size(), [&](std::size_t k) { meshes[k] = MeshOf(doc, first + static_cast<int>(k), textureCount); },
+        polygonTotal < 50000 ? 1u : 0u);
+
+    // One material per texture name, at the texture's index; only used ones get their image.
+    std::vector<bool> used(static_cast<std::size_t>(textureCount), false);
+    for (const GltfObjectMesh& mesh : meshes)
+        for (const GltfPrimitive& gp : mesh.primitives)
+            used[static_cast<std::size_t>(gp.texture)] = true;
+
+    // The document first: it needs only where each part will stand in the binary buffer,
+    // which is then written once, straight into the file's bytes.
+    tinygltf::Model model;
+    model.asset.version = "2.0";
+    model.asset.generator = "qm4tool";
     tinygltf::Scene gltfScene;
-
-    std::size_t maxPolygons = 0;
-    for (int o = first; o < last; ++o)
-        maxPolygons = std::max(maxPolygons, doc.GetObjectRecord(o).polygons.size());
-    CornerTable table(maxPolygons * 3);
-    std::vector<GltfPrimitive> primitives;
-    std::vector<std::uint16_t> narrow;
-    std::vector<unsigned char>& bin = model.buffers[0].data;
-    for (int o = first; o < last; ++o) {
-        const std::vector<PolygonRecord>& polygons = doc.GetObjectRecord(o).polygons;
+    std::size_t binSize = 0;
+    for (std::size_t k = 0; k < meshes.size(); ++k) {
+        GltfObjectMesh& mesh = meshes[k];
+        const int o = first + static_cast<int>(k);
         const std::string name = ObjectName(o, doc.GetObjectCount());
-        table.Reset(polygons.size() * 3);
-        for (GltfPrimitive& gp : primitives)
-            gp.indices.clear(); // keeps their memory for the next object
-        std::size_t primitiveCount = 0;
-        std::vector<int> primitiveOf(static_cast<std::size_t>(textureCount), -1);
-
-        // The vertices go straight into the buffer, at most one per corner; the unused tail
-        // is cut off below.
-        while (bin.size() % 4)
-            bin.push_back(0);
-        const std::size_t vertexOffset = bin.size();
-        bin.resize(vertexOffset + polygons.size() * 3 * sizeof(GltfVertex));
-        unsigned char* const vertexBase = bin.data() + vertexOffset;
-        std::uint32_t vertices = 0;
-        float min[3] = {0, 0, 0}, max[3] = {0, 0, 0};
-        std::size_t faces = 0;
-        auto cornerKey = [](const PolygonRecord& p, int c) {
-            const std::uint64_t kind = static_cast<std::uint64_t>(CQM4EditDoc::GetTextureVertexKind(p.type));
-            return (std::uint64_t(p.vertex[c]) << 18) | (kind << 16) | p.texVertex[c];
-        };
-        constexpr std::size_t AHEAD = 8;
-        for (std::size_t k = 0; k < polygons.size(); ++k) {
-            if (k + AHEAD < polygons.size())
-                for (int c = 0; c < 3; ++c)
-                    table.Prefetch(cornerKey(polygons[k + AHEAD], c));
-            const PolygonRecord& p = polygons[k];
-            if (!IsExportable(doc, p)) {
-                ++counts.skippedPolygons;
-                continue;
-            }
-            ++faces;
-            used[p.texture] = true;
-            int& prim = primitiveOf[p.texture];
-            if (prim < 0) {
-                prim = static_cast<int>(primitiveCount++);
-                if (primitives.size() < primitiveCount)
-                    primitives.emplace_back();
-                primitives[static_cast<std::size_t>(prim)].texture = p.texture;
-                primitives[static_cast<std::size_t>(prim)].maxIndex = 0;
-            }
-            GltfPrimitive& gp = primitives[static_cast<std::size_t>(prim)];
-            for (int c = 0; c < 3; ++c) {
-                bool inserted = false;
-                const std::uint32_t index = table.Find(cornerKey(p, c), vertices, inserted);
-                if (inserted) {
-                    const scene::ObjectVertex v = doc.ObjectVertices().GetAt(p.vertex[c]);
-                    // glTF's texture origin is the top-left corner, like the scene's.
-                    const scene::TextureVertex t = CornerUv(doc, p, c);
-                    const float xyz[3] = {v.x, v.y, v.z};
-                    for (int a = 0; a < 3; ++a) {
-                        if (vertices == 0 || xyz[a] < min[a])
-                            min[a] = xyz[a];
-                        if (vertices == 0 || xyz[a] > max[a])
-                            max[a] = xyz[a];
-                    }
-                    const GltfVertex gv{v.x, v.y, v.z, t.u, t.v};
-                    std::memcpy(vertexBase + std::size_t(vertices) * sizeof gv, &gv, sizeof gv);
-                    ++vertices;
-                }
-                gp.indices.push_back(index);
-                gp.maxIndex = std::max(gp.maxIndex, index);
-            }
-        }
-        bin.resize(vertexOffset + std::size_t(vertices) * sizeof(GltfVertex));
-        counts.polygons += faces;
+        counts.polygons += mesh.faces;
+        counts.skippedPolygons += mesh.skipped;
         ++counts.objects;
 
         gltfScene.nodes.push_back(static_cast<int>(model.nodes.size()));
         tinygltf::Node node;
         node.name = name;
-        if (primitiveCount == 0) {
+        if (mesh.primitives.empty()) {
             // A glTF mesh needs at least one primitive: an object without polygons is a bare node.
             model.nodes.push_back(std::move(node));
             continue;
@@ -445,39 +433,30 @@ std::vector<std::uint8_t> BuildGlb(const CQM4EditDoc& doc, const SceneTextures& 
         node.mesh = static_cast<int>(model.meshes.size());
         model.nodes.push_back(std::move(node));
 
-        tinygltf::BufferView vertexView;
-        vertexView.buffer = 0;
-        vertexView.byteOffset = vertexOffset;
-        vertexView.byteLength = std::size_t(vertices) * sizeof(GltfVertex);
-        vertexView.byteStride = sizeof(GltfVertex);
-        vertexView.target = TINYGLTF_TARGET_ARRAY_BUFFER;
-        model.bufferViews.push_back(std::move(vertexView));
-        const int view = static_cast<int>(model.bufferViews.size()) - 1;
-        const int posAccessor = AddAccessor(model, view, TINYGLTF_COMPONENT_TYPE_FLOAT, vertices, TINYGLTF_TYPE_VEC3);
+        mesh.vertexOffset = binSize;
+        const std::size_t vertexBytes = mesh.vertices.size() * sizeof(GltfVertex);
+        binSize = Align4(binSize + vertexBytes);
+        const int view = AddView(model, mesh.vertexOffset, vertexBytes, TINYGLTF_TARGET_ARRAY_BUFFER);
+        model.bufferViews.back().byteStride = sizeof(GltfVertex);
+        const std::size_t vertexCount = mesh.vertices.size();
+        const int posAccessor =
+            AddAccessor(model, view, TINYGLTF_COMPONENT_TYPE_FLOAT, vertexCount, TINYGLTF_TYPE_VEC3);
         // The bounds must equal the accessor's float values exactly; a float widens to its
         // double without loss.
-        model.accessors.back().minValues.assign(min, min + 3);
-        model.accessors.back().maxValues.assign(max, max + 3);
-        const int uvAccessor = AddAccessor(model, view, TINYGLTF_COMPONENT_TYPE_FLOAT, vertices, TINYGLTF_TYPE_VEC2);
+        model.accessors.back().minValues.assign(mesh.min, mesh.min + 3);
+        model.accessors.back().maxValues.assign(mesh.max, mesh.max + 3);
+        const int uvAccessor = AddAccessor(model, view, TINYGLTF_COMPONENT_TYPE_FLOAT, vertexCount, TINYGLTF_TYPE_VEC2);
         model.accessors.back().byteOffset = offsetof(GltfVertex, u);
 
         tinygltf::Mesh gltfMesh;
         gltfMesh.name = name;
-        for (std::size_t k = 0; k < primitiveCount; ++k) {
-            const GltfPrimitive& gp = primitives[k];
-            // The smallest index type that holds every index keeps files of small objects small.
-            int indexAccessor;
-            if (gp.maxIndex < 65535) {
-                narrow.assign(gp.indices.begin(), gp.indices.end());
-                const int iv = AddView(model, narrow.data(), narrow.size() * 2, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
-                indexAccessor =
-                    AddAccessor(model, iv, TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, narrow.size(), TINYGLTF_TYPE_SCALAR);
-            } else {
-                const int iv =
-                    AddView(model, gp.indices.data(), gp.indices.size() * 4, TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
-                indexAccessor = AddAccessor(model, iv, TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, gp.indices.size(),
-                                            TINYGLTF_TYPE_SCALAR);
-            }
+        for (const GltfPrimitive& gp : mesh.primitives) {
+            mesh.indexOffsets.push_back(binSize);
+            const int iv = AddView(model, binSize, gp.IndexBytes(), TINYGLTF_TARGET_ELEMENT_ARRAY_BUFFER);
+            binSize = Align4(binSize + gp.IndexBytes());
+            const int indexAccessor = AddAccessor(
+                model, iv, gp.Narrow() ? TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT : TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT,
+                gp.indices.size(), TINYGLTF_TYPE_SCALAR);
             tinygltf::Primitive prim;
             prim.attributes["POSITION"] = posAccessor;
             prim.attributes["TEXCOORD_0"] = uvAccessor;
@@ -491,6 +470,7 @@ std::vector<std::uint8_t> BuildGlb(const CQM4EditDoc& doc, const SceneTextures& 
 
     // Materials, each with its texture when the file was found. The PNG goes into the binary
     // buffer as it is; tinygltf is built without an image codec and never re-encodes it.
+    std::vector<std::pair<std::size_t, std::vector<std::uint8_t>>> pngs; // offset, bytes
     for (int ti = 0; ti < textureCount; ++ti) {
         const std::size_t k = static_cast<std::size_t>(ti);
         std::vector<std::uint8_t> png;
@@ -503,7 +483,9 @@ std::vector<std::uint8_t> BuildGlb(const CQM4EditDoc& doc, const SceneTextures& 
         if (!png.empty()) {
             tinygltf::Image image;
             image.name = material.name;
-            image.bufferView = AddView(model, png.data(), png.size(), 0);
+            image.bufferView = AddView(model, binSize, png.size(), 0);
+            pngs.emplace_back(binSize, std::move(png));
+            binSize = Align4(binSize + pngs.back().second.size());
             image.mimeType = "image/png";
             tinygltf::Texture texture;
             texture.sampler = 0;
@@ -524,17 +506,61 @@ std::vector<std::uint8_t> BuildGlb(const CQM4EditDoc& doc, const SceneTextures& 
         sampler.wrapS = sampler.wrapT = TINYGLTF_TEXTURE_WRAP_REPEAT;
         model.samplers.push_back(sampler);
     }
-    if (model.buffers[0].data.empty())
-        model.buffers.clear(); // a buffer must not be empty
     model.scenes.push_back(std::move(gltfScene));
     model.defaultScene = 0;
 
-    std::vector<std::uint8_t> glb;
-    glb.reserve((model.buffers.empty() ? 0 : model.buffers[0].data.size()) + (std::size_t(1) << 16));
-    VectorBuf buf(glb);
-    std::ostream out(&buf);
+    // tinygltf writes the JSON without buffers; the one buffer, the binary chunk, is ours.
+    std::ostringstream text;
     tinygltf::TinyGLTF writer;
-    writer.WriteGltfSceneToStream(&model, out, false, true);
+    writer.WriteGltfSceneToStream(&model, text, false, false);
+    std::string json = text.str();
+    while (!json.empty() && (json.back() == '\n' || json.back() == '\r' || json.back() == ' '))
+        json.pop_back();
+    if (binSize != 0 && json.size() >= 2 && json.front() == '{')
+        json.insert(1, "\"buffers\":[{\"byteLength\":" + std::to_string(binSize) + "}]" + (json[1] == '}' ? "" : ","));
+    // The JSON chunk is padded with spaces, the binary one with zeros, each to 4 bytes.
+    json.resize(Align4(json.size()), ' ');
+
+    const std::size_t jsonAt = 20;
+    const std::size_t binAt = jsonAt + json.size() + 8;
+    const std::size_t total = binSize ? binAt + binSize : jsonAt + json.size();
+    std::vector<std::uint8_t> glb(total, 0);
+    std::memcpy(glb.data(), "glTF", 4);
+    PutU32(glb.data() + 4, 2);
+    PutU32(glb.data() + 8, static_cast<std::uint32_t>(total));
+    PutU32(glb.data() + 12, static_cast<std::uint32_t>(json.size()));
+    PutU32(glb.data() + 16, 0x4E4F534A); // "JSON"
+    std::memcpy(glb.data() + jsonAt, json.data(), json.size());
+    if (binSize != 0) {
+        PutU32(glb.data() + binAt - 8, static_cast<std::uint32_t>(binSize));
+        PutU32(glb.data() + binAt - 4, 0x004E4942); // "BIN"
+    }
+    std::uint8_t* const bin = glb.data() + binAt;
+    common::ParallelFor(
+        meshes.size(),
+        [&](std::size_t k) {
+            GltfObjectMesh& mesh = meshes[k];
+            if (mesh.primitives.empty())
+                return;
+            std::memcpy(bin + mesh.vertexOffset, mesh.vertices.data(), mesh.vertices.size() * sizeof(GltfVertex));
+            for (std::size_t p = 0; p < mesh.primitives.size(); ++p) {
+                const GltfPrimitive& gp = mesh.primitives[p];
+                std::uint8_t* at = bin + mesh.indexOffsets[p];
+                if (!gp.Narrow()) {
+                    std::memcpy(at, gp.indices.data(), gp.indices.size() * 4);
+                    continue;
+                }
+                for (const std::uint32_t i : gp.indices) {
+                    const auto narrow = static_cast<std::uint16_t>(i);
+                    std::memcpy(at, &narrow, 2);
+                    at += 2;
+                }
+            }
+            mesh = {};
+        },
+        polygonTotal < 50000 ? 1u : 0u);
+    for (const auto& [offset, png] : pngs)
+        std::memcpy(bin + offset, png.data(), png.size());
     return glb;
 }
 
