@@ -388,7 +388,9 @@ ObjFiles BuildObj(const CQM4EditDoc& doc, const SceneTextures& textures, const s
 std::vector<std::uint8_t> BuildGlb(const CQM4EditDoc& doc, const SceneTextures& textures, const ExportOptions& options,
                                    ExportCounts& counts)
 {
-    const auto [first, last] = ObjectRange(doc, options);
+    // Plain names, not a structured binding: the lambdas below capture them.
+    const std::pair<int, int> range = ObjectRange(doc, options);
+    const int first = range.first, last = range.second;
     const int textureCount = doc.TextureNames().GetCount();
 
     // The objects' meshes are independent: on a large scene each is built on a thread of its

@@ -38,14 +38,15 @@ if [ ${#targets[@]} -eq 0 ]; then
   exit 1
 fi
 
-failed=()
-for t in "${targets[@]}"; do
-  bin="$build/bin/fuzz_$t"
-  seeds="tests/fuzz-corpus/$t"
-  work="$build/corpus/$t"
-  artifacts="$build/artifacts/$t"
+# One target's run; its output goes to <build>/fuzz_<target>.out, printed when it ends.
+fuzz_one() {
+  local t="$1"
+  local bin="$build/bin/fuzz_$t"
+  local seeds="tests/fuzz-corpus/$t"
+  local work="$build/corpus/$t"
+  local artifacts="$build/artifacts/$t"
   mkdir -p "$work" "$artifacts"
-  dict=()
+  local dict=()
   [ -f "fuzz/$t.dict" ] && dict=(-dict="fuzz/$t.dict")
   echo "== fuzz_$t for ${seconds}s"
   # A reader may hold the file, its own structures and the fixed texture store; one
@@ -56,21 +57,45 @@ for t in "${targets[@]}"; do
     grep -E '^stat::number_of_executed_units|^Done' "$build/fuzz_$t.log" || true
     if [ "${FUZZ_MERGE:-0}" = 1 ]; then
       mkdir -p "$seeds"
+      local before
       before=$(find "$seeds" -type f | wc -l)
       "$bin" -merge=1 -timeout=20 -rss_limit_mb=2048 -malloc_limit_mb=256 "$seeds" "$work" \
         >"$build/fuzz_${t}_merge.log" 2>&1
       echo "fuzz_$t: $(( $(find "$seeds" -type f | wc -l) - before )) new seeds merged into $seeds"
     fi
-  else
-    echo "fuzz_$t FAILED; the end of its log:"
-    tail -n 60 "$build/fuzz_$t.log"
-    for a in "$artifacts"/*; do
-      [ -f "$a" ] || continue
-      echo "-- $a ($(stat -c %s "$a") bytes)"
-      head -c 512 "$a" | od -An -tx1 | head -n 32
-    done
+    return 0
+  fi
+  echo "fuzz_$t FAILED; the end of its log:"
+  tail -n 60 "$build/fuzz_$t.log"
+  for a in "$artifacts"/*; do
+    [ -f "$a" ] || continue
+    echo "-- $a ($(stat -c %s "$a") bytes)"
+    head -c 512 "$a" | od -An -tx1 | head -n 32
+  done
+  return 1
+}
+
+# As many targets side by side as there are cores, each on one core for its full time.
+failed=()
+running=()
+finish_one() {
+  local t="${running[0]}"
+  running=("${running[@]:1}")
+  local pid
+  pid=$(cat "$build/fuzz_$t.pid")
+  if ! wait "$pid"; then
     failed+=("$t")
   fi
+  cat "$build/fuzz_$t.out"
+}
+for t in "${targets[@]}"; do
+  [ ${#running[@]} -ge "$jobs" ] && finish_one
+  fuzz_one "$t" >"$build/fuzz_$t.out" 2>&1 &
+  echo $! >"$build/fuzz_$t.pid"
+  running+=("$t")
+done
+while [ ${#running[@]} -gt 0 ]; do
+  finish_one
 done
 
 if [ ${#failed[@]} -ne 0 ]; then

@@ -13,7 +13,8 @@ TEST(ParallelFor, EveryIndexOnceWhateverTheThreadCount)
     for (const unsigned threads : {0u, 1u, 3u, 64u}) {
         for (const std::size_t count : {std::size_t{0}, std::size_t{1}, std::size_t{1000}}) {
             std::vector<std::atomic<int>> seen(count);
-            common::ParallelFor(count, [&](std::size_t i) { ++seen[i]; }, threads);
+            auto mark = [&](std::size_t i) { ++seen[i]; };
+            common::ParallelFor(count, mark, threads);
             for (std::size_t i = 0; i < count; ++i)
                 ASSERT_EQ(seen[i].load(), 1) << "index " << i << " of " << count << ", threads " << threads;
         }
