@@ -653,7 +653,7 @@ void CObjectInfoList::RecomputeObjectBounds(std::span<const ObjectVertex> vertic
 {
     CatchUpExactBoxes(vertices);
 
-    // Each object's overwritten bytes are logged apart and joined in object order afterwards.
+    // Each object's overwritten bytes are logged apart and listed in object order afterwards.
     struct Result {
         bool logged = false;
         Box bOld;
@@ -717,19 +717,19 @@ void CObjectInfoList::RecomputeObjectBounds(std::span<const ObjectVertex> vertic
 
     if (!log)
         return;
-    std::size_t room = log->nodes.size();
-    for (const Result& r : results)
-        room += r.nodes.size();
-    log->nodes.reserve(room);
-    for (std::size_t k = 0; k < results.size(); ++k) {
-        Result& r = results[k];
-        if (!r.logged)
-            continue;
-        log->objects.push_back({objects[k], r.bOld, static_cast<std::uint32_t>(log->nodes.size()),
-                                static_cast<std::uint32_t>(r.nodes.size())});
-        log->nodes.insert(log->nodes.end(), r.nodes.begin(), r.nodes.end());
-        r.nodes = {};
-    }
+    for (std::size_t k = 0; k < results.size(); ++k)
+        if (results[k].logged)
+            log->objects.push_back({objects[k], results[k].bOld, std::move(results[k].nodes)});
+}
+
+void ObjectBoundsLog::Trim()
+{
+    objects.shrink_to_fit();
+    for (Object& o : objects)
+        // Room for every node was reserved; when most changed, the copy costs more than the
+        // little room it gives back.
+        if (o.nodes.size() < o.nodes.capacity() / 8 * 7)
+            o.nodes.shrink_to_fit();
 }
 
 void CObjectInfoList::RestoreObjectBounds(const ObjectBoundsLog& log)
@@ -738,8 +738,7 @@ void CObjectInfoList::RestoreObjectBounds(const ObjectBoundsLog& log)
         if (o.object >= m_objects.size())
             continue;
         m_objects[o.object].bounds = o.bounds;
-        const ObjectBoundsLog::Node* first = log.nodes.data() + o.firstNode;
-        QuantRestorer r{first, first + o.nodeCount};
+        QuantRestorer r{o.nodes.data(), o.nodes.data() + o.nodes.size()};
         for (CPolygonBoundsNode& root : m_trees[o.object].roots)
             r.Node(root);
     }

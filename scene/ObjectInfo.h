@@ -56,29 +56,32 @@ static_assert(sizeof(NodeQuant) == 10);
 // stood there (a file's stored boxes need not equal a recompute). Only objects and nodes
 // whose bytes changed are listed.
 struct ObjectBoundsLog {
-    struct Object {
-        std::uint32_t object;
-        Box bounds; // as it stood before
-        std::uint32_t firstNode; // its entries in nodes
-        std::uint32_t nodeCount;
-    };
 #pragma pack(push, 1)
     struct Node {
         std::uint32_t preorder; // position of the node in its tree, depth first, roots in order
         NodeQuant quant; // as it stood before
     };
 #pragma pack(pop)
+    struct Object {
+        std::uint32_t object;
+        Box bounds; // as it stood before
+        std::vector<Node> nodes; // ascending preorder
+    };
     std::vector<Object> objects; // ascending object index
-    std::vector<Node> nodes; // per object, ascending preorder
 
     std::size_t ByteSize() const
     {
-        return objects.size() * sizeof(Object) + nodes.size() * sizeof(Node);
+        std::size_t n = objects.capacity() * sizeof(Object);
+        for (const Object& o : objects)
+            n += o.nodes.capacity() * sizeof(Node);
+        return n;
     }
     bool Empty() const
     {
         return objects.empty();
     }
+    // Gives back room reserved beyond what was logged, where that is worth a copy.
+    void Trim();
 };
 
 // The quantization of one node against parent box p, given the node's exact box e. Sets

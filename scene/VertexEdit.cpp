@@ -90,8 +90,7 @@ void CVertexEdit::Apply(CQM4EditDoc& doc)
         // Redo needs no log: the document stands where it stood at the first Apply, so the
         // recompute writes the same bytes again.
         doc.RecomputeMoved(m_indices, first ? &m_objectLog : nullptr, first ? &m_sceneLog : nullptr);
-        m_objectLog.objects.shrink_to_fit();
-        m_objectLog.nodes.shrink_to_fit();
+        m_objectLog.Trim();
         m_sceneLog.nodes.shrink_to_fit();
         doc.SetModifiedFlag(true);
     }
@@ -117,8 +116,7 @@ void CVertexEdit::Revert(CQM4EditDoc& doc)
 std::size_t CVertexEdit::ByteSize() const
 {
     return sizeof(*this) + m_requested.capacity() * sizeof(VertexChange) + m_indices.capacity() * sizeof(int) +
-        m_positions.capacity() * sizeof(Positions) + m_objectLog.objects.capacity() * sizeof(ObjectBoundsLog::Object) +
-        m_objectLog.nodes.capacity() * sizeof(ObjectBoundsLog::Node) +
+        m_positions.capacity() * sizeof(Positions) + m_objectLog.ByteSize() +
         m_sceneLog.nodes.capacity() * sizeof(SceneBoundsLog::Node);
 }
 
