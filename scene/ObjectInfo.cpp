@@ -582,6 +582,20 @@ unsigned ThreadsFor(std::size_t polygons)
     return polygons < PARALLEL_POLYGONS ? 1u : 0u;
 }
 
+// The objects whose flag equals want; polygons receives how many polygons they hold.
+std::vector<std::uint32_t> ObjectsWhere(std::span<const std::uint8_t> flags, std::uint8_t want,
+                                        std::span<const ObjectRecord> objects, std::size_t& polygons)
+{
+    std::vector<std::uint32_t> out;
+    polygons = 0;
+    for (std::size_t i = 0; i < objects.size() && i < flags.size(); ++i)
+        if (flags[i] == want) {
+            out.push_back(static_cast<std::uint32_t>(i));
+            polygons += objects[i].polygons.size();
+        }
+    return out;
+}
+
 } // namespace
 
 void CObjectInfoList::CatchUpExactBoxes(std::span<const ObjectVertex> vertices)
@@ -610,13 +624,8 @@ void CObjectInfoList::CatchUpExactBoxes(std::span<const ObjectVertex> vertices)
             }
         }
         if (!changed.empty()) {
-            std::vector<std::uint32_t> cached;
             std::size_t polygons = 0;
-            for (std::size_t i = 0; i < m_objects.size(); ++i)
-                if (m_hasExact[i]) {
-                    cached.push_back(static_cast<std::uint32_t>(i));
-                    polygons += m_objects[i].polygons.size();
-                }
+            const std::vector<std::uint32_t> cached = ObjectsWhere(m_hasExact, 1, m_objects, polygons);
             common::ParallelFor(
                 cached.size(),
                 [&](std::size_t k) {
@@ -631,13 +640,8 @@ void CObjectInfoList::CatchUpExactBoxes(std::span<const ObjectVertex> vertices)
 void CObjectInfoList::PrepareExactBoxes(std::span<const ObjectVertex> vertices)
 {
     CatchUpExactBoxes(vertices);
-    std::vector<std::uint32_t> missing;
     std::size_t polygons = 0;
-    for (std::size_t i = 0; i < m_objects.size(); ++i)
-        if (!m_hasExact[i]) {
-            missing.push_back(static_cast<std::uint32_t>(i));
-            polygons += m_objects[i].polygons.size();
-        }
+    const std::vector<std::uint32_t> missing = ObjectsWhere(m_hasExact, 0, m_objects, polygons);
     common::ParallelFor(
         missing.size(),
         [&](std::size_t k) {
