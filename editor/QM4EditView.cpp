@@ -180,7 +180,7 @@ void CQM4EditView::RenderTo(QImage& image) const
     if (image.size() != size || image.format() != QImage::Format_RGB32)
         image = QImage(size, QImage::Format_RGB32);
     RenderScene(image, m_state, m_doc.ObjectVertices().Records(), m_doc.IsLoaded(), m_pSelection,
-                m_doc.ObjectInfo().Objects());
+                m_doc.ObjectInfo().Objects(), &m_backdrop);
     DrawToolMarks(image);
 }
 
@@ -609,6 +609,7 @@ void CQM4EditView::CancelVertexDrag()
     if (m_drag) {
         m_drag->Cancel();
         m_drag.reset();
+        m_backdrop.Clear();
         SetSnapVertex(-1);
         m_snapIndex.reset();
     }
@@ -647,6 +648,7 @@ bool CQM4EditView::ToolPress(const QPoint& point, Qt::KeyboardModifiers modifier
     if (!std::binary_search(m_selected.begin(), m_selected.end(), vertex))
         m_selected = {vertex};
     m_drag.emplace(*m_pEditDoc, m_selected);
+    m_backdrop.Start(m_doc.ObjectInfo().Objects(), m_drag->Vertices());
     m_nGrabbed = vertex;
     m_grabStart = m_doc.GetVertex(vertex);
     m_ptToolLast = point;
@@ -748,6 +750,7 @@ void CQM4EditView::ToolRelease(const QPoint& point, Qt::KeyboardModifiers modifi
     scene::CVertexEdit edit = m_drag->Finish();
     const bool several = m_drag->Vertices().size() > 1;
     m_drag.reset();
+    m_backdrop.Clear();
     m_snapIndex.reset();
     // The status bar goes on naming the vertex snapped onto.
     m_nSnapVertex = -1;

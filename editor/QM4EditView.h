@@ -214,6 +214,7 @@ private:
     bool m_bVertexTool = false;
     std::vector<int> m_selected;
     std::optional<scene::CVertexDrag> m_drag;
+    mutable DragBackdrop m_backdrop; // while m_drag: what its frames share
     QPoint m_ptToolStart;
     bool m_bBanding = false;
     QRect m_band;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -259,8 +260,11 @@ void DrawVertices(Canvas& canvas, const Origin& o, const ViewState& state,
 // Every polygon's three edges in one colour. All of them share the colour, so the order in
 // which they are drawn does not matter; what matters is that each edge gets exactly the
 // pixels Canvas::Line would give it, which the fast paths below keep.
+// keep(polygon) says which polygons to outline.
+template <class Keep>
 void DrawWireframe(Canvas& canvas, const Origin& o, const ViewState& state,
-                   std::span<const scene::ObjectVertex> vertices, std::span<const scene::ObjectRecord> objects)
+                   std::span<const scene::ObjectVertex> vertices, std::span<const scene::ObjectRecord> objects,
+                   Keep keep)
 {
     if (state.wireColor == COLOR_NOT_DRAWN || objects.empty())
         return;
@@ -321,7 +325,7 @@ void DrawWireframe(Canvas& canvas, const Origin& o, const ViewState& state,
     for (const scene::ObjectRecord& object : objects) {
         for (const scene::PolygonRecord& polygon : object.polygons) {
             const std::size_t a = polygon.vertex[0], b = polygon.vertex[1], c = polygon.vertex[2];
-            if (a >= count || b >= count || c >= count)
+            if (a >= count || b >= count || c >= count || !keep(polygon))
                 continue;
             const std::int64_t ax = xs[a], bx = xs[b], cx = xs[c];
             if (ax == kUnplaced || bx == kUnplaced || cx == kUnplaced)
@@ -421,18 +425,68 @@ bool ProjectToPixel(const ViewState& state, int width, int height, const scene::
     return Place(o, h, w, px, py);
 }
 
-void RenderScene(QImage& image, const ViewState& state, std::span<const scene::ObjectVertex> vertices, bool loaded,
-                 const ISceneSelection* selection, std::span<const scene::ObjectRecord> objects)
+void DragBackdrop::Start(std::span<const scene::ObjectRecord> objects, std::span<const int> moving)
 {
-    image.fill(RgbFromColorref(BACKGROUND_COLOR));
-    if (!loaded || image.isNull())
+    Clear();
+    m_moving.assign(65536, 0); // polygons name vertices by 16-bit index
+    bool any = false;
+    for (const int v : moving)
+        if (v >= 0 && v < 65536) {
+            m_moving[static_cast<std::size_t>(v)] = 1;
+            any = true;
+        }
+    if (!any)
         return;
+    for (const scene::ObjectRecord& object : objects)
+        for (const scene::PolygonRecord& p : object.polygons)
+            if (m_moving[p.vertex[0]] || m_moving[p.vertex[1]] || m_moving[p.vertex[2]])
+                m_movingPolygons.polygons.push_back(p);
+    m_active = true;
+}
+
+void DragBackdrop::Clear()
+{
+    m_active = false;
+    m_drawn = false;
+    m_moving = {};
+    m_movingPolygons.polygons = {};
+    m_image = QImage();
+}
+
+void RenderScene(QImage& image, const ViewState& state, std::span<const scene::ObjectVertex> vertices, bool loaded,
+                 const ISceneSelection* selection, std::span<const scene::ObjectRecord> objects, DragBackdrop* backdrop)
+{
+    if (!loaded || image.isNull()) {
+        image.fill(RgbFromColorref(BACKGROUND_COLOR));
+        return;
+    }
     Canvas canvas(image);
     const Origin o = MakeViewOrigin(state, image.width(), image.height());
-    if (state.grid)
-        DrawGrid(image, o, state);
-    if (state.wireframe)
-        DrawWireframe(canvas, o, state, vertices, objects);
+    if (state.wireframe && backdrop && backdrop->m_active) {
+        DragBackdrop& b = *backdrop;
+        if (!b.m_drawn || b.m_state != state || b.m_image.size() != image.size()) {
+            b.m_image = QImage(image.size(), QImage::Format_RGB32);
+            b.m_image.fill(RgbFromColorref(BACKGROUND_COLOR));
+            if (state.grid)
+                DrawGrid(b.m_image, o, state);
+            Canvas back(b.m_image);
+            const std::uint8_t* moving = b.m_moving.data();
+            DrawWireframe(back, o, state, vertices, objects, [moving](const scene::PolygonRecord& p) {
+                return !(moving[p.vertex[0]] | moving[p.vertex[1]] | moving[p.vertex[2]]);
+            });
+            b.m_state = state;
+            b.m_drawn = true;
+        }
+        std::memcpy(image.bits(), b.m_image.constBits(), static_cast<std::size_t>(image.sizeInBytes()));
+        DrawWireframe(canvas, o, state, vertices, std::span(&b.m_movingPolygons, 1),
+                      [](const scene::PolygonRecord&) { return true; });
+    } else {
+        image.fill(RgbFromColorref(BACKGROUND_COLOR));
+        if (state.grid)
+            DrawGrid(image, o, state);
+        if (state.wireframe)
+            DrawWireframe(canvas, o, state, vertices, objects, [](const scene::PolygonRecord&) { return true; });
+    }
     if (selection)
         DrawSelection(canvas, o, state, vertices, *selection);
     switch (state.projection) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include <QImage>
 
@@ -46,6 +47,30 @@ struct ViewState {
     // Lines at every multiple of gridStep world units on both axes, beneath everything else.
     bool grid = false;
     float gridStep = 1.0f;
+
+    bool operator==(const ViewState&) const = default;
+};
+
+// What every frame of a vertex drag shares with the wireframe on, drawn once: the background,
+// the grid and the outline of every polygon that uses none of the moving vertices. A frame
+// copies it and outlines only the polygons that do. Outlines share one colour and lie beneath
+// everything else, so the picture is the one a full render gives.
+class DragBackdrop {
+public:
+    // Collects the polygons that use one of moving; the picture is drawn by the next render.
+    void Start(std::span<const scene::ObjectRecord> objects, std::span<const int> moving);
+    void Clear();
+    bool Active() const { return m_active; }
+
+private:
+    friend void RenderScene(QImage&, const ViewState&, std::span<const scene::ObjectVertex>, bool,
+                            const ISceneSelection*, std::span<const scene::ObjectRecord>, DragBackdrop*);
+    bool m_active = false;
+    std::vector<std::uint8_t> m_moving; // per vertex a polygon can name
+    scene::ObjectRecord m_movingPolygons; // every polygon with a moving corner, in one list
+    QImage m_image;
+    ViewState m_state;
+    bool m_drawn = false;
 };
 
 // 0x00BBGGRR -> an opaque QRgb.
@@ -72,9 +97,11 @@ void ProjectionAxes(int projection, const scene::ObjectVertex& v, float& h, floa
 
 // Erases image to the background and, when loaded, draws the grid (when on), (with the wireframe on) every
 // polygon of objects, then the selection's outlines, then every vertex. image must be
-// Format_RGB32. selection may be null (nothing selected).
+// Format_RGB32. selection may be null (nothing selected). An active backdrop, during a drag,
+// spares redrawing what the drag does not move.
 void RenderScene(QImage& image, const ViewState& state, std::span<const scene::ObjectVertex> vertices, bool loaded,
-                 const ISceneSelection* selection, std::span<const scene::ObjectRecord> objects = {});
+                 const ISceneSelection* selection, std::span<const scene::ObjectRecord> objects = {},
+                 DragBackdrop* backdrop = nullptr);
 
 // A one-pixel line between two image pixels, both ends included, cut to the image: the
 // same pixels the view's outlines use.

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QMouseEvent>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QWheelEvent>
@@ -16,6 +17,8 @@
 #include "editor/QM4EditApp.h"
 #include "editor/QM4EditTreeView.h"
 #include "editor/QM4EditView.h"
+#include "editor/ViewRenderer.h"
+#include "scene/VertexEdit.h"
 
 namespace {
 
@@ -223,6 +226,39 @@ void BM_WireframeRepaint1M(benchmark::State& state)
     state.counters["polygons"] = static_cast<double>(f.doc.ObjectInfo().TotalPolygonCount());
 }
 BENCHMARK(BM_WireframeRepaint1M)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// One frame of a vertex drag with the vertex tool: the pointer moves a pixel, the vertex
+// follows, the view repaints. range(0): wireframe off (0) or on (1), the whole scene on screen.
+void BM_VertexDragFrame1M(benchmark::State& state)
+{
+    LargeViewFixture& f = LargeFixture();
+    f.view->FitScene();
+    f.view->SetWireframe(state.range(0) != 0);
+    f.view->SetEditTarget(&f.doc, [](const char*, scene::CVertexEdit) {});
+    f.view->SetVertexTool(true);
+    f.view->show();
+    QApplication::processEvents();
+    std::int64_t px = 0, py = 0;
+    qm4edit::ProjectToPixel(f.view->State(), f.view->width(), f.view->height(), f.doc.GetVertex(124 * 256 + 100), px,
+                            py);
+    const QPointF at(static_cast<double>(px), static_cast<double>(py));
+    QMouseEvent press(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f.view.get(), &press);
+    if (!f.view->IsMovingVertices())
+        state.SkipWithError("no vertex under the pointer");
+    int step = 0;
+    for (auto _ : state) {
+        const QPointF to = at + QPointF(0, (++step % 16) - 8);
+        QMouseEvent move(QEvent::MouseMove, to, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.view.get(), &move);
+        f.view->repaint();
+    }
+    f.view->CancelVertexDrag();
+    f.view->SetVertexTool(false);
+    f.view->SetWireframe(false);
+    f.view->hide();
+}
+BENCHMARK(BM_VertexDragFrame1M)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // One wheel notch about the pointer and the repaint it causes, wireframe off.
 void BM_WheelZoomRepaint1M(benchmark::State& state)

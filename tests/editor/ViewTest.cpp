@@ -349,6 +349,24 @@ private slots:
             QCOMPARE(fast, slow);
             QVERIFY(CountColor(fast, st.wireColor) > 50);
         }
+        // A drag's frames drawn over the backdrop of what does not move are the full picture,
+        // also after the view changes under the drag.
+        qm4edit::DragBackdrop backdrop;
+        std::vector<scene::ObjectVertex> moving(vertices.begin(), vertices.end());
+        const int dragged[] = {3, 17, 401};
+        backdrop.Start(doc.ObjectInfo().Objects(), dragged);
+        st.grid = true;
+        for (int frame = 0; frame < 4; ++frame) {
+            moving[3].x += 3.5f;
+            moving[17].z -= 2.0f;
+            if (frame == 2)
+                st.zoom *= 2;
+            QImage full(w, h, QImage::Format_RGB32), framed(w, h, QImage::Format_RGB32);
+            qm4edit::RenderScene(full, st, moving, true, nullptr, doc.ObjectInfo().Objects());
+            qm4edit::RenderScene(framed, st, moving, true, nullptr, doc.ObjectInfo().Objects(), &backdrop);
+            QCOMPARE(framed, full);
+        }
+        st.grid = false;
         // White draws no wire at all.
         st.wireColor = kWhite;
         QImage none(w, h, QImage::Format_RGB32);
