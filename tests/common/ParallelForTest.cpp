@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "common/ParallelFor.h"
@@ -30,6 +32,9 @@ TEST(ParallelFor, FirstFailureIsRethrownAfterTheOthersStop)
         ++ran;
         if (i == 5)
             throw std::length_error("five");
+        // Calls that take a moment, as real ones do: trivial ones could all be done before
+        // the failing call gets to throw.
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
         --running;
     };
     EXPECT_THROW(common::ParallelFor(10000, work, 4), std::length_error);
