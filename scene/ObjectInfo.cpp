@@ -83,11 +83,12 @@ void WriteTree(common::ByteWriter& ar, const CPolygonBoundsTree& tree)
 
 // ---- boxes ----
 
-void MergeLeaf(const CPolygonBoundsNode& leaf, const ObjectGeometry& geo, Box& b)
+// The corners of a leaf's polygon merged into b.
+void MergeLeaf(std::uint16_t polygon, const ObjectGeometry& geo, Box& b)
 {
-    if (leaf.polygon >= geo.polygons.size())
+    if (polygon >= geo.polygons.size())
         return;
-    const PolygonRecord& poly = geo.polygons[leaf.polygon];
+    const PolygonRecord& poly = geo.polygons[polygon];
     for (int k = 0; k < 3; ++k) {
         const std::size_t v = poly.vertex[k];
         if (v < geo.vertices.size()) {
@@ -122,7 +123,7 @@ std::size_t ComputeBoxes(const CPolygonBoundsNode& node, const ObjectGeometry& g
         }
     } else {
         Box b = BOX_EMPTY;
-        MergeLeaf(node, geo, b);
+        MergeLeaf(node.polygon, geo, b);
         boxes[index] = b;
     }
     return index;
@@ -490,7 +491,7 @@ struct ExactBuilder {
             }
         } else {
             Box b = BOX_EMPTY;
-            MergeLeaf(node, geo, b);
+            MergeLeaf(node.polygon, geo, b);
             boxes[index] = b;
             leaves.push_back(index);
             polygons.push_back(node.polygon);
@@ -542,16 +543,7 @@ void CObjectInfoList::RefreshExactBoxes(std::size_t object, const ObjectGeometry
     for (const std::uint32_t k : touched) {
         const std::uint32_t leaf = e.leaves[k];
         Box b = BOX_EMPTY;
-        if (e.polygons[k] < geo.polygons.size()) {
-            const PolygonRecord& poly = geo.polygons[e.polygons[k]];
-            for (int c = 0; c < 3; ++c) {
-                const std::size_t v = poly.vertex[c];
-                if (v < geo.vertices.size()) {
-                    const ObjectVertex p = geo.vertices[v];
-                    MergePoint(b, p.x, p.y, p.z);
-                }
-            }
-        }
+        MergeLeaf(e.polygons[k], geo, b);
         e.boxes[leaf] = b;
         for (std::uint32_t n = e.parents[leaf]; n != leaf;) {
             inner.push_back(n);
