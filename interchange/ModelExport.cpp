@@ -46,23 +46,16 @@ std::string PngFileName(const std::string& baseName, const CQM4EditDoc& doc, int
 // ---- glTF ----
 
 // Open addressing from (vertex, kind, texture vertex) to the mesh vertex made for it. Key and
-// value share one 64-bit slot, so a lookup touches one cache line; the table is allocated
-// once for the largest object and cleared between objects.
+// value share one 64-bit slot, so a lookup touches one cache line. One table serves one
+// object, so that objects can be built side by side.
 class CornerTable {
 public:
-    explicit CornerTable(std::size_t maxCorners)
-    {
-        std::size_t cap = 16;
-        while (cap < maxCorners * 2)
-            cap <<= 1;
-        m_slots.resize(cap);
-    }
-    void Reset(std::size_t corners)
+    explicit CornerTable(std::size_t corners)
     {
         std::size_t cap = 16;
         while (cap < corners * 2)
             cap <<= 1;
-        std::fill(m_slots.begin(), m_slots.begin() + static_cast<std::ptrdiff_t>(cap), EMPTY);
+        m_slots.assign(cap, EMPTY);
         m_mask = cap - 1;
     }
     // Nearly every corner of a large scene misses the cache here; asking for a slot a few
@@ -141,7 +134,6 @@ GltfObjectMesh MeshOf(const CQM4EditDoc& doc, int object, int textureCount)
     GltfObjectMesh mesh;
     const std::vector<PolygonRecord>& polygons = doc.GetObjectRecord(object).polygons;
     CornerTable table(polygons.size() * 3);
-    table.Reset(polygons.size() * 3);
     std::vector<int> primitiveOf(static_cast<std::size_t>(textureCount), -1);
     mesh.vertices.reserve(polygons.size() * 3);
     auto cornerKey = [](const PolygonRecord& p, int c) {
