@@ -648,7 +648,7 @@ bool CQM4EditView::ToolPress(const QPoint& point, Qt::KeyboardModifiers modifier
     if (!std::binary_search(m_selected.begin(), m_selected.end(), vertex))
         m_selected = {vertex};
     m_drag.emplace(*m_pEditDoc, m_selected);
-    m_backdrop.Start(m_doc.ObjectInfo().Objects(), m_drag->Vertices());
+    m_backdrop.Start(m_drag->Vertices());
     m_nGrabbed = vertex;
     m_grabStart = m_doc.GetVertex(vertex);
     m_ptToolLast = point;

@@ -425,29 +425,21 @@ bool ProjectToPixel(const ViewState& state, int width, int height, const scene::
     return Place(o, h, w, px, py);
 }
 
-void DragBackdrop::Start(std::span<const scene::ObjectRecord> objects, std::span<const int> moving)
+void DragBackdrop::Start(std::span<const int> moving)
 {
     Clear();
     m_moving.assign(65536, 0); // polygons name vertices by 16-bit index
-    bool any = false;
     for (const int v : moving)
         if (v >= 0 && v < 65536) {
             m_moving[static_cast<std::size_t>(v)] = 1;
-            any = true;
+            m_active = true;
         }
-    if (!any)
-        return;
-    for (const scene::ObjectRecord& object : objects)
-        for (const scene::PolygonRecord& p : object.polygons)
-            if (m_moving[p.vertex[0]] || m_moving[p.vertex[1]] || m_moving[p.vertex[2]])
-                m_movingPolygons.polygons.push_back(p);
-    m_active = true;
 }
 
 void DragBackdrop::Clear()
 {
     m_active = false;
-    m_drawn = false;
+    m_collected = false;
     m_moving = {};
     m_movingPolygons.polygons = {};
     m_image = QImage();
@@ -464,18 +456,26 @@ void RenderScene(QImage& image, const ViewState& state, std::span<const scene::O
     const Origin o = MakeViewOrigin(state, image.width(), image.height());
     if (state.wireframe && backdrop && backdrop->m_active) {
         DragBackdrop& b = *backdrop;
-        if (!b.m_drawn || b.m_state != state || b.m_image.size() != image.size()) {
+        const std::uint8_t* moving = b.m_moving.data();
+        auto usesMoving = [moving](const scene::PolygonRecord& p) {
+            return (moving[p.vertex[0]] | moving[p.vertex[1]] | moving[p.vertex[2]]) != 0;
+        };
+        if (!b.m_collected) {
+            for (const scene::ObjectRecord& object : objects)
+                for (const scene::PolygonRecord& p : object.polygons)
+                    if (usesMoving(p))
+                        b.m_movingPolygons.polygons.push_back(p);
+            b.m_collected = true;
+        }
+        if (b.m_image.size() != image.size() || b.m_state != state) {
             b.m_image = QImage(image.size(), QImage::Format_RGB32);
             b.m_image.fill(RgbFromColorref(BACKGROUND_COLOR));
             if (state.grid)
                 DrawGrid(b.m_image, o, state);
             Canvas back(b.m_image);
-            const std::uint8_t* moving = b.m_moving.data();
-            DrawWireframe(back, o, state, vertices, objects, [moving](const scene::PolygonRecord& p) {
-                return !(moving[p.vertex[0]] | moving[p.vertex[1]] | moving[p.vertex[2]]);
-            });
+            DrawWireframe(back, o, state, vertices, objects,
+                          [&usesMoving](const scene::PolygonRecord& p) { return !usesMoving(p); });
             b.m_state = state;
-            b.m_drawn = true;
         }
         std::memcpy(image.bits(), b.m_image.constBits(), static_cast<std::size_t>(image.sizeInBytes()));
         DrawWireframe(canvas, o, state, vertices, std::span(&b.m_movingPolygons, 1),

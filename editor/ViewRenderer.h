@@ -57,8 +57,9 @@ struct ViewState {
 // everything else, so the picture is the one a full render gives.
 class DragBackdrop {
 public:
-    // Collects the polygons that use one of moving; the picture is drawn by the next render.
-    void Start(std::span<const scene::ObjectRecord> objects, std::span<const int> moving);
+    // Marks the moving vertices. The polygons that use them are collected, and the picture
+    // drawn, by the first render with the wireframe on, so a drag without it costs nothing.
+    void Start(std::span<const int> moving);
     void Clear();
     bool Active() const { return m_active; }
 
@@ -68,9 +69,9 @@ private:
     bool m_active = false;
     std::vector<std::uint8_t> m_moving; // per vertex a polygon can name
     scene::ObjectRecord m_movingPolygons; // every polygon with a moving corner, in one list
-    QImage m_image;
+    bool m_collected = false;
+    QImage m_image; // null until drawn
     ViewState m_state;
-    bool m_drawn = false;
 };
 
 // 0x00BBGGRR -> an opaque QRgb.
