@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "SceneGen.h"
+#include "SmallScene.h"
 #include "scene/QM4EditDoc.h"
 #include "scene/csv/CsvExchange.h"
 
@@ -33,10 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < 1)
         return 0;
-    // The demo scene, from which the seeds were exported.
-    static const std::vector<std::uint8_t> sceneBytes = scenegen::Encode(scenegen::MakeDemoScene());
     scene::CQM4EditDoc doc;
-    FUZZ_CHECK(doc.Serialize(sceneBytes).Ok());
+    FUZZ_CHECK(doc.Serialize(fuzz::DemoSceneBytes()).Ok());
     const int vertices = doc.GetVertexCount();
     const int objects = doc.GetObjectCount();
     static const std::size_t savedSize = doc.SaveToBytes().size();

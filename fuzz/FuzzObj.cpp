@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "SceneGen.h"
+#include "SmallScene.h"
 #include "interchange/ModelExport.h"
 #include "interchange/ObjImport.h"
 #include "scene/QM4EditDoc.h"
@@ -39,14 +39,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (size < 1)
         return 0;
-    static const std::vector<std::uint8_t> sceneBytes = scenegen::Encode(scenegen::MakeDemoScene());
     scene::CQM4EditDoc doc;
-    FUZZ_CHECK(doc.Serialize(sceneBytes).Ok());
+    FUZZ_CHECK(doc.Serialize(fuzz::DemoSceneBytes()).Ok());
     const int object = data[0] < doc.GetObjectCount() ? data[0] : -1;
     const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
 
     const interchange::ObjImportPlan plan = interchange::PlanObjImport(doc, text, object);
-    FUZZ_CHECK(doc.SaveToBytes() == sceneBytes);
+    FUZZ_CHECK(doc.SaveToBytes() == fuzz::DemoSceneBytes());
     if (!plan.ok) {
         FUZZ_CHECK(!plan.message.empty());
         return 0;
@@ -61,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     interchange::ApplyObjImport(doc, plan);
     FUZZ_CHECK(doc.IsModified() == !plan.moves.empty());
     const std::vector<std::uint8_t> applied = doc.SaveToBytes();
-    FUZZ_CHECK(applied.size() == sceneBytes.size());
+    FUZZ_CHECK(applied.size() == fuzz::DemoSceneBytes().size());
 
     const interchange::ObjImportPlan again = interchange::PlanObjImport(doc, ExportObj(doc, object), object);
     FUZZ_CHECK(again.ok);

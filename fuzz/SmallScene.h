@@ -10,6 +10,13 @@
 
 namespace fuzz {
 
+// The demo scene's file, made once: the CSV and OBJ seeds were exported from it.
+inline const std::vector<std::uint8_t>& DemoSceneBytes()
+{
+    static const std::vector<std::uint8_t> bytes = scenegen::Encode(scenegen::MakeDemoScene());
+    return bytes;
+}
+
 inline scenegen::GenScene SmallScene()
 {
     using scenegen::Triangle;
