@@ -137,12 +137,15 @@ public:
     {}
 
     // Reads a texture on its first use only; one that is missing or unreadable stays absent.
+    // A scene naming more textures than any real one does gets the rest flat-shaded: each
+    // lookup may scan the folder.
     const texture::RgbaImage* Get(std::uint16_t index)
     {
         if (index >= m_images.size())
             return nullptr;
         Slot& slot = m_images[index];
-        if (!slot.tried) {
+        if (!slot.tried && m_lookups < MAX_TEXTURE_LOOKUPS) {
+            ++m_lookups;
             slot.tried = true;
             if (const auto path = texture::FindTextureFile(m_folder, m_doc.GetTextureName(index)))
                 if (auto image = texture::LoadTextureRgba(*path); image && image->width > 0 && image->height > 0)
@@ -156,9 +159,11 @@ private:
         bool tried = false;
         std::optional<texture::RgbaImage> image;
     };
+    static constexpr int MAX_TEXTURE_LOOKUPS = 256;
     const scene::CQM4EditDoc& m_doc;
     std::filesystem::path m_folder;
     std::vector<Slot> m_images;
+    int m_lookups = 0;
 };
 
 bool UvOf(const scene::CQM4EditDoc& doc, int kind, std::uint16_t index, float& u, float& v)
@@ -186,7 +191,9 @@ int Wrap(float t, int size)
 
 class CRasterizer {
 public:
-    CRasterizer(int size) : m_size(size), m_color(std::size_t(size) * size * 4, 0), m_depth(std::size_t(size) * size)
+    explicit CRasterizer(int size)
+        : m_size(size), m_color(std::size_t(size) * size * 4, 0), m_depth(std::size_t(size) * size),
+          m_budget(std::uint64_t(256) * std::uint64_t(size) * std::uint64_t(size))
     {
         std::fill(m_depth.begin(), m_depth.end(), -std::numeric_limits<float>::infinity());
     }
@@ -204,6 +211,12 @@ public:
         const int maxY = std::min(m_size - 1, static_cast<int>(std::ceil(std::max({y0, y1, y2}))));
         if (minX > maxX || minY > maxY)
             return;
+        // A hostile file can make every one of a million faces cover the whole picture; past
+        // a budget far above what real scenes need, the rest is left out.
+        const std::uint64_t box = std::uint64_t(maxX - minX + 1) * std::uint64_t(maxY - minY + 1);
+        if (box > m_budget)
+            return;
+        m_budget -= box;
         const float inv = 1.0f / area;
         const std::uint8_t flat[3] = {Channel(200, shade), Channel(200, shade), Channel(208, shade)};
         for (int py = minY; py <= maxY; ++py) {
@@ -254,6 +267,7 @@ private:
     int m_size;
     std::vector<std::uint8_t> m_color;
     std::vector<float> m_depth;
+    std::uint64_t m_budget; // pixels the remaining faces may still test
 };
 
 } // namespace
