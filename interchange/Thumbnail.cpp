@@ -104,8 +104,8 @@ namespace {
 // Positions this far out are damaged data, not geometry; they would shrink the rest to a dot.
 constexpr float FARTHEST = 1.0e7f;
 
-// The view: turned 45 degrees about the vertical axis and looking down 30 degrees, as the
-// editor's perspective view starts. y is up.
+// The view: turned 45 degrees about the vertical axis and looking down 30 degrees, so that
+// the tops and two sides of boxes show. Orthographic, which fits the square exactly. y is up.
 struct View {
     float r[3], u[3], e[3]; // right, up on screen, towards the eye
 
@@ -185,7 +185,10 @@ bool UvOf(const scene::CQM4EditDoc& doc, int kind, std::uint16_t index, float& u
 // Wraps a texture coordinate into [0, size): textures repeat, as in the editor.
 int Wrap(float t, int size)
 {
+    // Coordinates near the float limit can sum to infinity between the corners.
     const double f = static_cast<double>(t) - std::floor(static_cast<double>(t));
+    if (!std::isfinite(f))
+        return 0;
     return std::min(size - 1, std::max(0, static_cast<int>(f * size)));
 }
 
