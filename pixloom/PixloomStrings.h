@@ -109,6 +109,8 @@ inline constexpr const char* ABOUT_INFO =
     "different depth is converted when the texture is saved, after Pixloom asks you.\n\n"
     "Pixloom reads and writes TEX files of 16, 24 and 32 bits per pixel, up to 512 by 512 "
     "pixels, and Targa images of 16, 24 and 32 bits per pixel.\n\n"
+    "File > New from Image... makes a new texture from a PNG, BMP or Targa image, at the depth "
+    "you choose; Image > Depth converts the open texture to another depth.\n\n"
     "Options > Associate... makes Pixloom the program that opens .tex files, or removes that "
     "again.";
 
