@@ -94,6 +94,14 @@ foreach(tool qm4tool textool)
   endif()
 endforeach()
 
+# --- Previews in file managers: the freedesktop thumbnailers of both file types ----------
+foreach(tool qm4tool textool)
+  if(TARGET ${tool})
+    install(FILES ${_qm_pkg_src}/thumbnailers/com.fennwick.${tool}.thumbnailer
+            DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/thumbnailers)
+  endif()
+endforeach()
+
 configure_file(${_qm_pkg_src}/debian/changelog.in ${_qm_pkg_out}/changelog @ONLY)
 set(_qm_changelog ${_qm_pkg_out}/changelog)
 if(QM_GZIP)
@@ -129,6 +137,7 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
     "vertices, exchanges polygons and vertices with CSV files and saves the scene\n"
     "with everything not edited written back as it was read. Pixloom shows .tex\n"
     "textures and their header and exchanges their pixels with Targa images.\n"
+    "File managers show previews of both file types.\n"
     "The command-line tools qm4tool and textool do the same work in batch.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -1,5 +1,6 @@
 #include "interchange/ImageCodec.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -94,8 +95,9 @@ void AppendBytes(void* context, void* data, int size)
 
 } // namespace
 
-DecodeResult DecodeImage(std::span<const std::uint8_t> bytes)
+DecodeResult DecodeImage(std::span<const std::uint8_t> bytes, int maxSide)
 {
+    maxSide = std::min(maxSide, MAX_IMAGE_SIDE);
     DecodeResult result;
     if (!IsPng(bytes) && !IsBmp(bytes)) {
         result.message = IMAGE_NOT_PNG_OR_BMP;
@@ -114,8 +116,11 @@ DecodeResult DecodeImage(std::span<const std::uint8_t> bytes)
         result.message = IMAGE_DAMAGED;
         return result;
     }
-    if (w > MAX_IMAGE_SIDE || h > MAX_IMAGE_SIDE) {
+    if (w > maxSide || h > maxSide) {
         result.message = ImageTooLargeMessage(w, h);
+        result.tooLarge = true;
+        result.width = w;
+        result.height = h;
         return result;
     }
     if (!CanHoldPixels(bytes, w, h)) {
@@ -148,13 +153,13 @@ DecodeResult DecodeImage(std::span<const std::uint8_t> bytes)
     return result;
 }
 
-DecodeResult DecodeImageFile(const std::filesystem::path& path)
+DecodeResult DecodeImageFile(const std::filesystem::path& path, int maxSide)
 {
     std::vector<std::uint8_t> bytes;
     // No image we accept needs more than four bytes a pixel plus headers at the largest size.
     const std::uint64_t limit = std::uint64_t(MAX_IMAGE_SIDE) * MAX_IMAGE_SIDE * 4 + (1u << 20);
     switch (common::ReadWholeFile(path, bytes, limit)) {
-    case common::ReadStatus::Ok: return DecodeImage(bytes);
+    case common::ReadStatus::Ok: return DecodeImage(bytes, maxSide);
     case common::ReadStatus::TooLarge: {
         DecodeResult r;
         r.message = IMAGE_DAMAGED;

@@ -28,13 +28,18 @@ struct DecodedImage {
 struct DecodeResult {
     std::optional<DecodedImage> image;
     std::string message; // why not, when image is empty
+    // The image was refused for its size alone, which width and height then give.
+    bool tooLarge = false;
+    int width = 0;
+    int height = 0;
 };
 
 // PNG or BMP bytes, told apart by their signature. Any other bytes, a damaged file or an
-// image beyond MAX_IMAGE_SIDE gives a message instead.
-DecodeResult DecodeImage(std::span<const std::uint8_t> bytes);
+// image beyond maxSide (at most MAX_IMAGE_SIDE) gives a message instead; its size is known
+// from the header before anything is decoded.
+DecodeResult DecodeImage(std::span<const std::uint8_t> bytes, int maxSide = MAX_IMAGE_SIDE);
 // Reads and decodes a file; a file that cannot be read gives a message too.
-DecodeResult DecodeImageFile(const std::filesystem::path& path);
+DecodeResult DecodeImageFile(const std::filesystem::path& path, int maxSide = MAX_IMAGE_SIDE);
 
 // Encodes RGBA (width * height * 4 bytes, row 0 at the top) as a PNG with an alpha channel,
 // or, with withAlpha false, as an RGB PNG that drops the alpha bytes. A fast compression

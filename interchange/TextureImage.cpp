@@ -59,4 +59,24 @@ texture::TargaCheck CheckImageFile(texture::CPixloomDoc& doc, const std::filesys
                          decoded.image->hasAlpha);
 }
 
+texture::TargaCheck CheckNewImageFile(texture::CPixloomDoc& doc, const std::filesystem::path& path)
+{
+    if (!IsCodecImageName(path))
+        return doc.CheckNewTarga(path);
+    const DecodeResult decoded = DecodeImageFile(path, texture::TEX_MAX_RES);
+    texture::TargaCheck check;
+    if (decoded.tooLarge) {
+        check.result = texture::TexResult::Fail(texture::msg::NewImageSize(decoded.width, decoded.height),
+                                                common::MessageIcon::Stop);
+        return check;
+    }
+    if (!decoded.image) {
+        check.result = texture::TexResult::Fail(decoded.message, common::MessageIcon::Stop);
+        return check;
+    }
+    const texture::RgbaImage& image = decoded.image->image;
+    return doc.CheckNewRgba(image.rgba, static_cast<unsigned>(image.width), static_cast<unsigned>(image.height),
+                            decoded.image->hasAlpha);
+}
+
 } // namespace interchange

@@ -23,4 +23,9 @@ texture::TexResult ExportTexturePng(const texture::CPixloomDoc& doc, const std::
 // ConvertTarga takes the result.
 texture::TargaCheck CheckImageFile(texture::CPixloomDoc& doc, const std::filesystem::path& path);
 
+// The first step of New from Image: PNG and BMP decoded through the codec (an image larger
+// than a texture is refused from its header, before it is decoded), everything else read as
+// a Targa. CPixloomDoc::NewFromImage takes the result.
+texture::TargaCheck CheckNewImageFile(texture::CPixloomDoc& doc, const std::filesystem::path& path);
+
 } // namespace interchange

@@ -19,6 +19,7 @@
 #include "gui/Settings.h"
 #include "gui/WaitCursor.h"
 #include "pixloom/AboutDlg.h"
+#include "pixloom/NewTextureDlg.h"
 #include "pixloom/PixloomApp.h"
 #include "pixloom/PixloomAssoc.h"
 #include "pixloom/PixloomStrings.h"
@@ -71,12 +72,17 @@ CMainFrame::CMainFrame(texture::CPixloomDoc& doc, gui::IGuiPrompt& prompt, gui::
     });
     CreateCommands();
     CreateMenus();
-    // A texture opens as from File > Open; an image imports as from File > Import, which
-    // needs a texture to import into.
+    // A texture opens as from File > Open; an image imports as from File > Import into the
+    // texture on show, or, while there is none, becomes one as from File > New from Image.
     new gui::FileDropTarget(
-        *this, {texture::msg::TEX_DEFAULT_EXT, ".tga", ".png", ".bmp"},
-        [this](const QString& path) { return IsTexName(path) || m_doc.IsLoaded() != 0; },
+        *this, {texture::msg::TEX_DEFAULT_EXT, ".tga", ".png", ".bmp"}, [](const QString&) { return true; },
         [this](const QString& path) { OnDropFile(path); });
+    m_chooseDepth = [this](int width, int height, int proposed) -> std::optional<int> {
+        CNewTextureDlg dlg(width, height, proposed, this);
+        if (dlg.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return dlg.GetBpp();
+    };
     resize(640, 560);
     m_doc.SetUpdateAllViewsHandler([this] { OnDocumentChanged(); });
     OnDocumentChanged();
@@ -113,6 +119,19 @@ void CMainFrame::CreateCommands()
              OnFileSave();
          }});
     c.Add({.id = ID_FILE_SAVE_AS, .text = str::FILE_SAVE_AS, .enabled = savable, .run = [this] { OnFileSaveAs(); }});
+    c.Add({.id = ID_FILE_NEW_FROM_IMAGE, .text = str::FILE_NEW_FROM_IMAGE, .run = [this] { OnFileNewFromImage(); }});
+    const auto depth = [this, &c, loaded](int id, const char* text, int bpp) {
+        c.Add({.id = id,
+               .text = text,
+               .checkable = true,
+               .group = "depth",
+               .enabled = loaded,
+               .checked = [this, bpp] { return m_doc.IsLoaded() != 0 && m_doc.GetHeader().bpp == bpp; },
+               .run = [this, bpp] { OnImageDepth(bpp); }});
+    };
+    depth(ID_IMAGE_DEPTH_16, str::IMAGE_DEPTH_16, 16);
+    depth(ID_IMAGE_DEPTH_24, str::IMAGE_DEPTH_24, 24);
+    depth(ID_IMAGE_DEPTH_32, str::IMAGE_DEPTH_32, 32);
     c.Add({.id = ID_FILE_IMPORT, .text = str::FILE_IMPORT, .enabled = loaded, .run = [this] { OnFileImport(); }});
     c.Add({.id = ID_FILE_EXPORT, .text = str::FILE_EXPORT, .enabled = loaded, .run = [this] { OnFileExport(); }});
     // Stands in the File menu for the recent files while there are none.
@@ -199,13 +218,14 @@ void CMainFrame::CreateMenus()
 {
     const gui::MenuLayout layout = {
         {str::MENU_FILE,
-         {ID_FILE_OPEN, ID_FILE_SAVE, ID_FILE_SAVE_AS, gui::kSeparator, ID_FILE_IMPORT, ID_FILE_EXPORT, ID_FILE_RELOAD,
-          gui::kSeparator, ID_FILE_MRU_FILE1, gui::kSeparator, ID_APP_EXIT}},
+         {ID_FILE_OPEN, ID_FILE_NEW_FROM_IMAGE, ID_FILE_SAVE, ID_FILE_SAVE_AS, gui::kSeparator, ID_FILE_IMPORT,
+          ID_FILE_EXPORT, ID_FILE_RELOAD, gui::kSeparator, ID_FILE_MRU_FILE1, gui::kSeparator, ID_APP_EXIT}},
         {str::MENU_HEADER, {ID_HEADER_SHOW}},
         {str::MENU_VIEW,
          {ID_VIEW_ZOOM_IN, ID_VIEW_ZOOM_OUT, ID_VIEW_ACTUAL_SIZE, ID_VIEW_FIT_WINDOW, gui::kSeparator,
           ID_VIEW_CHANNEL_RGB, ID_VIEW_CHANNEL_ALPHA, ID_VIEW_CHANNEL_RED, ID_VIEW_CHANNEL_GREEN, ID_VIEW_CHANNEL_BLUE,
           gui::kSeparator, ID_VIEW_ALPHA_TRANSPARENCY, gui::kSeparator, ID_VIEW_STATUS_BAR}},
+        {str::MENU_IMAGE, {{str::IMAGE_DEPTH, {ID_IMAGE_DEPTH_16, ID_IMAGE_DEPTH_24, ID_IMAGE_DEPTH_32}}}},
         {str::MENU_OPTIONS, {ID_OPTIONS_BACKGROUND, ID_OPTIONS_ASSOCIATE}},
         {str::MENU_HELP, {ID_APP_ABOUT}},
     };
@@ -449,14 +469,74 @@ void CMainFrame::ImportTargaAsking(const std::filesystem::path& path)
     converted.Report(m_prompt);
 }
 
+void CMainFrame::OnFileNewFromImage()
+{
+    gui::FileDialogOptions options;
+    options.filter = str::NEW_FROM_IMAGE_FILTER;
+    options.fileMustExist = true;
+    if (std::optional<QString> path = m_prompt.GetOpenFileName(options))
+        NewFromImageFile(*path);
+}
+
+void CMainFrame::NewFromImageFile(const QString& path)
+{
+    // First, since saving reuses the buffer the check below refers to.
+    if (!SaveModified())
+        return;
+    texture::TargaCheck check;
+    {
+        gui::WaitCursor wait;
+        check = interchange::CheckNewImageFile(m_doc, ToDocPath(QFileInfo(path).absoluteFilePath()));
+    }
+    if (!check.result.Ok()) {
+        check.result.Report(m_prompt);
+        return;
+    }
+    const int proposed = texture::HasPartialAlpha(check) ? 32 : 24;
+    const std::optional<int> bpp =
+        m_chooseDepth(static_cast<int>(check.width), static_cast<int>(check.height), proposed);
+    if (!bpp)
+        return;
+    texture::TexResult made;
+    {
+        gui::WaitCursor wait;
+        made = m_doc.NewFromImage(check, *bpp);
+    }
+    made.Report(m_prompt);
+    OnDocumentChanged();
+}
+
+void CMainFrame::OnImageDepth(int bpp)
+{
+    if (!m_doc.IsLoaded() || m_doc.GetHeader().bpp == bpp) {
+        UpdateActions();
+        return;
+    }
+    const texture::DepthLoss loss = m_doc.DepthChangeLoss(bpp);
+    if (loss != texture::DepthLoss::None) {
+        const QString question =
+            QString(loss == texture::DepthLoss::Precision ? str::ASK_DEPTH_PRECISION : str::ASK_DEPTH_ALPHA).arg(bpp) +
+            (m_doc.GetPathName().empty() ? str::ASK_DEPTH_UNSAVED : str::ASK_DEPTH_RELOAD);
+        if (!m_prompt.AskYesNo(question.toStdString(), common::MessageIcon::Exclamation)) {
+            // The radio mark goes back to the depth the texture kept.
+            UpdateActions();
+            return;
+        }
+    }
+    m_doc.ChangeDepth(bpp).Report(m_prompt);
+    OnDocumentChanged();
+}
+
 void CMainFrame::OnDropFile(const QString& path)
 {
     if (IsTexName(path)) {
         OpenDocumentFile(path);
         return;
     }
-    if (!m_doc.IsLoaded())
+    if (!m_doc.IsLoaded()) {
+        NewFromImageFile(path);
         return;
+    }
     const QString question = QString(str::ASK_IMPORT_DROPPED).arg(QFileInfo(path).fileName());
     if (!m_prompt.AskYesNo(question.toStdString(), common::MessageIcon::None))
         return;

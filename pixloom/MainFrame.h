@@ -1,7 +1,7 @@
 #pragma once
 // The texture tool's main window: its commands (rows of the command model), menus and
 // enabling, the view, and every command on the texture: New, Open, the recent files, Save,
-// Import, Export, header, background colour, associations, About. No toolbar; a status bar with the pixel under the pointer.
+// New from Image, Import, Export, Image > Depth, header, background colour, associations, About. No toolbar; a status bar with the pixel under the pointer.
 // It never calls back into the application object.
 
 #include <cstdint>
@@ -77,6 +77,16 @@ public:
     void OnFileImport();
     void OnFileReload();
     void OnFileExport();
+    // File > New from Image...: an image becomes a new, unsaved texture of a chosen depth.
+    void OnFileNewFromImage();
+    void NewFromImageFile(const QString& path);
+    // Image > Depth: converts the texture, asking first when the change loses information.
+    void OnImageDepth(int bpp);
+
+    // Asks for the depth of a texture made from an image of this size; nullopt on Cancel.
+    // The window shows its "New Texture" dialog; tests put a scripted answer here.
+    using DepthChooser = std::function<std::optional<int>(int width, int height, int proposedBpp)>;
+    void SetDepthChooser(DepthChooser chooser) { m_chooseDepth = std::move(chooser); }
     // A file dropped onto the window: a texture opens, an image imports after a question.
     void OnDropFile(const QString& path);
     void OnHeaderShow();
@@ -113,6 +123,7 @@ private:
     gui::CommandModel m_commands{*this};
     std::unique_ptr<gui::RecentFilesMenu> m_recentMenu;
     bool m_bShown = false;
+    DepthChooser m_chooseDepth;
     // The show state at the moment the user closed the window: a closed window no longer
     // reports being minimised on every platform.
     std::optional<int> m_closedStyle;

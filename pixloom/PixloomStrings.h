@@ -13,6 +13,28 @@ inline constexpr const char* ASK_SAVE_CHANGES = "Save changes to %1?";
 // Asked when an image is dropped onto the window; %1 is its file name without the folder.
 inline constexpr const char* ASK_IMPORT_DROPPED = "Import %1 into the texture?";
 
+// Image > Depth asks before a change that loses information; the second sentence follows
+// the first. %1 is the new depth.
+inline constexpr const char* ASK_DEPTH_PRECISION =
+    "Converting the texture to %1 bits per pixel keeps only 5 bits of each colour channel and one "
+    "bit of alpha; the rest is lost.";
+inline constexpr const char* ASK_DEPTH_ALPHA =
+    "Converting the texture to %1 bits per pixel drops its alpha channel, which is not fully opaque.";
+inline constexpr const char* ASK_DEPTH_RELOAD =
+    "  Pixloom has no undo: Reload (F5) brings back the texture as it was last saved.  Convert the texture?";
+inline constexpr const char* ASK_DEPTH_UNSAVED =
+    "  Pixloom has no undo, and this texture has never been saved.  Convert the texture?";
+
+// "New Texture" dialog of File > New from Image...
+inline constexpr const char* NEW_TEXTURE_TITLE = "New Texture";
+inline constexpr const char* NEW_TEXTURE_SIZE = "The image is %1 by %2 pixels.  Bits per pixel of the new texture:";
+inline constexpr const char* DEPTH_16 = "&16 bits per pixel";
+inline constexpr const char* DEPTH_24 = "&24 bits per pixel";
+inline constexpr const char* DEPTH_32 = "&32 bits per pixel (with alpha)";
+inline constexpr const char* NEW_FROM_IMAGE_FILTER =
+    "Images (*.png;*.bmp;*.tga)|*.png;*.bmp;*.tga|PNG Image (*.png)|*.png|BMP Image (*.bmp)|*.bmp|"
+    "Targa Files (*.tga)|*.tga|All Files (*.*)|*.*||";
+
 // Settings, in section "Settings".
 inline constexpr const char* KEY_BK_COLOR = "BkColor";
 inline constexpr int DEFAULT_BK_COLOR = 16777215;
@@ -28,6 +50,12 @@ inline constexpr const char* FILE_OPEN = "&Open...";
 inline constexpr const char* FILE_SAVE = "&Save";
 inline constexpr const char* FILE_SAVE_AS = "Save &As...";
 inline constexpr const char* FILE_RELOAD = "&Reload\tF5";
+inline constexpr const char* FILE_NEW_FROM_IMAGE = "&New from Image...";
+inline constexpr const char* MENU_IMAGE = "&Image";
+inline constexpr const char* IMAGE_DEPTH = "&Depth";
+inline constexpr const char* IMAGE_DEPTH_16 = "&16 Bits per Pixel";
+inline constexpr const char* IMAGE_DEPTH_24 = "&24 Bits per Pixel";
+inline constexpr const char* IMAGE_DEPTH_32 = "&32 Bits per Pixel";
 inline constexpr const char* MENU_VIEW = "&View";
 inline constexpr const char* VIEW_ZOOM_IN = "Zoom &In\tCtrl++";
 inline constexpr const char* VIEW_ZOOM_OUT = "Zoom &Out\tCtrl+-";
@@ -81,6 +109,8 @@ inline constexpr const char* ABOUT_INFO =
     "different depth is converted when the texture is saved, after Pixloom asks you.\n\n"
     "Pixloom reads and writes TEX files of 16, 24 and 32 bits per pixel, up to 512 by 512 "
     "pixels, and Targa images of 16, 24 and 32 bits per pixel.\n\n"
+    "File > New from Image... makes a new texture from a PNG, BMP or Targa image, at the depth "
+    "you choose; Image > Depth converts the open texture to another depth.\n\n"
     "Options > Associate... makes Pixloom the program that opens .tex files, or removes that "
     "again.";
 

@@ -29,6 +29,11 @@ constexpr int ID_VIEW_CHANNEL_BLUE = 32798;
 constexpr int ID_VIEW_ALPHA_TRANSPARENCY = 32799;
 constexpr int ID_VIEW_STATUS_BAR = 32800;
 constexpr int ID_FILE_RELOAD = 32801;
+// Added later: textures made from images, and their depth.
+constexpr int ID_FILE_NEW_FROM_IMAGE = 32802;
+constexpr int ID_IMAGE_DEPTH_16 = 32803;
+constexpr int ID_IMAGE_DEPTH_24 = 32804;
+constexpr int ID_IMAGE_DEPTH_32 = 32805;
 // Bound to keys only; nothing handles them.
 constexpr int ID_EDIT_UNDO = 57643;
 constexpr int ID_EDIT_CUT = 57635;

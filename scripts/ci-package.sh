@@ -98,6 +98,36 @@ check_type "$work/scene.qm4" application/x-morvel-qm4
 check_type "$work/texture.tex" image/x-morvel-tex
 check_type "$work/paper.tex" text/x-tex
 
+step "previews, run as a file manager runs the installed thumbnailers"
+run_thumbnailer() { # FILE OUT SIZE: the entry's Exec line for FILE's type, %i %o %s filled in
+  local entry exec
+  case "$1" in
+    *.qm4) entry=/usr/share/thumbnailers/com.fennwick.qm4tool.thumbnailer ;;
+    *) entry=/usr/share/thumbnailers/com.fennwick.textool.thumbnailer ;;
+  esac
+  [ -s "$entry" ] || fail "$entry missing"
+  exec="$(sed -n 's/^Exec=//p' "$entry")"
+  exec="${exec//%i/\"$1\"}"; exec="${exec//%o/\"$2\"}"; exec="${exec//%s/$3}"
+  (cd / && env -i PATH=/usr/bin:/bin bash -c "$exec") 2>/dev/null
+}
+for input in scene.qm4 texture.tex; do
+  for size in 128 256; do
+    run_thumbnailer "$work/$input" "$work/preview.png" $size || fail "thumbnail of $input at $size"
+    got="$(identify -format '%w %h %m' "$work/preview.png")"
+    case "$got" in
+      "$size "*" PNG" | *" $size PNG") echo "   $input at $size: $got" ;;
+      *) fail "thumbnail of $input at $size is '$got'" ;;
+    esac
+    rm -f "$work/preview.png"
+  done
+done
+head -c 100 "$work/scene.qm4" > "$work/damaged.qm4"
+head -c 40 "$work/texture.tex" > "$work/damaged.tex"
+for input in damaged.qm4 damaged.tex; do
+  if run_thumbnailer "$work/$input" "$work/preview.png" 128; then fail "a preview of $input was made"; fi
+  [ ! -e "$work/preview.png" ] || fail "$input left a preview behind"
+done
+
 step "removing"
 $sudo apt-get remove -y -qq "$pkg" >/dev/null
 installed_here=0

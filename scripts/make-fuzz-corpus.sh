@@ -11,7 +11,8 @@ out=tests/fuzz-corpus
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
 
-mkdir -p "$out/tex" "$out/targa" "$out/scene" "$out/csv" "$out/obj" "$out/image"
+mkdir -p "$out/tex" "$out/targa" "$out/scene" "$out/csv" "$out/obj" "$out/image" "$out/tex_thumbnail" \
+  "$out/scene_thumbnail"
 rm -f "$out"/*/seed-*
 
 # Textures of every depth, a few shapes, and their Targa exports. A Targa seed starts with
@@ -92,4 +93,14 @@ if command -v convert >/dev/null; then
   convert -size 3x2 gradient:red-green -type TrueColor "BMP3:$out/image/seed-rgb.bmp.bin"
   convert -size 3x2 xc:'rgba(10,20,30,0.5)' -type TrueColorAlpha "BMP:$out/image/seed-rgba.bmp.bin"
 fi
+# Previews: the texture seeds behind a size byte (16, 64 and 128 pixels), the scene seeds as
+# they are.
+for f in "$out"/tex/seed-*.tex; do
+  name="$(basename "$f" .tex)"
+  for size in 15 63 127; do
+    { printf "\\x$(printf %02x "$size")"; cat "$f"; } >"$out/tex_thumbnail/$name-$((size + 1)).bin"
+  done
+done
+cp "$out"/scene/seed-*.qm4 "$out/scene_thumbnail/" 2>/dev/null || true
+
 ls -l "$out"/*

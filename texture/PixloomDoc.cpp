@@ -410,6 +410,16 @@ TexResult CPixloomDoc::ExportTarga(const std::filesystem::path& path)
 
 TargaCheck CPixloomDoc::CheckTarga(const std::filesystem::path& path)
 {
+    return ReadTargaFile(path, false);
+}
+
+TargaCheck CPixloomDoc::CheckNewTarga(const std::filesystem::path& path)
+{
+    return ReadTargaFile(path, true);
+}
+
+TargaCheck CPixloomDoc::ReadTargaFile(const std::filesystem::path& path, bool forNew)
+{
     TargaCheck check;
     if (!HasTgaName(path)) {
         check.result = TexResult::Fail(msg::NOT_A_TGA_IMPORT, common::MessageIcon::None);
@@ -419,7 +429,7 @@ TargaCheck CPixloomDoc::CheckTarga(const std::filesystem::path& path)
     if (check.result = ReadFilePrefix(path, MAX_TGA_PREFIX, total, TGA_HEADER_SIZE, &TargaBytesThatMatter);
         !check.result.ok)
         return check;
-    return ParseTargaHeader(m_scratch, total, common::PathToUtf8(path));
+    return ParseTargaHeader(m_scratch, total, common::PathToUtf8(path), forNew);
 }
 
 TargaCheck CPixloomDoc::CheckTargaBytes(std::span<const std::uint8_t> file)
@@ -427,8 +437,13 @@ TargaCheck CPixloomDoc::CheckTargaBytes(std::span<const std::uint8_t> file)
     return ParseTargaHeader(file, file.size(), std::string());
 }
 
+TargaCheck CPixloomDoc::CheckNewTargaBytes(std::span<const std::uint8_t> file)
+{
+    return ParseTargaHeader(file, file.size(), std::string(), true);
+}
+
 TargaCheck CPixloomDoc::ParseTargaHeader(std::span<const std::uint8_t> bytes, std::uint64_t totalLength,
-                                         const std::string& fileName) const
+                                         const std::string& fileName, bool forNew) const
 {
     TargaCheck check;
     auto refuse = [&check](std::string text) {
@@ -457,9 +472,14 @@ TargaCheck CPixloomDoc::ParseTargaHeader(std::span<const std::uint8_t> bytes, st
     // Run-length packets cannot be walked without knowing how long a pixel is.
     if (imageType != TGA_TRUE_COLOUR && !(check.runLength && bytesPerPixel != 0))
         return refuse(msg::UnsupportedTarga(imageType));
-    if (static_cast<std::int64_t>(check.width) != m_header.xRes ||
-        static_cast<std::int64_t>(check.height) != m_header.yRes)
+    if (forNew) {
+        if (check.width == 0 || check.height == 0 || check.width > unsigned(TEX_MAX_RES) ||
+            check.height > unsigned(TEX_MAX_RES))
+            return refuse(msg::NewImageSize(check.width, check.height));
+    } else if (static_cast<std::int64_t>(check.width) != m_header.xRes ||
+               static_cast<std::int64_t>(check.height) != m_header.yRes) {
         return refuse(msg::TargaWrongSize(m_header.xRes, m_header.yRes));
+    }
 
     const std::uint64_t offset =
         TGA_HEADER_SIZE + std::uint64_t(idLength) + std::uint64_t(mapLength) * ((mapEntryBits + 7) / 8);
@@ -487,16 +507,16 @@ TargaCheck CPixloomDoc::ParseTargaHeader(std::span<const std::uint8_t> bytes, st
                 bytes.subspan(static_cast<std::size_t>(offset), static_cast<std::size_t>(needed - offset));
     }
 
-    if (static_cast<std::int64_t>(check.depth) != m_header.bpp)
+    if (!forNew && static_cast<std::int64_t>(check.depth) != m_header.bpp)
         check.depthQuestion = msg::TargaDepthQuestion(check.depth, m_header.bpp);
     return check;
 }
 
-TargaCheck CPixloomDoc::CheckRgba(std::span<const std::uint8_t> rgba, unsigned width, unsigned height, bool hasAlpha)
+void CPixloomDoc::RgbaToTarga(std::span<const std::uint8_t> rgba, unsigned width, unsigned height, bool hasAlpha,
+                              bool withPixels)
 {
     // Larger than a Targa can say is larger than any texture: the size check refuses it.
     const unsigned w = std::min(width, 0xFFFFu), h = std::min(height, 0xFFFFu);
-    const bool complete = rgba.size() >= std::size_t(width) * height * 4;
     const unsigned depth = hasAlpha ? 32 : 24;
     const std::size_t bpp = depth / 8;
     m_imported.assign(TGA_HEADER_SIZE, 0);
@@ -507,21 +527,39 @@ TargaCheck CPixloomDoc::CheckRgba(std::span<const std::uint8_t> rgba, unsigned w
     m_imported[15] = static_cast<std::uint8_t>(h >> 8);
     m_imported[16] = static_cast<std::uint8_t>(depth);
     m_imported[17] = static_cast<std::uint8_t>(0x20 | (hasAlpha ? 8 : 0)); // top row first
-    // Only an image of the texture's size is worth its pixels; any other is refused by size.
-    if (complete && static_cast<std::int64_t>(width) == m_header.xRes &&
-        static_cast<std::int64_t>(height) == m_header.yRes) {
-        m_imported.resize(TGA_HEADER_SIZE + std::size_t(w) * h * bpp);
-        std::uint8_t* d = m_imported.data() + TGA_HEADER_SIZE;
-        for (std::size_t i = 0; i < std::size_t(w) * h; ++i, d += bpp) {
-            const std::uint8_t* s = rgba.data() + i * 4;
-            d[0] = s[2];
-            d[1] = s[1];
-            d[2] = s[0];
-            if (hasAlpha)
-                d[3] = s[3];
-        }
+    if (!withPixels || rgba.size() < std::size_t(width) * height * 4 || w != width || h != height)
+        return;
+    m_imported.resize(TGA_HEADER_SIZE + std::size_t(w) * h * bpp);
+    std::uint8_t* d = m_imported.data() + TGA_HEADER_SIZE;
+    for (std::size_t i = 0; i < std::size_t(w) * h; ++i, d += bpp) {
+        const std::uint8_t* s = rgba.data() + i * 4;
+        d[0] = s[2];
+        d[1] = s[1];
+        d[2] = s[0];
+        if (hasAlpha)
+            d[3] = s[3];
     }
+}
+
+TargaCheck CPixloomDoc::CheckRgba(std::span<const std::uint8_t> rgba, unsigned width, unsigned height, bool hasAlpha)
+{
+    // Only an image of the texture's size is worth its pixels; any other is refused by size.
+    RgbaToTarga(rgba, width, height, hasAlpha,
+                static_cast<std::int64_t>(width) == m_header.xRes &&
+                    static_cast<std::int64_t>(height) == m_header.yRes);
     return CheckTargaBytes(m_imported);
+}
+
+TargaCheck CPixloomDoc::CheckNewRgba(std::span<const std::uint8_t> rgba, unsigned width, unsigned height, bool hasAlpha)
+{
+    // Refused here with its true size, which a Targa header could not carry.
+    if (width == 0 || height == 0 || width > unsigned(TEX_MAX_RES) || height > unsigned(TEX_MAX_RES)) {
+        TargaCheck check;
+        check.result = TexResult::Fail(msg::NewImageSize(width, height), common::MessageIcon::Stop);
+        return check;
+    }
+    RgbaToTarga(rgba, width, height, hasAlpha, true);
+    return CheckNewTargaBytes(m_imported);
 }
 
 void CPixloomDoc::WriteRgba(std::vector<std::uint8_t>& out, bool& withAlpha) const
@@ -616,6 +654,115 @@ TexResult CPixloomDoc::ConvertTarga(const TargaCheck& check)
             put(i, check.pixelData.data() + i * std::size_t(bytesPerPixel));
     }
 
+    m_bModified = true;
+    UpdateAllViews();
+    return {};
+}
+
+// ---------------------------------------------------------------------------------------
+// New from Image and Image > Depth
+
+namespace {
+
+// What a store pixel becomes once written at this depth and read back: the texture shows
+// what a save will keep.
+void KeepAtDepth(std::uint8_t* p, int depth)
+{
+    if (depth == 16)
+        DecodeTex16(EncodeTex16(p), p);
+    else if (depth == 24)
+        p[3] = 0;
+}
+
+} // namespace
+
+bool HasPartialAlpha(const TargaCheck& check)
+{
+    if (!check.result.ok || (check.depth != 16 && check.depth != 32))
+        return false;
+    // A 16-bit Targa says whether its top bit is alpha at all; 32-bit ones are trusted less.
+    if (check.depth == 16 && (check.descriptor & 0x0F) == 0)
+        return false;
+    const std::size_t bytesPerPixel = check.depth / 8;
+    bool partial = false;
+    const auto look = [&](std::size_t, const std::uint8_t* src) {
+        if (bytesPerPixel == 4)
+            partial = partial || src[3] != 255;
+        else
+            partial = partial || (src[1] & 0x80) == 0;
+    };
+    const std::size_t pixelCount = std::size_t(check.width) * check.height;
+    if (check.runLength) {
+        std::uint64_t consumed = 0;
+        bool overran = false;
+        WalkRunLength(check.pixelData, pixelCount, bytesPerPixel, consumed, overran, look);
+    } else {
+        const std::size_t n = std::min(pixelCount, check.pixelData.size() / bytesPerPixel);
+        for (std::size_t i = 0; i < n && !partial; ++i)
+            look(i, check.pixelData.data() + i * bytesPerPixel);
+    }
+    return partial;
+}
+
+TexResult CPixloomDoc::NewFromImage(const TargaCheck& check, int bpp)
+{
+    if (!check.result.ok)
+        return check.result;
+    if (bpp != 16 && bpp != 24 && bpp != 32)
+        return TexResult::Fail(msg::UnrecognizedBitDepth(bpp), common::MessageIcon::Stop);
+    if (check.width == 0 || check.height == 0 || check.width > unsigned(TEX_MAX_RES) ||
+        check.height > unsigned(TEX_MAX_RES))
+        return TexResult::Fail(msg::NewImageSize(check.width, check.height), common::MessageIcon::Stop);
+
+    m_bLoaded = 0;
+    TexHeader h;
+    h.xRes = static_cast<std::int32_t>(check.width);
+    h.yRes = static_cast<std::int32_t>(check.height);
+    h.bpp = bpp;
+    m_header = h;
+    if (TexResult r = ConvertTarga(check); !r.ok) {
+        UpdateAllViews();
+        return r;
+    }
+    for (int x = 0; x < h.xRes; ++x)
+        for (int y = 0; y < h.yRes; ++y)
+            KeepAtDepth(GetPixel(x, y), bpp);
+    m_path.clear();
+    m_bLoaded = 1;
+    m_bModified = true;
+    UpdateAllViews();
+    return {};
+}
+
+DepthLoss CPixloomDoc::DepthChangeLoss(int bpp) const
+{
+    const int from = m_header.bpp;
+    if (!m_bLoaded || bpp == from)
+        return DepthLoss::None;
+    if (bpp == 16)
+        return DepthLoss::Precision;
+    if (bpp != 24 || (from != 16 && from != 32))
+        return DepthLoss::None;
+    const std::uint8_t full = from == 16 ? 1 : 255;
+    for (int x = 0; x < m_header.xRes; ++x)
+        for (int y = 0; y < m_header.yRes; ++y)
+            if (GetPixel(x, y)[3] != full)
+                return DepthLoss::Alpha;
+    return DepthLoss::None;
+}
+
+TexResult CPixloomDoc::ChangeDepth(int bpp)
+{
+    if (bpp != 16 && bpp != 24 && bpp != 32)
+        return TexResult::Fail(msg::UnrecognizedBitDepth(bpp), common::MessageIcon::Stop);
+    if (!m_bLoaded || bpp == m_header.bpp)
+        return {};
+    // Every pixel of the store is read and written below: no texture holds more.
+    const int w = std::clamp(m_header.xRes, 0, TEX_MAX_RES), h = std::clamp(m_header.yRes, 0, TEX_MAX_RES);
+    for (int x = 0; x < w; ++x)
+        for (int y = 0; y < h; ++y)
+            KeepAtDepth(GetPixel(x, y), bpp);
+    m_header.bpp = bpp;
     m_bModified = true;
     UpdateAllViews();
     return {};

@@ -59,6 +59,18 @@ struct TargaCheck {
     std::span<const std::uint8_t> pixelData;
 };
 
+// What changing a texture's depth would lose, worst first.
+enum class DepthLoss {
+    None,
+    Precision, // to 16 bits: 5 bits a colour channel, one alpha bit
+    Alpha, // an alpha that is not fully opaque everywhere is dropped
+};
+
+// Whether an image holds any alpha other than full, which a texture keeps only at 32 bits.
+// In the store a 16-bit source's alpha is 0 or 1 (1 full), a 32-bit source's a byte (255
+// full); a 24-bit source has none.
+bool HasPartialAlpha(const TargaCheck& check);
+
 class CPixloomDoc {
 public:
     CPixloomDoc();
@@ -107,6 +119,25 @@ public:
     // question of a Targa of that depth, and ConvertTarga takes the returned check. The
     // check refers to a buffer of the document that only the next CheckRgba replaces.
     TargaCheck CheckRgba(std::span<const std::uint8_t> rgba, unsigned width, unsigned height, bool hasAlpha);
+
+    // New from Image, in two steps like an import, so the edge can ask for the depth between
+    // them. The checks are an import's (name, image type, truncation), except that any image
+    // from 1 to 512 pixels on each side is welcome and no depth question arises. The check
+    // refers to the document's read buffer, or to the caller's bytes, or (from CheckNewRgba)
+    // to a buffer that only the next CheckRgba or CheckNewRgba replaces.
+    TargaCheck CheckNewTarga(const std::filesystem::path& path);
+    TargaCheck CheckNewTargaBytes(std::span<const std::uint8_t> file);
+    TargaCheck CheckNewRgba(std::span<const std::uint8_t> rgba, unsigned width, unsigned height, bool hasAlpha);
+    // Makes the document a new texture of the checked image at depth bpp (16, 24 or 32): a
+    // header whose filler is zero, the pixels as an import converts them and as a save at that
+    // depth keeps them. Loaded, modified and without a path, so a save asks for a name.
+    TexResult NewFromImage(const TargaCheck& check, int bpp);
+
+    // Image > Depth: what the change would lose, and the change itself, which converts every
+    // pixel to what a save at the new depth keeps and marks the document modified. The same
+    // depth changes nothing.
+    DepthLoss DepthChangeLoss(int bpp) const;
+    TexResult ChangeDepth(int bpp);
 
     // The pixels a Targa export carries, as RGBA with row 0 at the top: a 16-bit alpha bit
     // becomes 0 or 255; withAlpha says whether the texture has alpha at all (not at 24 bits,
@@ -175,8 +206,14 @@ protected:
                              std::size_t headSize = 0,
                              std::size_t (*limitFromHead)(std::span<const std::uint8_t>) = nullptr);
     TexResult ParseTex(std::span<const std::uint8_t> bytes, std::uint64_t totalLength);
+    // forNew: the size is checked against the store instead of the texture, and no depth
+    // question arises.
     TargaCheck ParseTargaHeader(std::span<const std::uint8_t> bytes, std::uint64_t totalLength,
-                                const std::string& fileName) const;
+                                const std::string& fileName, bool forNew = false) const;
+    TargaCheck ReadTargaFile(const std::filesystem::path& path, bool forNew);
+    // Builds the Targa bytes of a decoded image in m_imported.
+    void RgbaToTarga(std::span<const std::uint8_t> rgba, unsigned width, unsigned height, bool hasAlpha,
+                     bool withPixels);
     TexResult WriteOut(const std::filesystem::path& path);
     bool ImportAsking(TargaCheck check, common::IPrompt& prompt);
 

@@ -49,6 +49,12 @@ std::string TexTooLarge(std::int32_t xRes, std::int32_t yRes)
         " pixels.  Pixloom can only open textures of at most 512 by 512 pixels.";
 }
 
+std::string NewImageSize(std::int64_t width, std::int64_t height)
+{
+    return "The image is " + std::to_string(width) + " by " + std::to_string(height) +
+        " pixels.  A texture must be from 1 to 512 pixels on each side.";
+}
+
 std::string UnsupportedTarga(unsigned imageType)
 {
     return std::string(TargaLeadingText(imageType)) +

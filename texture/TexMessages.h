@@ -24,6 +24,9 @@ std::string UnrecognizedBitDepth(std::int32_t bpp);
 // Textures the store cannot hold: wider or taller than 512, or of a negative size.
 std::string TexTooLarge(std::int32_t xRes, std::int32_t yRes);
 
+// An image that cannot become a new texture: empty, or wider or taller than the store.
+std::string NewImageSize(std::int64_t width, std::int64_t height);
+
 // Leading text by Targa image type, followed by the unsupported-format sentence.
 std::string UnsupportedTarga(unsigned imageType);
 // "The Targa file you selected to import is a different size ... %d by %d in resolution."

@@ -66,14 +66,12 @@ std::optional<std::filesystem::path> FindTextureFile(const std::filesystem::path
     return std::nullopt;
 }
 
-std::optional<RgbaImage> LoadTextureRgba(const std::filesystem::path& path)
+RgbaImage ToRgba(const CPixloomDoc& doc)
 {
-    CPixloomDoc doc;
-    SilentPrompt prompt;
-    if (!doc.OnOpenDocument(path, prompt) || !doc.IsLoaded())
-        return std::nullopt;
-    const TexHeader& h = doc.GetHeader();
     RgbaImage img;
+    const TexHeader& h = doc.GetHeader();
+    if (!doc.IsLoaded() || h.xRes <= 0 || h.yRes <= 0 || h.xRes > TEX_MAX_RES || h.yRes > TEX_MAX_RES)
+        return img;
     img.width = h.xRes;
     img.height = h.yRes;
     img.rgba.resize(static_cast<std::size_t>(h.xRes) * static_cast<std::size_t>(h.yRes) * 4);
@@ -87,6 +85,19 @@ std::optional<RgbaImage> LoadTextureRgba(const std::filesystem::path& path)
             d[3] = h.bpp == 32 ? p[3] : h.bpp == 16 ? (p[3] ? 255 : 0) : 255;
         }
     }
+    return img;
+}
+
+std::optional<RgbaImage> LoadTextureRgba(const std::filesystem::path& path)
+{
+    CPixloomDoc doc;
+    SilentPrompt prompt;
+    if (!doc.OnOpenDocument(path, prompt) || !doc.IsLoaded())
+        return std::nullopt;
+    RgbaImage img = ToRgba(doc);
+    // An empty texture used to come back as an image of no pixels; keep it that way.
+    img.width = doc.GetHeader().xRes;
+    img.height = doc.GetHeader().yRes;
     return img;
 }
 

@@ -23,6 +23,12 @@ struct RgbaImage {
 std::optional<std::filesystem::path> FindTextureFile(const std::filesystem::path& sceneFolder,
                                                      std::string_view textureName);
 
+class CPixloomDoc;
+
+// The loaded texture of doc as RGBA: the one alpha bit of 16-bit textures becomes 0 or 255;
+// 24-bit textures are opaque. Empty when nothing is loaded.
+RgbaImage ToRgba(const CPixloomDoc& doc);
+
 // Reads a TEX file of any supported depth into RGBA. The one alpha bit of 16-bit textures
 // becomes 0 or 255; 24-bit textures are opaque. Returns nothing for any file the texture
 // core refuses.

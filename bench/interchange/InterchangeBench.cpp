@@ -1,14 +1,17 @@
-// Model export and import on the generated scene of 1,000,000 polygons, and PNG encoding of
-// one 512 x 512 texture.
+// Model export and import on the generated scene of 1,000,000 polygons, PNG encoding of one
+// 512 x 512 texture, and the file managers' 256-pixel preview of the large scene, which
+// must take less than a second from reading the file to writing the PNG.
 
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 
 #include "SceneGen.h"
+#include "common/AtomicFile.h"
 #include "interchange/ImageCodec.h"
 #include "interchange/ModelExport.h"
 #include "interchange/ObjImport.h"
+#include "interchange/Thumbnail.h"
 
 namespace {
 
@@ -128,6 +131,64 @@ void BM_EncodePng512(benchmark::State& state)
     state.counters["KB"] = static_cast<double>(size) / 1e3;
 }
 BENCHMARK(BM_EncodePng512)->Unit(benchmark::kMillisecond);
+
+// The large scene in a folder of its own, its textures (256 x 256, 24 bits) beside it.
+const std::filesystem::path& LargeSceneWithTextures()
+{
+    static const std::filesystem::path scenePath = [] {
+        const auto dir = Temp("bench_thumbnail");
+        std::filesystem::create_directories(dir);
+        const auto path = dir / "large.qm4";
+        common::WriteFileAtomically(path, LargeFile());
+        scene::CQM4EditDoc doc;
+        doc.Serialize(LargeFile());
+        for (int t = 0; t < doc.TextureNames().GetCount(); ++t) {
+            std::vector<std::uint8_t> tex(32, 0);
+            tex[21] = 1; // xRes 256
+            tex[25] = 1; // yRes 256
+            tex[28] = 24;
+            for (int i = 0; i < 256 * 256; ++i)
+                tex.insert(tex.end(), {std::uint8_t(i * 7 + t * 50), std::uint8_t(i >> 8), std::uint8_t(i)});
+            std::string name = doc.GetTextureName(static_cast<std::uint32_t>(t));
+            if (std::filesystem::path(name).extension().empty())
+                name += ".tex";
+            common::WriteFileAtomically(dir / name, tex);
+        }
+        return path;
+    }();
+    return scenePath;
+}
+
+// What "qm4tool thumbnail large.qm4 out.png 256" does after it starts: read the scene, draw
+// it with its textures, write the PNG.
+void BM_SceneThumbnail256(benchmark::State& state)
+{
+    const auto& path = LargeSceneWithTextures();
+    const auto out = Temp("bench_thumbnail.png");
+    for (auto _ : state) {
+        scene::CQM4EditDoc doc;
+        if (!doc.OnOpenDocument(path).Ok())
+            state.SkipWithError("the large scene does not load");
+        const texture::RgbaImage preview = interchange::SceneThumbnail(doc, path.parent_path(), 256);
+        if (!interchange::WritePngFile(out, preview))
+            state.SkipWithError("cannot write the preview");
+    }
+    std::filesystem::remove(out);
+}
+BENCHMARK(BM_SceneThumbnail256)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+// The drawing alone, from a scene already in memory.
+void BM_SceneThumbnailDrawOnly256(benchmark::State& state)
+{
+    const auto& path = LargeSceneWithTextures();
+    scene::CQM4EditDoc doc;
+    doc.OnOpenDocument(path);
+    for (auto _ : state) {
+        const texture::RgbaImage preview = interchange::SceneThumbnail(doc, path.parent_path(), 256);
+        benchmark::DoNotOptimize(preview.rgba.data());
+    }
+}
+BENCHMARK(BM_SceneThumbnailDrawOnly256)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -16,6 +16,7 @@ int RunExport(const std::vector<std::string>& args);
 int RunImport(const std::vector<std::string>& args);
 int RunExportModel(const std::vector<std::string>& args);
 int RunImportModel(const std::vector<std::string>& args);
+int RunThumbnail(const std::vector<std::string>& args);
 
 namespace {
 
@@ -40,6 +41,10 @@ const Command COMMANDS[] = {
      "read vertex positions back from an OBJ file, matching its objects, materials and faces to the "
      "scene's (only object N with --object); save",
      RunImportModel},
+    {"thumbnail", "IN.qm4 OUT.png SIZE",
+     "write a preview of SIZE x SIZE pixels (1 to 2048): the scene from three-quarters above on a "
+     "transparent background, textured where its textures lie beside it; a damaged file writes nothing",
+     RunThumbnail},
 };
 
 } // namespace

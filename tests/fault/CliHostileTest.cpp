@@ -286,4 +286,42 @@ TEST_F(Tools, TextoolSurvivesTruncations)
     }
 }
 
+TEST_F(Tools, PreviewsAndNewTexturesOfDamagedFilesWriteNothing)
+{
+    const std::vector<std::uint8_t> scene = fuzz::SmallSceneBytes();
+    const std::vector<std::string> before = {"cut.qm4"};
+    for (std::size_t n : Offsets(scene.size(), 0, 29)) {
+        const fs::path in = Put("cut.qm4", Truncated(scene, n));
+        const fs::path out = dir.Path() / "preview.png";
+        const ToolRun r = Exec(QM4TOOL, {"thumbnail", in.string(), out.string(), "64"});
+        ExpectCleanEnd(r, "scene preview truncated at " + std::to_string(n));
+        EXPECT_EQ(r.exitCode, 1) << n;
+        ExpectNoOutputOnFailure(r, out, before);
+    }
+    fs::remove(dir.Path() / "cut.qm4");
+    for (int bpp : {16, 24, 32}) {
+        const std::vector<std::uint8_t> tex = Tex(bpp);
+        const fs::path whole = Put("whole.tex", tex);
+        const fs::path tga = dir.Path() / "whole.tga";
+        ASSERT_EQ(Exec(TEXTOOL, {"export", whole.string(), tga.string()}).exitCode, 0);
+        const std::string tgaBytes = Slurp(tga);
+        const std::vector<std::string> texBefore = {"cut.tex", "cut.tga", "whole.tex", "whole.tga"};
+        for (std::size_t n : Offsets(tex.size(), 0, 17)) {
+            const fs::path in = Put("cut.tex", Truncated(tex, n));
+            Put("cut.tga",
+                std::vector<std::uint8_t>(tgaBytes.begin(), tgaBytes.begin() + static_cast<std::ptrdiff_t>(n)));
+            const fs::path out = dir.Path() / "preview.png";
+            const ToolRun r = Exec(TEXTOOL, {"thumbnail", in.string(), out.string(), "32"});
+            ExpectCleanEnd(r, "texture preview truncated at " + std::to_string(n));
+            EXPECT_EQ(r.exitCode, 1) << n;
+            ExpectNoOutputOnFailure(r, out, texBefore);
+            const fs::path made = dir.Path() / "made.tex";
+            const ToolRun m = Exec(TEXTOOL, {"new", (dir.Path() / "cut.tga").string(), made.string(), "--bpp", "16"});
+            ExpectCleanEnd(m, "new texture from a Targa truncated at " + std::to_string(n));
+            ExpectNoOutputOnFailure(m, made, texBefore);
+            fs::remove(made);
+        }
+    }
+}
+
 } // namespace

@@ -23,6 +23,7 @@
 #include "gui/FileAssocDlg.h"
 #include "gui/Settings.h"
 #include "interchange/ImageCodec.h"
+#include "interchange/TextureImage.h"
 #include "pixloom/AboutDlg.h"
 #include "pixloom/MainFrame.h"
 #include "pixloom/PixloomApp.h"
@@ -688,8 +689,15 @@ private slots:
         CMainFrame* frame = app.GetMainFrame();
         const auto url = [](const QString& p) { return QUrl::fromLocalFile(p); };
 
-        // Without a texture there is nothing to import into.
-        QVERIFY(!DropUrls(frame, {url(tga)}));
+        // Without a texture an image becomes a new one, as from File > New from Image...
+        std::vector<int> asked;
+        frame->SetDepthChooser([&](int w, int h, int proposed) -> std::optional<int> {
+            asked = {w, h, proposed};
+            return std::nullopt;
+        });
+        QVERIFY(DropUrls(frame, {url(tga)}));
+        QCOMPARE(asked, (std::vector<int>{4, 3, 24}));
+        QVERIFY(!app.GetDocument().IsLoaded());
         QVERIFY(DropUrls(frame, {url(tex)}));
         QCOMPARE(frame->windowTitle(), QString("drop.tex[*] - Pixloom"));
         // Refused before they land: several files, a web address, another kind of file.
@@ -712,6 +720,114 @@ private slots:
         prompt.QueueSaveChanges(gui::SaveChangesAnswer::Cancel);
         QVERIFY(DropUrls(frame, {url(tex)}));
         QVERIFY(frame->isWindowModified());
+        QVERIFY(prompt.ScriptUsedUp());
+    }
+
+    void newFromImageMakesAnUntitledTextureThatSaveAsks()
+    {
+        // 3 x 2 with one pixel not fully opaque: 32 bits is proposed.
+        texture::RgbaImage image;
+        image.width = 3;
+        image.height = 2;
+        for (int i = 0; i < 6; ++i)
+            image.rgba.insert(image.rgba.end(), {std::uint8_t(40 * i), std::uint8_t(200 - 9 * i), 77, 255});
+        image.rgba[23] = 100;
+        const QString png = Path("new source.png"), out = Path("made.tex");
+        QVERIFY(interchange::WritePngFile(ToDocPath(png), image));
+
+        ScriptedGuiPrompt prompt;
+        CPixloomApp app(&prompt);
+        QVERIFY(app.InitInstance({}));
+        CMainFrame* frame = app.GetMainFrame();
+        QVERIFY(Enabled(frame, ID_FILE_NEW_FROM_IMAGE));
+        QVERIFY(!Enabled(frame, ID_IMAGE_DEPTH_16));
+        int proposed = 0;
+        frame->SetDepthChooser([&](int w, int h, int p) -> std::optional<int> {
+            proposed = p;
+            return w == 3 && h == 2 ? std::optional<int>(16) : std::nullopt;
+        });
+        prompt.QueueFileName(png);
+        Trigger(frame, ID_FILE_NEW_FROM_IMAGE);
+        QCOMPARE(proposed, 32);
+        const texture::CPixloomDoc& doc = app.GetDocument();
+        QVERIFY(doc.IsLoaded());
+        QCOMPARE(frame->windowTitle(), QString("Untitled[*] - Pixloom"));
+        QVERIFY(frame->isWindowModified());
+        QVERIFY(frame->GetAction(ID_IMAGE_DEPTH_16)->isChecked());
+        QVERIFY(!Enabled(frame, ID_FILE_RELOAD));
+
+        // The same texture as the core makes of the same file; saving asks for a name.
+        texture::CPixloomDoc expected;
+        QVERIFY(expected.NewFromImage(interchange::CheckNewImageFile(expected, ToDocPath(png)), 16).ok);
+        QByteArray expectedBytes;
+        {
+            std::vector<std::uint8_t> b;
+            expected.WriteTex(b);
+            expectedBytes = QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size()));
+        }
+        prompt.QueueFileName(out);
+        Trigger(frame, ID_FILE_SAVE);
+        QCOMPARE(ReadAll(out), expectedBytes);
+        QCOMPARE(frame->windowTitle(), QString("made.tex[*] - Pixloom"));
+        QVERIFY(!frame->isWindowModified());
+
+        // Too large: refused with the limit, nothing asked, the texture stays.
+        texture::RgbaImage wide;
+        wide.width = 513;
+        wide.height = 2;
+        wide.rgba.assign(513 * 2 * 4, 255);
+        const QString big = Path("wide.png");
+        QVERIFY(interchange::WritePngFile(ToDocPath(big), wide));
+        proposed = 0;
+        prompt.Clear();
+        prompt.QueueFileName(big);
+        Trigger(frame, ID_FILE_NEW_FROM_IMAGE);
+        QCOMPARE(proposed, 0);
+        QCOMPARE(prompt.All().size(), std::size_t(1));
+        QCOMPARE(prompt.All()[0].text, texture::msg::NewImageSize(513, 2));
+        QCOMPARE(frame->windowTitle(), QString("made.tex[*] - Pixloom"));
+        QVERIFY(prompt.ScriptUsedUp());
+    }
+
+    void imageDepthConvertsAfterAskingWhenItLoses()
+    {
+        const QString tex = Path("depth.tex");
+        QVERIFY(WriteAll(tex, TexBytes(5, 4, 24)));
+        ScriptedGuiPrompt prompt;
+        CPixloomApp app(&prompt);
+        QVERIFY(app.InitInstance({tex}));
+        CMainFrame* frame = app.GetMainFrame();
+        const texture::CPixloomDoc& doc = app.GetDocument();
+        QVERIFY(frame->GetAction(ID_IMAGE_DEPTH_24)->isChecked());
+
+        // Declined: nothing changes, and the mark stays on the texture's depth.
+        prompt.QueueYesNo(false);
+        Trigger(frame, ID_IMAGE_DEPTH_16);
+        QVERIFY(prompt.All().back().question);
+        QVERIFY(prompt.All().back().text.find("Reload (F5)") != std::string::npos);
+        QCOMPARE(doc.GetHeader().bpp, 24);
+        QVERIFY(frame->GetAction(ID_IMAGE_DEPTH_24)->isChecked());
+        QVERIFY(!frame->GetAction(ID_IMAGE_DEPTH_16)->isChecked());
+        QVERIFY(!frame->isWindowModified());
+
+        prompt.QueueYesNo(true);
+        Trigger(frame, ID_IMAGE_DEPTH_16);
+        QCOMPARE(doc.GetHeader().bpp, 16);
+        QVERIFY(frame->GetAction(ID_IMAGE_DEPTH_16)->isChecked());
+        QVERIFY(frame->isWindowModified());
+        std::uint8_t p[4];
+        PatternPixel(4, 3, p);
+        QCOMPARE(doc.GetPixel(4, 3)[2], texture::Expand5To8(texture::Reduce8To5(p[2])));
+
+        // 16 -> 32 loses nothing: no question. Reload brings the saved file back.
+        prompt.Clear();
+        Trigger(frame, ID_IMAGE_DEPTH_32);
+        QVERIFY(prompt.All().empty());
+        QCOMPARE(doc.GetHeader().bpp, 32);
+        prompt.QueueSaveChanges(gui::SaveChangesAnswer::No);
+        Trigger(frame, ID_FILE_RELOAD);
+        QCOMPARE(doc.GetHeader().bpp, 24);
+        QCOMPARE(doc.GetPixel(4, 3)[2], p[2]);
         QVERIFY(prompt.ScriptUsedUp());
     }
 

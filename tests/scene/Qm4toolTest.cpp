@@ -166,3 +166,25 @@ TEST_F(Qm4tool, WrongUsageExitsTwoWithAUsageLine)
     EXPECT_NE(out.find("set-vertex"), std::string::npos);
     EXPECT_EQ(Run({"recompute", "--help"}), 0);
 }
+
+TEST_F(Qm4tool, ThumbnailWritesASquarePngOrNothing)
+{
+    auto file = scenegen::Encode(scenegen::MakeDemoScene());
+    Write("demo.qm4", file);
+    ASSERT_EQ(Run({"thumbnail", Path("demo.qm4"), Path("demo.png"), "96"}), 0) << err;
+    const auto png = Read("demo.png");
+    ASSERT_GE(png.size(), 24u);
+    EXPECT_EQ(std::vector<std::uint8_t>(png.begin(), png.begin() + 4),
+              (std::vector<std::uint8_t>{0x89, 'P', 'N', 'G'}));
+    // Width and height of the header chunk, big-endian: 96 x 96.
+    EXPECT_EQ(std::vector<std::uint8_t>(png.begin() + 16, png.begin() + 24),
+              (std::vector<std::uint8_t>{0, 0, 0, 96, 0, 0, 0, 96}));
+
+    Write("short.qm4", std::vector<std::uint8_t>(file.begin(), file.begin() + 200));
+    EXPECT_EQ(Run({"thumbnail", Path("short.qm4"), Path("short.png"), "96"}), 1);
+    EXPECT_EQ(err, "Unexpected end of file while reading object vertices!\n");
+    EXPECT_FALSE(fs::exists(Path("short.png")));
+    EXPECT_EQ(Run({"thumbnail", Path("demo.qm4"), Path("x.png"), "0"}), 2);
+    EXPECT_EQ(Run({"thumbnail", Path("demo.qm4"), Path("x.png")}), 2);
+    EXPECT_FALSE(fs::exists(Path("x.png")));
+}

@@ -115,3 +115,76 @@ TEST_F(Textool, PngByExtensionRoundTripsEveryDepth)
     EXPECT_NE(Err().find("unsupported image format"), std::string::npos) << Err();
     EXPECT_FALSE(std::filesystem::exists(dir / "x.tex"));
 }
+
+namespace {
+
+// Width and height from a PNG's header chunk; (0, 0) for anything that is not a PNG.
+std::pair<int, int> PngSize(const Bytes& png)
+{
+    if (png.size() < 24 || Bytes(png.begin(), png.begin() + 4) != Bytes{0x89, 'P', 'N', 'G'})
+        return {0, 0};
+    auto be = [&](std::size_t at) { return (png[at] << 24) | (png[at + 1] << 16) | (png[at + 2] << 8) | png[at + 3]; };
+    return {be(16), be(20)};
+}
+
+} // namespace
+
+TEST_F(Textool, NewAndConvertWriteWhatTheDocumentWrites)
+{
+    Bytes tga = TgaHeaderBytes({3, 2, 24});
+    for (std::uint8_t v = 0; v < 18; ++v)
+        tga.push_back(static_cast<std::uint8_t>(v * 13 + 1));
+    WriteFile(dir / "in.tga", tga);
+    for (int bpp : {16, 24, 32}) {
+        SCOPED_TRACE(bpp);
+        const std::string depth = std::to_string(bpp);
+        EXPECT_EQ(Run("new " + P("in.tga") + " " + P("new.tex") + " --bpp " + depth), 0) << Err();
+        texture::CPixloomDoc doc;
+        ASSERT_TRUE(doc.NewFromImage(doc.CheckNewTargaBytes(tga), bpp).ok);
+        Bytes expected;
+        doc.WriteTex(expected);
+        EXPECT_EQ(ReadFile(dir / "new.tex"), expected);
+
+        EXPECT_EQ(Run("convert " + P("new.tex") + " " + P("conv.tex") + " --bpp 24"), 0) << Err();
+        ASSERT_TRUE(doc.ChangeDepth(24).ok);
+        expected.clear();
+        doc.WriteTex(expected);
+        EXPECT_EQ(ReadFile(dir / "conv.tex"), expected);
+    }
+
+    // Refusals: one line on stderr, status 1, nothing written; a missing or bad --bpp is usage.
+    Bytes big = TgaHeaderBytes({513, 1, 24});
+    big.resize(big.size() + 513 * 3, 0);
+    WriteFile(dir / "big.tga", big);
+    EXPECT_EQ(Run("new " + P("big.tga") + " " + P("big.tex") + " --bpp 24"), 1);
+    EXPECT_EQ(Err(), "The image is 513 by 1 pixels.  A texture must be from 1 to 512 pixels on each side.\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "big.tex"));
+    EXPECT_EQ(Run("convert " + P("missing.tex") + " " + P("c.tex") + " --bpp 16"), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "c.tex"));
+    EXPECT_EQ(Run("new " + P("in.tga") + " " + P("n.tex")), 2);
+    EXPECT_EQ(Run("new " + P("in.tga") + " " + P("n.tex") + " --bpp 8"), 2);
+    EXPECT_EQ(Run("convert " + P("new.tex") + " " + P("n.tex") + " --bpp"), 2);
+}
+
+TEST_F(Textool, ThumbnailFitsTheSquareOrWritesNothing)
+{
+    WriteFile(dir / "wide.tex", PatternTex(200, 50, 32));
+    EXPECT_EQ(Run("thumbnail " + P("wide.tex") + " " + P("w.png") + " 128"), 0) << Err();
+    EXPECT_EQ(PngSize(ReadFile(dir / "w.png")), (std::pair{128, 32}));
+    WriteFile(dir / "small.tex", PatternTex(3, 6, 16));
+    EXPECT_EQ(Run("thumbnail " + P("small.tex") + " " + P("s.png") + " 256"), 0) << Err();
+    EXPECT_EQ(PngSize(ReadFile(dir / "s.png")), (std::pair{128, 256}));
+
+    Bytes damaged = PatternTex(8, 8, 24);
+    damaged.pop_back();
+    WriteFile(dir / "damaged.tex", damaged);
+    WriteFile(dir / "old.png", Bytes{1, 2, 3});
+    EXPECT_EQ(Run("thumbnail " + P("damaged.tex") + " " + P("d.png") + " 128"), 1);
+    EXPECT_EQ(Err(), "Expecting file of length 224 but received file of length 223\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "d.png"));
+    EXPECT_EQ(Run("thumbnail " + P("damaged.tex") + " " + P("old.png") + " 128"), 1);
+    EXPECT_EQ(ReadFile(dir / "old.png"), (Bytes{1, 2, 3}));
+    EXPECT_EQ(Run("thumbnail " + P("wide.tex") + " " + P("x.png") + " 0"), 2);
+    EXPECT_EQ(Run("thumbnail " + P("wide.tex") + " " + P("x.png") + " 12x"), 2);
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.png"));
+}
