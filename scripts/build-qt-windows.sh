@@ -76,7 +76,8 @@ else
   if ! apt-get source --print-uris "qt6-base=$full" >/dev/null 2>&1; then
     echo "build-qt-windows: adding a deb-src entry for the archive of qt6-base-dev" >&2
     if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-      $sudo sed -i 's/^Types: deb$/Types: deb deb-src/' /etc/apt/sources.list.d/debian.sources
+      sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+        $sudo tee /etc/apt/sources.list.d/qm4edit-deb-src.sources >/dev/null
     else
       grep -h '^deb ' /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
         sed 's/^deb /deb-src /' | $sudo tee /etc/apt/sources.list.d/qm4edit-deb-src.list >/dev/null
