@@ -36,6 +36,8 @@ if [ "${1:-}" = "--ci" ]; then
   packages+=(wine64 wine)
   # the Debian package and its checks; reading Windows resources back
   packages+=(dpkg-dev lintian appstream desktop-file-utils man-db libglib2.0-bin icoutils)
+  # the Windows programs' real windows under wine: finding a window on the screen
+  packages+=(x11-utils)
 fi
 
 missing=()
