@@ -4,7 +4,7 @@ JOBS  ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 
-.PHONY: all deps configure build run run-pixloom test bench monkey fuzz install package clean docs screenshots format
+.PHONY: all deps configure build run run-pixloom test bench monkey fuzz install package clean docs screenshots format windows
 
 all: build
 
@@ -63,6 +63,14 @@ install: build
 # The Debian package, $(BUILD)/qm4edit-pixloom_<version>_<arch>.deb.
 package: build
 	cd $(BUILD) && cpack -G DEB
+
+# QM4Edit and Pixloom for 64-bit Windows: build-windows/QM4Edit-Pixloom-<version>-win64.zip
+# and build-windows/QM4Edit-Pixloom-<version>-win64-setup.exe. Qt for Windows is made first
+# when missing (scripts/build-qt-windows.sh: into ~/.cache/qm4edit, unpacked from
+# ../shared/toolchains when a prebuilt copy stands there, else built in about 40 minutes).
+windows:
+	@scripts/install-deps.sh --windows
+	@scripts/windows-build.sh build-windows
 
 clean:
 	rm -rf $(BUILD)

@@ -21,16 +21,24 @@ foreach(program QM4Edit Pixloom qm4tool textool)
     list(APPEND _qm_programs ${program})
   endif()
 endforeach()
-install(TARGETS ${_qm_programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# On Windows everything lies in one folder, as a portable copy and the installer want it.
+set(QM_INSTALL_BINDIR ${CMAKE_INSTALL_BINDIR})
+if(WIN32)
+  set(QM_INSTALL_BINDIR .)
+endif()
+install(TARGETS ${_qm_programs} RUNTIME DESTINATION ${QM_INSTALL_BINDIR})
 
 # --- Icons, rendered from the drawings the programs use at run time -------------------
-# A cross build cannot run the renderer; it takes the icons of a native build instead.
+# A cross build runs the renderer through its emulator (wine); one without the programs takes
+# the icons of a native build instead.
 set(QM_ICON_DIR "" CACHE PATH "Folder with icons rendered by a native build (for cross builds)")
-if(TARGET qm_editor AND TARGET qm_pixloom AND NOT CMAKE_CROSSCOMPILING)
+if(TARGET qm_editor AND TARGET qm_pixloom AND (NOT CMAKE_CROSSCOMPILING OR CMAKE_CROSSCOMPILING_EMULATOR))
   find_package(Qt6 QUIET COMPONENTS Svg)
   add_executable(qm_iconrender ${_qm_pkg_src}/iconrender/IconRender.cpp)
   target_link_libraries(qm_iconrender PRIVATE qm_editor qm_pixloom)
-  set_target_properties(qm_iconrender PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${_qm_pkg_out})
+  if(NOT CMAKE_CROSSCOMPILING)
+    set_target_properties(qm_iconrender PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${_qm_pkg_out})
+  endif()
   set(_qm_icon_out ${_qm_pkg_out}/icons)
   set(_qm_icon_files ${_qm_icon_out}/QM4Edit.ico ${_qm_icon_out}/Pixloom.ico)
   foreach(name fennwick-qm4edit fennwick-pixloom)
@@ -47,13 +55,28 @@ if(TARGET qm_editor AND TARGET qm_pixloom AND NOT CMAKE_CROSSCOMPILING)
   endif()
   add_custom_command(
     OUTPUT ${_qm_icon_files}
-    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen $<TARGET_FILE:qm_iconrender> ${_qm_icon_out}
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ${CMAKE_CROSSCOMPILING_EMULATOR}
+            $<TARGET_FILE:qm_iconrender> ${_qm_icon_out}
     DEPENDS qm_iconrender
     COMMENT "Rendering the program icons"
     VERBATIM)
   add_custom_target(qm_icons ALL DEPENDS ${_qm_icon_files})
-  install(DIRECTORY ${_qm_icon_out}/hicolor DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons)
+  if(NOT WIN32) # Windows takes the icons from the programs themselves
+    install(DIRECTORY ${_qm_icon_out}/hicolor DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons)
+  endif()
   set(QM_ICON_DIR ${_qm_icon_out})
+endif()
+
+# --- Windows resources: the program icon as icon 0, and the version ----------------------
+# Pixloom's resource carries the file and product version its users have always seen; the
+# other programs carry the release version.
+set(QM_PIXLOOM_RESOURCE_VERSION "1.2.0.1" CACHE STRING "Pixloom's Windows file and product version (empty: the release version)")
+include(${CMAKE_CURRENT_LIST_DIR}/WindowsResources.cmake)
+
+# --- Windows: the runtime, the samples and licences beside the programs; zip and installer
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/WindowsPackage.cmake)
+  return()
 endif()
 
 # --- Desktop entries, AppStream metadata, MIME types -----------------------------------
@@ -117,12 +140,6 @@ install(FILES ${CMAKE_SOURCE_DIR}/docs/guide.md ${_qm_pkg_src}/debian/copyright 
         DESTINATION ${QM_DOC_DIR})
 # The guide's screenshots, beside it as its links expect.
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/images DESTINATION ${QM_DOC_DIR} FILES_MATCHING PATTERN "*.png")
-
-# --- Windows resources: the program icon as icon 0, and the version ----------------------
-# Pixloom's resource carries the file and product version its users have always seen; the
-# other programs carry the release version.
-set(QM_PIXLOOM_RESOURCE_VERSION "1.2.0.1" CACHE STRING "Pixloom's Windows file and product version (empty: the release version)")
-include(${CMAKE_CURRENT_LIST_DIR}/WindowsResources.cmake)
 
 # --- The Debian package -----------------------------------------------------------------
 set(CPACK_GENERATOR DEB)

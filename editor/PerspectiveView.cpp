@@ -12,6 +12,7 @@
 #include <QOpenGLShaderProgram>
 #include <QWheelEvent>
 
+#include "GLChildWindows.h"
 #include "PerspectiveStrings.h"
 #include "ViewSelection.h"
 #include "scene/QM4EditDoc.h"
@@ -46,6 +47,8 @@ QString ProbeOpenGL()
     const QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
         return QString(GL_NO_WINDOWS).arg(platform);
+    if (!GLChildWindowsShown())
+        return QString(GL_CHILD_NOT_SHOWN);
     QOpenGLContext context;
     context.setFormat(CPerspectiveView::SurfaceFormat());
     if (!context.create())

@@ -8,7 +8,9 @@
 #include "EditorStrings.h"
 #include "Icons.h"
 #include "QM4EditApp.h"
+#include "QM4EditAssoc.h"
 #include "common/Version.h"
+#include "gui/AssocSwitch.h"
 #include "gui/Settings.h"
 
 int main(int argc, char* argv[])
@@ -21,6 +23,11 @@ int main(int argc, char* argv[])
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         std::cout << "usage: QM4Edit [FILE.qm4]\n";
         return 0;
+    }
+    // An installer's call: no window, no display needed.
+    if (argc == 2 && gui::IsAssocSwitch(argv[1])) {
+        QCoreApplication core(argc, argv);
+        return gui::RunAssocSwitch(argv[1], qm4edit::QM4EditAssocValues());
     }
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QString::fromLatin1(common::kVersion));

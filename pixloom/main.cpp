@@ -4,9 +4,11 @@
 #include <iostream>
 
 #include "common/Version.h"
+#include "gui/AssocSwitch.h"
 
 #include "pixloom/AppIcon.h"
 #include "pixloom/PixloomApp.h"
+#include "pixloom/PixloomAssoc.h"
 
 int main(int argc, char** argv)
 {
@@ -18,6 +20,11 @@ int main(int argc, char** argv)
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
         std::cout << "usage: Pixloom [FILE.tex]\n";
         return 0;
+    }
+    // An installer's call: no window, no display needed.
+    if (argc == 2 && gui::IsAssocSwitch(argv[1])) {
+        QCoreApplication core(argc, argv);
+        return gui::RunAssocSwitch(argv[1], pixloom::PixloomAssocValues());
     }
     QApplication qapp(argc, argv);
     QApplication::setApplicationVersion(QString::fromLatin1(common::kVersion));

@@ -24,4 +24,8 @@ inline constexpr int kIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
 AssocOutcome ApplyFileAssociation(AssocAction action, const AssocValues& values, const std::string& programPath,
                                   std::span<const IconImage> icons);
 
+// What an uninstaller runs: takes the association back only where it still starts the
+// program at programPath; one another program has taken over since stays.
+AssocOutcome ReleaseFileAssociation(const AssocValues& values, const std::string& programPath);
+
 } // namespace registrar

@@ -14,4 +14,10 @@ AssocOutcome ApplyFileAssociation(AssocAction action, const AssocValues& values,
     return SetAssociations(registry, values, programPath);
 }
 
+AssocOutcome ReleaseFileAssociation(const AssocValues& values, const std::string& programPath)
+{
+    WindowsRegistry registry;
+    return ReleaseAssociations(registry, values, programPath);
+}
+
 } // namespace registrar

@@ -1,5 +1,7 @@
 #include "FileAssociation.h"
 
+#include <fstream>
+
 #include "DesktopIntegration.h"
 
 namespace registrar {
@@ -21,6 +23,23 @@ AssocOutcome ApplyFileAssociation(AssocAction action, const AssocValues& values,
     if (action == AssocAction::Remove)
         return RemoveDesktopAssociation(values, paths);
     return InstallDesktopAssociation(values, paths, programPath, icons);
+}
+
+AssocOutcome ReleaseFileAssociation(const AssocValues& values, const std::string& programPath)
+{
+    // Only the per-user files carry the program's path; a packaged program's files belong to
+    // its package.
+    DesktopPaths paths;
+    std::string exec;
+    if (!DesktopPathsFromEnvironment(paths) || !DesktopExecValue(programPath, exec))
+        return {};
+    std::ifstream entry(DesktopEntryFile(paths, values));
+    std::string line;
+    while (std::getline(entry, line)) {
+        if (line.rfind("Exec=", 0) == 0)
+            return line == "Exec=" + exec + " %f" ? RemoveDesktopAssociation(values, paths) : AssocOutcome{};
+    }
+    return {};
 }
 
 } // namespace registrar

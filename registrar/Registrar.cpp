@@ -96,6 +96,47 @@ void DeleteTree(IRegistry& registry, const std::string& name, AssocOutcome& outc
         outcome.Fail("Cannot delete " + path + ".");
 }
 
+// The default value of the key at path below the root; empty when it cannot be read.
+std::string ReadDefault(IRegistry& registry, const std::string& path)
+{
+    RegKey key;
+    if (registry.OpenKey(registry.ClassesRoot(), path, key) != RegStatus::Ok)
+        return {};
+    std::string text;
+    if (registry.QueryString(key, "", text) != RegStatus::Ok)
+        text.clear();
+    registry.CloseKey(key);
+    return text;
+}
+
+// Paths in the registry are compared without regard to case, as Windows compares them.
+bool SameText(const std::string& a, const std::string& b)
+{
+    auto lower = [](unsigned char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : static_cast<char>(c);
+    };
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(static_cast<unsigned char>(a[i])) != lower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+// Remove's last step: the program's key below "Applications", which itself stays.
+void DeleteApplicationKey(IRegistry& registry, const AssocValues& values, AssocOutcome& outcome)
+{
+    RegKey applications;
+    const RegStatus opened = registry.OpenKey(registry.ClassesRoot(), "Applications", applications);
+    if (opened == RegStatus::Ok) {
+        if (registry.DeleteKey(applications, values.appKeyName) == RegStatus::Failed)
+            outcome.Fail("Cannot delete " + kRootName + "\\Applications\\" + values.appKeyName + ".");
+        registry.CloseKey(applications);
+    } else if (opened == RegStatus::Failed) {
+        outcome.Fail("Cannot open " + kRootName + "\\Applications.");
+    }
+}
+
 } // namespace
 
 std::string AssocFailureMessage(const AssocOutcome& outcome)
@@ -162,17 +203,22 @@ AssocOutcome RemoveAssociations(IRegistry& registry, const AssocValues& values)
     DeleteTree(registry, values.ext, outcome);
     DeleteTree(registry, values.progId, outcome);
 
-    const RegKey root = registry.ClassesRoot();
-    RegKey applications;
-    const RegStatus opened = registry.OpenKey(root, "Applications", applications);
-    if (opened == RegStatus::Ok) {
-        if (registry.DeleteKey(applications, values.appKeyName) == RegStatus::Failed)
-            outcome.Fail("Cannot delete " + kRootName + "\\Applications\\" + values.appKeyName + ".");
-        registry.CloseKey(applications);
-    } else if (opened == RegStatus::Failed) {
-        outcome.Fail("Cannot open " + kRootName + "\\Applications.");
-    }
+    DeleteApplicationKey(registry, values, outcome);
+    registry.NotifyAssociationsChanged();
+    return outcome;
+}
 
+AssocOutcome ReleaseAssociations(IRegistry& registry, const AssocValues& values, const std::string& programPath)
+{
+    AssocOutcome outcome;
+    const std::string command = ReadDefault(registry, values.progId + "\\shell\\open\\command");
+    if (command.empty() || !SameText(command, OpenCommandValue(programPath)))
+        return outcome;
+
+    if (SameText(ReadDefault(registry, values.ext), values.progId))
+        DeleteTree(registry, values.ext, outcome);
+    DeleteTree(registry, values.progId, outcome);
+    DeleteApplicationKey(registry, values, outcome);
     registry.NotifyAssociationsChanged();
     return outcome;
 }

@@ -21,6 +21,11 @@ AssocOutcome SetAssociations(IRegistry& registry, const AssocValues& values, con
 // are not there are not a failure.
 AssocOutcome RemoveAssociations(IRegistry& registry, const AssocValues& values);
 
+// What an uninstaller runs: deletes the file-type key and the application key only while the
+// file type's open command still starts programPath, and the extension key only while it
+// also still names the file-type key. Entries another program has taken over stay.
+AssocOutcome ReleaseAssociations(IRegistry& registry, const AssocValues& values, const std::string& programPath);
+
 // Deletes every subkey below key, deepest first. All names are read before the first
 // deletion so that deleting cannot shift the enumeration. False when anything failed.
 bool DeleteAllSubkeys(IRegistry& registry, RegKey key);

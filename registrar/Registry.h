@@ -34,6 +34,9 @@ public:
     // terminating zero byte, and the zero counts in the length.
     virtual RegStatus SetValue(RegKey key, std::string_view name, RegValueType type,
                                std::span<const std::uint8_t> data) = 0;
+    // A string value (REG_SZ) as UTF-8, without its terminating zero. NotFound when there is
+    // no such value; Failed when it is there but holds no string.
+    virtual RegStatus QueryString(RegKey key, std::string_view name, std::string& text) = 0;
     virtual RegStatus QuerySubkeyCount(RegKey key, std::uint32_t& count) = 0;
     virtual RegStatus EnumSubkey(RegKey key, std::uint32_t index, std::string& name) = 0;
     // Deletes a subkey that has no subkeys of its own.

@@ -120,6 +120,31 @@ RegStatus WindowsRegistry::SetValue(RegKey key, std::string_view name, RegValueT
                                       static_cast<DWORD>(size)));
 }
 
+RegStatus WindowsRegistry::QueryString(RegKey key, std::string_view name, std::string& text)
+{
+    std::wstring wname;
+    if (!ToWide(name, wname))
+        return RegStatus::Failed;
+    const wchar_t* valueName = name.empty() ? nullptr : wname.c_str();
+    DWORD type = 0;
+    DWORD size = 0;
+    RegStatus status = FromError(::RegQueryValueExW(ToHkey(key), valueName, nullptr, &type, nullptr, &size));
+    if (status != RegStatus::Ok)
+        return status;
+    if (type != REG_SZ || size % sizeof(wchar_t) != 0)
+        return RegStatus::Failed;
+    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+    status = FromError(
+        ::RegQueryValueExW(ToHkey(key), valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size));
+    if (status != RegStatus::Ok)
+        return status;
+    // The stored data need not end in a zero; the buffer always does.
+    DWORD length = size / sizeof(wchar_t);
+    while (length > 0 && buffer[length - 1] == L'\0')
+        --length;
+    return ToUtf8(buffer.data(), length, text) ? RegStatus::Ok : RegStatus::Failed;
+}
+
 RegStatus WindowsRegistry::QuerySubkeyCount(RegKey key, std::uint32_t& count)
 {
     DWORD subkeys = 0;

@@ -12,6 +12,7 @@ public:
     RegStatus OpenKey(RegKey parent, std::string_view name, RegKey& key) override;
     RegStatus SetValue(RegKey key, std::string_view name, RegValueType type,
                        std::span<const std::uint8_t> data) override;
+    RegStatus QueryString(RegKey key, std::string_view name, std::string& text) override;
     RegStatus QuerySubkeyCount(RegKey key, std::uint32_t& count) override;
     RegStatus EnumSubkey(RegKey key, std::uint32_t index, std::string& name) override;
     RegStatus DeleteKey(RegKey parent, std::string_view name) override;

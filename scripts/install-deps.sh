@@ -2,6 +2,7 @@
 # Installs the Debian packages the build and the tests need, and nothing when all are there.
 #   scripts/install-deps.sh          what `make run` and `make test` need
 #   scripts/install-deps.sh --ci     also the extra tools CI's further checks use
+#   scripts/install-deps.sh --windows   what `make windows` needs besides the first line
 set -euo pipefail
 
 packages=(
@@ -21,12 +22,22 @@ packages=(
   # readers its tests run
   libstb-dev libtinyobjloader-dev libtinygltf-dev nlohmann-json3-dev assimp-utils nodejs
 )
+# The Windows release (`make windows`): the cross compilers, wine to run the build's own
+# programs, NSIS for the installer; ninja and dpkg-dev to build Qt for Windows from Debian's
+# source when no prebuilt copy is at hand; unzip for the release's checks.
+windows_packages=(g++-mingw-w64-x86-64-posix wine64 wine nsis ninja-build dpkg-dev unzip)
+if [ "${1:-}" = "--windows" ]; then
+  packages+=("${windows_packages[@]}")
+fi
 if [ "${1:-}" = "--ci" ]; then
+  packages+=("${windows_packages[@]}")
   packages+=(clang llvm libclang-rt-14-dev clang-format g++-mingw-w64-x86-64-posix)
   # the Windows build of the core and its tests, run under wine
   packages+=(wine64 wine)
   # the Debian package and its checks; reading Windows resources back
   packages+=(dpkg-dev lintian appstream desktop-file-utils man-db libglib2.0-bin icoutils)
+  # the Windows programs' real windows under wine: finding a window on the screen
+  packages+=(x11-utils)
 fi
 
 missing=()

@@ -686,12 +686,15 @@ private slots:
         QCOMPARE(tree.GetContextPoint(), onVertex);
         QCOMPARE(tree.GetContextItemKind(), TreeItemKind::Vertex);
 
-        // Beside a label, no menu at all.
+        // Beside a label, no menu at all. How wide a label is depends on the system's font.
         shown.clear();
         const QRect r = tree.visualRect(Item(tree, {1}));
-        QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, QPoint(r.left() + 100, r.center().y()));
+        const QPoint beside(r.left() + tree.fontMetrics().horizontalAdvance(Item(tree, {1}).data().toString()) + 20,
+                            r.center().y());
+        QVERIFY(r.contains(beside));
+        QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, beside);
         QVERIFY(shown.isEmpty());
-        QVERIFY(!tree.HitTest(QPoint(r.left() + 100, r.center().y())).isValid());
+        QVERIFY(!tree.HitTest(beside).isValid());
         QVERIFY(!tree.HitTest(QPoint(r.left() - 3, r.center().y())).isValid());
     }
 

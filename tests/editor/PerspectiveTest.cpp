@@ -148,6 +148,12 @@ private slots:
         QVERIFY(m_dir.isValid());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+#ifdef Q_OS_WIN
+        // Under wine the pane is greyed (FrameTest covers a greyed pane); on Windows itself
+        // these run as on Linux.
+        if (!CPerspectiveView::OpenGLUnavailableReason().isEmpty())
+            QSKIP(qPrintable(CPerspectiveView::OpenGLUnavailableReason()));
+#endif
         QVERIFY2(CPerspectiveView::OpenGLUnavailableReason().isEmpty(),
                  qPrintable(CPerspectiveView::OpenGLUnavailableReason()));
         QVERIFY(WriteQuadrantTexture(QDir(m_dir.path()).filePath("Quad.TEX")));
@@ -157,7 +163,10 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
     }
 
-    void cleanupTestCase() { m_view.reset(); }
+    void cleanupTestCase()
+    {
+        m_view.reset();
+    }
 
     void texturesAreUprightForEveryKindAndFlip()
     {

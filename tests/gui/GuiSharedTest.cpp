@@ -18,6 +18,10 @@ private slots:
         QVERIFY(m_settingsDir.isValid());
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settingsDir.path());
+        // On Windows the settings are the registry's, which no folder stands in for: start
+        // from what a first run finds.
+        for (const char* app : {"ProfileTest", "RecentTest"})
+            QSettings(gui::kCompanyKey, app).clear();
     }
 
     void classicFiltersBecomeQtFilters()
@@ -86,26 +90,34 @@ private slots:
 
     void recentFilesKeepFourNewestFirstAndSurviveReload()
     {
+        // The list keeps paths as the system writes them.
+        const auto n = [](const char* path) { return QDir::toNativeSeparators(QString(path)); };
         gui::RecentFileList list("RecentTest");
         list.Load();
         for (const char* f : {"/a.qm4", "/b.qm4", "/c.qm4", "/d.qm4", "/e.qm4"})
             list.Add(f);
         list.Add("/c.qm4");
-        QCOMPARE(list.Files(), QStringList({"/c.qm4", "/e.qm4", "/d.qm4", "/b.qm4"}));
+        QCOMPARE(list.Files(), QStringList({n("/c.qm4"), n("/e.qm4"), n("/d.qm4"), n("/b.qm4")}));
 
         gui::RecentFileList again("RecentTest");
         again.Load();
         QCOMPARE(again.Files(), list.Files());
-        QCOMPARE(again.MenuText(0), QString("&1 /c.qm4"));
+        QCOMPARE(again.MenuText(0), "&1 " + n("/c.qm4"));
 
         QSettings s(gui::kCompanyKey, "RecentTest");
-        QCOMPARE(s.value("Recent File List/File1").toString(), QString("/c.qm4"));
-        QCOMPARE(s.value("Recent File List/File4").toString(), QString("/b.qm4"));
+        QCOMPARE(s.value("Recent File List/File1").toString(), n("/c.qm4"));
+        QCOMPARE(s.value("Recent File List/File4").toString(), n("/b.qm4"));
         QVERIFY(!s.contains("Recent File List/File5"));
+#ifdef Q_OS_WIN
+        // Where the system keeps it: the current user's registry, below the company's key.
+        QSettings reg("HKEY_CURRENT_USER\\Software\\Fennwick Software\\RecentTest\\Recent File List",
+                      QSettings::NativeFormat);
+        QCOMPARE(reg.value("File1").toString(), n("/c.qm4"));
+#endif
 
         again.Remove("/e.qm4");
         QSettings s2(gui::kCompanyKey, "RecentTest");
-        QCOMPARE(s2.value("Recent File List/File2").toString(), QString("/d.qm4"));
+        QCOMPARE(s2.value("Recent File List/File2").toString(), n("/d.qm4"));
         QVERIFY(!s2.contains("Recent File List/File4"));
     }
 

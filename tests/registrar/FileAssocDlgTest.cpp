@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -13,7 +14,6 @@
 #include "editor/QM4EditAssoc.h"
 #include "gui/FileAssocDlg.h"
 #include "pixloom/PixloomAssoc.h"
-#include "registrar/DesktopIntegration.h"
 
 using gui::CFileAssocDlg;
 
@@ -33,15 +33,45 @@ class FileAssocDlgTest : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir* m_dir = nullptr;
+    static QTemporaryDir* s_dir;
+    static QString Data() { return s_dir->filePath("data"); }
+    static QString Config() { return s_dir->filePath("config"); }
 
-    QString Data() const { return m_dir->filePath("data"); }
-    QString Config() const { return m_dir->filePath("config"); }
+    // Windows keeps the association in the registry, every other system in files below the
+    // test's folders.
+    static QStringList RegistryKeys(AssocProgram program)
+    {
+        const registrar::AssocValues& v = Values(program);
+        return {QString::fromStdString(v.ext), QString::fromStdString(v.progId),
+                "Applications\\" + QString::fromStdString(v.appKeyName)};
+    }
+    static QString RegistryValue(const QString& key, const QString& name)
+    {
+        return QSettings("HKEY_CLASSES_ROOT\\" + key, QSettings::NativeFormat).value(name).toString();
+    }
+
+    static bool IsRegistered(AssocProgram program)
+    {
+#ifdef Q_OS_WIN
+        return RegistryValue(RegistryKeys(program)[0], "Default") == QString::fromStdString(Values(program).progId);
+#else
+        return QFile::exists(QDir(Data()).filePath("applications/" + DesktopEntry(program)));
+#endif
+    }
 
     QMap<QString, QByteArray> Snapshot() const
     {
         QMap<QString, QByteArray> files;
-        QDirIterator it(m_dir->path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+#ifdef Q_OS_WIN
+        for (AssocProgram program : {AssocProgram::QM4Edit, AssocProgram::Pixloom}) {
+            for (const QString& key : RegistryKeys(program)) {
+                QSettings reg("HKEY_CLASSES_ROOT\\" + key, QSettings::NativeFormat);
+                for (const QString& name : reg.allKeys())
+                    files.insert(key + "/" + name, reg.value(name).toByteArray());
+            }
+        }
+#endif
+        QDirIterator it(s_dir->path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString path = it.next();
             QFile f(path);
@@ -51,7 +81,10 @@ private:
         return files;
     }
 
-    static QString DesktopEntry(AssocProgram program) { return QString::fromStdString(Values(program).desktopId); }
+    static QString DesktopEntry(AssocProgram program)
+    {
+        return QString::fromStdString(Values(program).desktopId);
+    }
 
     static void Press(CFileAssocDlg& dlg, QDialogButtonBox::StandardButton which)
     {
@@ -69,16 +102,16 @@ private slots:
     // Fresh folders for every test; nothing ever reaches the real user's files.
     void init()
     {
-        m_dir = new QTemporaryDir;
-        QVERIFY(m_dir->isValid());
-        qputenv("HOME", m_dir->path().toUtf8());
+        s_dir = new QTemporaryDir;
+        QVERIFY(s_dir->isValid());
+        qputenv("HOME", s_dir->path().toUtf8());
         qputenv("XDG_DATA_HOME", Data().toUtf8());
         qputenv("XDG_CONFIG_HOME", Config().toUtf8());
     }
     void cleanup()
     {
-        delete m_dir;
-        m_dir = nullptr;
+        delete s_dir;
+        s_dir = nullptr;
     }
 
     void captionsComeFromTheProgramAndSetResetIsChosen_data()
@@ -119,7 +152,7 @@ private slots:
                     CFileAssocDlg dlg(Values(program), setup);
                     dlg.show();
                     Press(dlg, QDialogButtonBox::Ok);
-                    QVERIFY(QFile::exists(Data() + "/applications/" + DesktopEntry(program)));
+                    QVERIFY(IsRegistered(program));
                 }
                 for (bool remove : {false, true}) {
                     const auto before = Snapshot();
@@ -140,6 +173,36 @@ private slots:
     void okSetsAndRemovesTheAssociation()
     {
         ScriptedGuiPrompt prompt;
+#ifdef Q_OS_WIN
+        const QString path = QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
+        for (AssocProgram program : {AssocProgram::QM4Edit, AssocProgram::Pixloom}) {
+            const registrar::AssocValues& v = Values(program);
+            const QString progId = QString::fromStdString(v.progId);
+            {
+                CFileAssocDlg dlg(v, prompt);
+                dlg.show();
+                Press(dlg, QDialogButtonBox::Ok);
+            }
+            QCOMPARE(RegistryValue(QString::fromStdString(v.ext), "Default"), progId);
+            QCOMPARE(RegistryValue(progId, "Default"), QString::fromStdString(v.description));
+            QCOMPARE(RegistryValue(progId + "\\DefaultIcon", "Default"), path + ",0");
+            QCOMPARE(RegistryValue(progId + "\\shell\\open\\command", "Default"), "\"" + path + "\" \"%1\"");
+            QVERIFY(QSettings("HKEY_CLASSES_ROOT\\" + RegistryKeys(program)[2], QSettings::NativeFormat)
+                        .contains("NoOpenWith"));
+            {
+                CFileAssocDlg dlg(v, prompt);
+                dlg.show();
+                dlg.RemoveButton()->click();
+                Press(dlg, QDialogButtonBox::Ok);
+            }
+            for (const QString& key : RegistryKeys(program))
+                QVERIFY2(QSettings("HKEY_CLASSES_ROOT\\" + key, QSettings::NativeFormat).allKeys().isEmpty() &&
+                             QSettings("HKEY_CLASSES_ROOT\\" + key, QSettings::NativeFormat).childGroups().isEmpty(),
+                         qPrintable(key));
+        }
+        QVERIFY(prompt.All().empty());
+        return;
+#endif
         const QString entry = Data() + "/applications/" + DesktopEntry(AssocProgram::QM4Edit);
         {
             CFileAssocDlg dlg(Values(AssocProgram::QM4Edit), prompt);
@@ -172,6 +235,9 @@ private slots:
 
     void aFailureIsToldAndTheDialogStillCloses()
     {
+#ifdef Q_OS_WIN
+        QSKIP("a registry that refuses a key is made only in memory: registrar_tests (Failures.*) covers it");
+#endif
         QFile inTheWay(Data());
         QVERIFY(inTheWay.open(QIODevice::WriteOnly));
         inTheWay.close();
@@ -205,6 +271,8 @@ private slots:
         QVERIFY(Snapshot().isEmpty());
     }
 };
+
+QTemporaryDir* FileAssocDlgTest::s_dir = nullptr;
 
 QTEST_MAIN(FileAssocDlgTest)
 #include "FileAssocDlgTest.moc"

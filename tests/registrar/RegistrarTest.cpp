@@ -221,6 +221,49 @@ TEST(Remove, WithNothingRegisteredChangesNothingAndIsNoFailure)
     }
 }
 
+// What the uninstaller runs: only what still starts the uninstalled copy goes.
+TEST(Release, TakesBackOnlyWhatStillStartsThisProgram)
+{
+    const auto& values = qm4edit::QM4EditAssocValues();
+    {
+        SCOPED_TRACE("still ours, the path spelt in another case");
+        MemoryRegistry reg;
+        reg.PutValue(".txt", "", RegValueType::String, Sz("txtfile"));
+        const std::string before = reg.Dump();
+        registrar::SetAssociations(reg, values, "C:\\Program Files\\Q\\QM4Edit.exe");
+        EXPECT_TRUE(registrar::ReleaseAssociations(reg, values, "c:\\program files\\q\\qm4edit.exe").Ok());
+        EXPECT_EQ(reg.Dump(), before + "Applications\n") << "everything Set/Reset wrote is gone";
+        ExpectCleanHandles(reg);
+    }
+    {
+        SCOPED_TRACE("set by a copy elsewhere");
+        MemoryRegistry reg;
+        registrar::SetAssociations(reg, values, "D:\\Other\\QM4Edit.exe");
+        const std::string before = reg.Dump();
+        EXPECT_TRUE(registrar::ReleaseAssociations(reg, values, "C:\\Program Files\\Q\\QM4Edit.exe").Ok());
+        EXPECT_EQ(reg.Dump(), before);
+        ExpectCleanHandles(reg);
+    }
+    {
+        SCOPED_TRACE("the extension taken over by another program");
+        MemoryRegistry reg;
+        registrar::SetAssociations(reg, values, "C:\\Q.exe");
+        reg.PutValue(".qm4", "", RegValueType::String, Sz("Other.Scene"));
+        EXPECT_TRUE(registrar::ReleaseAssociations(reg, values, "C:\\Q.exe").Ok());
+        EXPECT_EQ(reg.GetValue(".qm4", ""), String("Other.Scene"));
+        EXPECT_FALSE(reg.HasKey("QM4EditFile"));
+        EXPECT_FALSE(reg.HasKey("Applications\\qm4edit.exe"));
+        ExpectCleanHandles(reg);
+    }
+    {
+        SCOPED_TRACE("nothing registered");
+        MemoryRegistry reg;
+        EXPECT_TRUE(registrar::ReleaseAssociations(reg, values, "C:\\Q.exe").Ok());
+        EXPECT_EQ(reg.Dump(), "");
+        ExpectCleanHandles(reg);
+    }
+}
+
 TEST(Failures, AKeyThatCannotBeCreatedSkipsItsStepsAndIsNeverClosed)
 {
     struct Case {

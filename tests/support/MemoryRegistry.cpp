@@ -135,6 +135,25 @@ RegStatus MemoryRegistry::SetValue(RegKey key, std::string_view name, RegValueTy
     return RegStatus::Ok;
 }
 
+RegStatus MemoryRegistry::QueryString(RegKey key, std::string_view name, std::string& text)
+{
+    std::optional<Path> path = Resolve(key, "QueryString");
+    if (!path)
+        return RegStatus::Failed;
+    Node* node = Find(*path);
+    if (!node)
+        return RegStatus::Failed;
+    auto it = node->values.find(std::string(name));
+    if (it == node->values.end())
+        return RegStatus::NotFound;
+    if (it->second.type != RegValueType::String)
+        return RegStatus::Failed;
+    text.assign(it->second.data.begin(), it->second.data.end());
+    while (!text.empty() && text.back() == '\0')
+        text.pop_back();
+    return RegStatus::Ok;
+}
+
 RegStatus MemoryRegistry::QuerySubkeyCount(RegKey key, std::uint32_t& count)
 {
     std::optional<Path> path = Resolve(key, "QuerySubkeyCount");
