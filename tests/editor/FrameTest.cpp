@@ -14,6 +14,7 @@
 
 #include "DropSimulation.h"
 #include "EditorFixtures.h"
+#include "MenuWalk.h"
 #include "ScriptedGuiPrompt.h"
 #include "editor/Commands.h"
 #include "editor/MainFrame.h"
@@ -158,6 +159,34 @@ private slots:
         QVERIFY(t.frame().isWindowModified());
     }
 
+    // Keyboard users reach every item by Alt, the menu's key and the item's key, also while a
+    // pane whose single-letter keys match an access key (F, P, W, V, G) has the focus.
+    void everyMenuItemAnswersItsAccessKeyWhicheverPaneHasFocus()
+    {
+        // File > Save writes the scene: a copy of its own.
+        const QString file = fixtures::WriteFile(m_dir.path(), "walk.qm4", fixtures::Bytes(fixtures::TwoObjects()));
+        CQM4EditApp app(std::make_unique<menuwalk::CancellingPrompt>());
+        QVERIFY(app.InitInstance({"QM4Edit", file}, false));
+        CMainFrame& frame = *app.GetMainWnd();
+        frame.SetDialogRunner([](QDialog&) { return int(QDialog::Rejected); });
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        app.GetDocument().SetVertex(0, 1, 2, 3);
+        frame.UpdateActions();
+
+        for (QWidget* pane :
+             {static_cast<QWidget*>(frame.GetSceneView()), static_cast<QWidget*>(frame.GetTreeView())}) {
+            menuwalk::Walker walk(frame, [pane] { return pane; });
+            const QStringList failures = walk.Run();
+            QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));
+            // The walk reached the items whose keys the focused view also binds.
+            for (const char* item : {"&View > &Front", "&View > Fit Se&lection\tF", "&View > &Grid\tG",
+                                     "&Options > Set &Primary Color", "&Options > Set &Wire Color"})
+                QVERIFY2(walk.Reached().contains(item), item);
+            QVERIFY(walk.Reached().contains("&View > &Controls > &Toolbar"));
+        }
+    }
+
     void exactlyOneProjectionIsChecked()
     {
         TestApp t(m_twoObjects);
@@ -186,7 +215,7 @@ private slots:
         QCOMPARE(
             MenuTexts(TopMenu(f, "&File")),
             QStringList({"&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-", "&Import...", "&Export...",
-                         "Export &Model...", "Import M&odel...", "-", "[O&verlay]", "-", "Recent File", "-", "E&xit"}));
+                         "Export &Model...", "Import Mo&del...", "-", "[O&verlay]", "-", "Recent File", "-", "E&xit"}));
         QCOMPARE(MenuTexts(TopMenu(f, "&Edit")),
                  QStringList({"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V",
                               "-", "&Vertex Tool\tV"}));
@@ -204,7 +233,7 @@ private slots:
                               "-",
                               "&Reset View",
                               "-",
-                              "Fit Sc&ene\tHome",
+                              "Fit Sce&ne\tHome",
                               "Fit Se&lection\tF",
                               "-",
                               "&Wireframe\tW",
