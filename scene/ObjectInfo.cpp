@@ -506,7 +506,7 @@ void CObjectInfoList::RecomputeObjectBounds(std::span<const ObjectVertex> vertic
             }
             m_objects[i].bounds = b;
         },
-        1u);
+        ThreadsFor(TotalPolygonCount()));
     if (!log)
         return;
     for (std::size_t i = 0; i < logged.size(); ++i)
@@ -537,7 +537,7 @@ bool CObjectInfoList::BoundsMatchRecompute(std::span<const ObjectVertex> vertice
             if (!same)
                 stale = true;
         },
-        1u);
+        ThreadsFor(TotalPolygonCount()));
     return !stale;
 }
 
