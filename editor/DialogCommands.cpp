@@ -27,7 +27,7 @@ void StoreChanges(const CommandContext& ctx, const char* what, std::vector<scene
         ctx.edit(what, std::move(changes));
         return;
     }
-    scene::CVertexEdit edit(std::move(changes), scene::CVertexEdit::Kind::Store);
+    scene::CVertexEdit edit(std::move(changes));
     edit.Apply(ctx.doc);
 }
 

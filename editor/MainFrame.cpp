@@ -682,7 +682,7 @@ CommandContext CMainFrame::Context()
 {
     return CommandContext{m_doc, m_prompt, m_dialogRunner, this,
                           [this](const char* what, std::vector<scene::VertexChange> changes) {
-                              ApplyEdit(what, scene::CVertexEdit(std::move(changes), scene::CVertexEdit::Kind::Store));
+                              ApplyEdit(what, scene::CVertexEdit(std::move(changes)));
                           }};
 }
 

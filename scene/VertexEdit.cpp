@@ -53,7 +53,7 @@ std::vector<VertexChange> LastPerVertex(std::vector<VertexChange> requested, std
 
 // ---- CVertexEdit ----
 
-CVertexEdit::CVertexEdit(std::vector<VertexChange> changes, Kind kind) : m_requested(std::move(changes)), m_kind(kind)
+CVertexEdit::CVertexEdit(std::vector<VertexChange> changes) : m_requested(std::move(changes))
 {}
 
 void CVertexEdit::Capture(const CQM4EditDoc& doc)
@@ -84,7 +84,7 @@ void CVertexEdit::Apply(CQM4EditDoc& doc)
     }
     m_applied = true;
     m_boundsBefore = doc.m_boundsState;
-    if (!m_indices.empty() || m_kind == Kind::Store) {
+    if (HasEffect()) {
         const auto vertices = doc.MutableVertices();
         for (std::size_t i = 0; i < m_indices.size(); ++i)
             vertices[static_cast<std::size_t>(m_indices[i])] = m_positions[i].after;
@@ -92,13 +92,9 @@ void CVertexEdit::Apply(CQM4EditDoc& doc)
         // recompute writes the same bytes again (whichever way it takes: both give
         // UpdateGeometry's).
         doc.RecomputeMoved(m_indices, first ? &m_objectLog : nullptr, first ? &m_sceneLog : nullptr);
-        if (first) {
-            m_boundsChanged = !m_objectLog.Empty() || !m_sceneLog.nodes.empty();
-            m_objectLog.Trim();
-            m_sceneLog.nodes.shrink_to_fit();
-        }
-        if (HasEffect())
-            doc.SetModifiedFlag(true);
+        m_objectLog.Trim();
+        m_sceneLog.nodes.shrink_to_fit();
+        doc.SetModifiedFlag(true);
     }
     doc.NotifyUpdateAllViews();
 }

@@ -20,31 +20,26 @@ namespace scene {
 
 class CVertexEdit {
 public:
-    // Moves (a drag, a nudge) recompute only when a position changes. Stores (Edit Vertex's
-    // Apply, an import) recompute the boxes even when no position changes, as storing
-    // positions and then UpdateGeometry always does: on a scene whose stored boxes are stale
-    // that alone is a change.
-    enum class Kind : std::uint8_t { Move, Store };
-
     CVertexEdit() = default;
     // The positions to set. A vertex named twice ends at its last position; indices outside
     // the vertex list, and positions a vertex already holds bit for bit, are dropped at the
     // first Apply.
-    explicit CVertexEdit(std::vector<VertexChange> changes, Kind kind = Kind::Move);
+    explicit CVertexEdit(std::vector<VertexChange> changes);
 
     // Stores the new positions and recomputes the boxes, leaving the bytes UpdateGeometry
     // would (see CQM4EditDoc::UpdateGeometryFor), recording the bytes it overwrites the first
-    // time. Sets the modified flag when a position or a box changed; updates the views once.
-    // Does nothing while applied.
+    // time. An edit that moves no vertex changes nothing, stale boxes included. Sets the
+    // modified flag when a position changed; updates the views once. Does nothing while
+    // applied.
     void Apply(CQM4EditDoc& doc);
     // Puts back the positions and bounds bytes as they were before Apply. Sets the modified
     // flag when a position changed; updates the views once. Does nothing unless applied.
     void Revert(CQM4EditDoc& doc);
 
     bool IsApplied() const { return m_applied; }
-    // Known after the first Apply: whether any position or box changed. A record without
-    // effect need not be kept (an undo command holding it can make itself obsolete).
-    bool HasEffect() const { return !m_indices.empty() || m_boundsChanged; }
+    // Known after the first Apply: whether any position changed. A record without effect
+    // need not be kept (an undo command holding it can make itself obsolete).
+    bool HasEffect() const { return !m_indices.empty(); }
     // The vertices that really move (after the first Apply), ascending.
     std::span<const int> MovedVertices() const { return m_indices; }
     // Memory the record holds, for bounding an undo history.
@@ -62,10 +57,8 @@ private:
     std::vector<Positions> m_positions; // one per index
     ObjectBoundsLog m_objectLog;
     SceneBoundsLog m_sceneLog;
-    Kind m_kind = Kind::Move;
     // What the document knew of its boxes before Apply; Revert puts that back with the bytes.
     CQM4EditDoc::BoundsState m_boundsBefore = CQM4EditDoc::BoundsState::Unknown;
-    bool m_boundsChanged = false;
     bool m_captured = false;
     bool m_applied = false;
 };

@@ -343,7 +343,7 @@ CsvImportPlan PlanLines(const CQM4EditDoc& doc, std::string_view text, bool vert
 
 CsvReadCount ApplyPlan(CQM4EditDoc& doc, CsvImportPlan plan)
 {
-    CVertexEdit(std::move(plan.changes), CVertexEdit::Kind::Store).Apply(doc);
+    CVertexEdit(std::move(plan.changes)).Apply(doc);
     return plan.count;
 }
 
@@ -462,7 +462,7 @@ CsvImportResult ImportCsvFile(CQM4EditDoc& doc, const std::filesystem::path& pat
 {
     CsvImportPlan plan = PlanCsvImportFile(doc, path, type, objectIndex);
     if (plan.ok)
-        CVertexEdit(std::move(plan.changes), CVertexEdit::Kind::Store).Apply(doc);
+        CVertexEdit(std::move(plan.changes)).Apply(doc);
     CsvImportResult result;
     static_cast<CsvFileResult&>(result) = plan;
     result.count = plan.count;
