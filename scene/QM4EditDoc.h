@@ -139,9 +139,6 @@ public:
     // quickly as later ones. Optional: on a shortage of memory it leaves that work to the
     // recompute, and then the first edit recomputes everything.
     void PrepareForEdits() noexcept;
-    // Whether the stored boxes are known to equal a recompute of the current positions:
-    // false when they are known not to, or not known.
-    bool BoundsKnownCurrent() const { return m_boundsState == BoundsState::Current; }
     // Stores positions without recomputing anything and without touching the modified flag,
     // then updates the views once: the live part of a drag, which a CVertexEdit then commits.
     // Indices out of range are ignored.
