@@ -5,9 +5,9 @@
 #include <cstring>
 #include <iostream>
 
-#include "EditorStrings.h"
-#include "Icons.h"
-#include "QM4EditApp.h"
+#include "editor/app/EditorStrings.h"
+#include "editor/app/Icons.h"
+#include "editor/app/QM4EditApp.h"
 #include "common/Version.h"
 #include "gui/Settings.h"
 

@@ -15,12 +15,12 @@
 #include "DropSimulation.h"
 #include "EditorFixtures.h"
 #include "ScriptedGuiPrompt.h"
-#include "editor/Commands.h"
-#include "editor/MainFrame.h"
-#include "editor/QM4EditApp.h"
-#include "editor/QM4EditTreeView.h"
-#include "editor/QM4EditView.h"
-#include "editor/UndoHistory.h"
+#include "editor/app/Commands.h"
+#include "editor/app/MainFrame.h"
+#include "editor/app/QM4EditApp.h"
+#include "editor/tree/QM4EditTreeView.h"
+#include "editor/ortho/QM4EditView.h"
+#include "editor/app/UndoHistory.h"
 #include "scene/SceneMessages.h"
 
 using namespace qm4edit;
