@@ -9,8 +9,6 @@ namespace qm4edit {
 namespace {
 
 constexpr std::uint32_t kLeafSize = 16;
-// Beyond any screen; keeps box corners that lie absurdly far representable.
-constexpr double kFar = 1099511627776.0; // 2^40
 
 struct Best {
     std::int64_t d2 = std::numeric_limits<std::int64_t>::max();
@@ -23,13 +21,6 @@ struct Best {
         }
     }
 };
-
-// The pixel column or row of a world coordinate; monotonic in it, as truncation is.
-inline std::int64_t PixelOf(double s, float c)
-{
-    const double d = std::clamp(s * static_cast<double>(c), -kFar, kFar);
-    return static_cast<std::int64_t>(d);
-}
 
 } // namespace
 
@@ -81,18 +72,20 @@ int CPickIndex::Build(std::uint32_t begin, std::uint32_t end)
     return self;
 }
 
-int CPickIndex::Nearest(const ViewState& state, int width, int height, int x, int y, int radius) const
+int CPickIndex::Nearest(const COrthoCamera& camera, int width, int height, int x, int y, int radius) const
 {
     if (m_nodes.empty())
         return -1;
-    const ViewOrigin o = MakeViewOrigin(state, width, height);
+    const ViewOrigin o = camera.Origin(width, height);
     const std::int64_t limit = static_cast<std::int64_t>(radius) * radius;
     Best best;
 
     // Squared pixel distance from (x, y) to a box, and whether the box is a single pixel.
     auto bound = [&](const Node& n, bool& onePixel) {
-        const std::int64_t x0 = o.x + PixelOf(o.s, n.hmin), x1 = o.x + PixelOf(o.s, n.hmax);
-        const std::int64_t y0 = o.y - PixelOf(o.s, n.vmax), y1 = o.y - PixelOf(o.s, n.vmin);
+        const std::int64_t x0 = o.x + COrthoCamera::ClampedOffset(o.s, n.hmin),
+                           x1 = o.x + COrthoCamera::ClampedOffset(o.s, n.hmax);
+        const std::int64_t y0 = o.y - COrthoCamera::ClampedOffset(o.s, n.vmax),
+                           y1 = o.y - COrthoCamera::ClampedOffset(o.s, n.vmin);
         onePixel = x0 == x1 && y0 == y1;
         const std::int64_t dx = x < x0 ? x0 - x : (x > x1 ? x - x1 : 0);
         const std::int64_t dy = y < y0 ? y0 - y : (y > y1 ? y - y1 : 0);
@@ -115,11 +108,11 @@ int CPickIndex::Nearest(const ViewState& state, int width, int height, int x, in
         if (n.left < 0) {
             for (std::uint32_t i = n.begin; i < n.end; ++i) {
                 const Point& p = m_points[i];
-                const double dh = o.s * static_cast<double>(p.h), dv = o.s * static_cast<double>(p.v);
-                if (!(dh > -kFar && dh < kFar && dv > -kFar && dv < kFar))
+                std::int64_t px, py;
+                if (!COrthoCamera::Place(o, p.h, p.v, px, py))
                     continue;
-                const std::int64_t px = o.x + static_cast<std::int64_t>(dh) - x;
-                const std::int64_t py = o.y - static_cast<std::int64_t>(dv) - y;
+                px -= x;
+                py -= y;
                 const std::int64_t pd = px * px + py * py;
                 if (pd <= limit)
                     best.Offer(pd, p.index);

@@ -20,7 +20,7 @@ public:
 
     // The vertex drawn nearest to pixel (x, y) of a width x height view, no farther than
     // radius pixels; among equally near ones the lowest index. -1 when there is none.
-    int Nearest(const ViewState& state, int width, int height, int x, int y, int radius) const;
+    int Nearest(const COrthoCamera& camera, int width, int height, int x, int y, int radius) const;
 
 private:
     struct Point {

@@ -14,46 +14,7 @@ namespace qm4edit {
 
 namespace {
 
-// Far beyond any screen, yet small enough that offsets added to it stay exact in 64 bits.
-constexpr double kFarAway = 1099511627776.0; // 2^40
-
 using Origin = ViewOrigin;
-
-template <Projection P>
-inline void Axes(const scene::ObjectVertex& v, float& h, float& w)
-{
-    if constexpr (P == Projection::Top) {
-        h = v.x;
-        w = v.z;
-    } else if constexpr (P == Projection::Front) {
-        h = v.x;
-        w = v.y;
-    } else {
-        h = v.z;
-        w = v.y;
-    }
-}
-
-inline void AxesOf(Projection projection, const scene::ObjectVertex& v, float& h, float& w)
-{
-    switch (projection) {
-    case Projection::Front: Axes<Projection::Front>(v, h, w); break;
-    case Projection::Side: Axes<Projection::Side>(v, h, w); break;
-    default: Axes<Projection::Top>(v, h, w); break;
-    }
-}
-
-// Screen y grows downwards, so the vertical coordinate is negated, after truncation.
-inline bool Place(const Origin& o, float h, float w, std::int64_t& px, std::int64_t& py)
-{
-    const double dh = o.s * static_cast<double>(h);
-    const double dv = o.s * static_cast<double>(w);
-    if (!(dh > -kFarAway && dh < kFarAway && dv > -kFarAway && dv < kFarAway))
-        return false;
-    px = o.x + static_cast<std::int64_t>(dh);
-    py = o.y - static_cast<std::int64_t>(dv);
-    return true;
-}
 
 class Canvas {
 public:
@@ -149,8 +110,8 @@ bool VertexAt(const Origin& o, Projection projection, std::span<const scene::Obj
     if (index < 0 || static_cast<std::size_t>(index) >= vertices.size())
         return false;
     float h, w;
-    AxesOf(projection, vertices[static_cast<std::size_t>(index)], h, w);
-    return Place(o, h, w, px, py);
+    COrthoCamera::Axes(projection, vertices[static_cast<std::size_t>(index)], h, w);
+    return COrthoCamera::Place(o, h, w, px, py);
 }
 
 // A radius-3 circle in the outline colour, its inside filled with the background, as an
@@ -215,9 +176,9 @@ void DrawVertices(Canvas& canvas, const Origin& o, const ViewState& state,
 
     for (const scene::ObjectVertex& v : vertices) {
         float hv, vv;
-        Axes<P>(v, hv, vv);
+        COrthoCamera::Axes<P>(v, hv, vv);
         std::int64_t px, py;
-        if (!Place(o, hv, vv, px, py))
+        if (!COrthoCamera::Place(o, hv, vv, px, py))
             continue;
         if (px >= 1 && py >= 1 && px < w - 1 && py < h - 1) {
             // The whole pattern is inside: no per-pixel checks.
@@ -277,8 +238,8 @@ void DrawWireframe(Canvas& canvas, const Origin& o, const ViewState& state,
     ys.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
         float h, w;
-        AxesOf(state.projection, vertices[i], h, w);
-        if (!Place(o, h, w, xs[i], ys[i]))
+        COrthoCamera::Axes(state.projection, vertices[i], h, w);
+        if (!COrthoCamera::Place(o, h, w, xs[i], ys[i]))
             xs[i] = kUnplaced;
     }
     const std::int64_t width = canvas.Width(), height = canvas.Height(), stride = canvas.Stride();
@@ -393,36 +354,12 @@ void DrawGrid(QImage& image, const Origin& o, const ViewState& state)
 
 } // namespace
 
-ViewOrigin MakeViewOrigin(const ViewState& state, int width, int height)
-{
-    ViewOrigin o;
-    o.s = static_cast<double>(state.zoom) / 8.0;
-    // Truncation towards zero, as a cast does; the halving is integer division.
-    o.x = width / 2 + static_cast<std::int64_t>(state.panX * o.s);
-    o.y = height / 2 + static_cast<std::int64_t>(state.panY * o.s);
-    return o;
-}
-
-void ProjectionAxes(int projection, const scene::ObjectVertex& v, float& h, float& w)
-{
-    AxesOf(static_cast<Projection>(projection), v, h, w);
-}
-
 void DrawViewLine(QImage& image, std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, QRgb color)
 {
     if (image.isNull())
         return;
     Canvas canvas(image);
     canvas.Line(x0, y0, x1, y1, color);
-}
-
-bool ProjectToPixel(const ViewState& state, int width, int height, const scene::ObjectVertex& v, std::int64_t& px,
-                    std::int64_t& py)
-{
-    const Origin o = MakeViewOrigin(state, width, height);
-    float h, w;
-    AxesOf(state.projection, v, h, w);
-    return Place(o, h, w, px, py);
 }
 
 void DragBackdrop::Start(std::span<const int> moving)
@@ -453,7 +390,7 @@ void RenderScene(QImage& image, const ViewState& state, std::span<const scene::O
         return;
     }
     Canvas canvas(image);
-    const Origin o = MakeViewOrigin(state, image.width(), image.height());
+    const Origin o = state.Origin(image.width(), image.height());
     if (state.wireframe && backdrop && backdrop->m_active) {
         DragBackdrop& b = *backdrop;
         const std::uint8_t* moving = b.m_moving.data();

@@ -8,7 +8,7 @@
 
 #include <QImage>
 
-#include "editor/EditorTypes.h"
+#include "editor/ortho/OrthoCamera.h"
 #include "scene/SceneRecords.h"
 
 namespace qm4edit {
@@ -30,13 +30,8 @@ inline constexpr std::uint32_t GRID_MAJOR_COLOR = 0x00D8CCC4;
 // Grid lines closer than this many pixels are drawn at a multiple of the step instead.
 inline constexpr double GRID_MIN_SPACING = 6.0;
 
-struct ViewState {
-    Projection projection = Projection::Top;
-    float zoom = 8.0f; // pixels per world unit times 8
-    // World units. Dragging keeps them whole; zooming about the pointer and fitting may
-    // leave fractions, so that a point can be placed to the pixel at any zoom.
-    double panX = 0;
-    double panY = 0;
+// What a picture is drawn from: where the camera looks, and the colours and switches.
+struct ViewState : COrthoCamera {
     std::uint32_t mainColor = DEFAULT_MAIN_COLOR;
     std::uint32_t extraColor1 = DEFAULT_EXTRA_COLOR1;
     std::uint32_t extraColor2 = DEFAULT_EXTRA_COLOR2;
@@ -82,19 +77,22 @@ inline QRgb RgbFromColorref(std::uint32_t c)
 
 // Where a world point lands, in image pixels (may lie outside the image). False when the
 // point is so far away (or not a number) that it cannot be on any screen.
-bool ProjectToPixel(const ViewState& state, int width, int height, const scene::ObjectVertex& v, std::int64_t& px,
-                    std::int64_t& py);
+inline bool ProjectToPixel(const COrthoCamera& camera, int width, int height, const scene::ObjectVertex& v,
+                           std::int64_t& px, std::int64_t& py)
+{
+    return camera.ToPixel(v, width, height, px, py);
+}
 
-// The client pixel where the view's origin (world 0 on both axes) lands, and the zoom factor.
-struct ViewOrigin {
-    double s;
-    std::int64_t x;
-    std::int64_t y;
-};
-ViewOrigin MakeViewOrigin(const ViewState& state, int width, int height);
+inline ViewOrigin MakeViewOrigin(const COrthoCamera& camera, int width, int height)
+{
+    return camera.Origin(width, height);
+}
 
 // The horizontal and vertical world coordinates a projection shows.
-void ProjectionAxes(int projection, const scene::ObjectVertex& v, float& h, float& w);
+inline void ProjectionAxes(int projection, const scene::ObjectVertex& v, float& h, float& w)
+{
+    COrthoCamera::Axes(static_cast<Projection>(projection), v, h, w);
+}
 
 // Erases image to the background and, when loaded, draws the grid (when on), (with the wireframe on) every
 // polygon of objects, then the selection's outlines, then every vertex. image must be
