@@ -1,17 +1,16 @@
 #pragma once
 // The right pane: an orthographic view of every vertex of the scene, with the tree's
-// selection outlined beneath them. Pans by dragging with the left button (applied when the
-// button is released); projection, zoom, reset and colours come from the main frame.
-// Beyond those: the wheel zooms about the pointer, the middle button pans live, a short
-// left click picks a vertex, fitting frames the scene or the selection, and the wireframe
-// outlines every polygon.
+// selection outlined beneath them. It paints, keeps the camera, the colours and the grid,
+// and hands every mouse and key event down its chain of tools (editor/tools/): navigation
+// (the wheel, the middle button's live pan), the vertex tool, click-to-pick, and the left
+// button's pan that is applied when the button is released. Projection, zoom, reset and
+// colours come from the main frame.
 
 #include <array>
 #include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <vector>
 
 #include <QImage>
@@ -19,28 +18,29 @@
 #include <QWidget>
 
 #include "editor/ortho/ViewRenderer.h"
+#include "editor/tools/Tool.h"
 #include "scene/VertexEdit.h"
 
 namespace qm4edit {
 
 class ISceneSelection;
 class CPickIndex;
+class CNavigationTool;
+class CDragPanTool;
+class CVertexTool;
 
 class CQM4EditView final : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr float MIN_ZOOM = 0.25f;
-    static constexpr float MAX_ZOOM = 1024.0f;
-    static constexpr float DEFAULT_ZOOM = 8.0f;
-    // A press and release no farther apart than this are a click, not a drag.
-    static constexpr int CLICK_SLOP = 3;
+    static constexpr float MIN_ZOOM = COrthoCamera::MIN_ZOOM;
+    static constexpr float MAX_ZOOM = COrthoCamera::MAX_ZOOM;
+    static constexpr float DEFAULT_ZOOM = COrthoCamera::DEFAULT_ZOOM;
+    static constexpr int CLICK_SLOP = qm4edit::CLICK_SLOP;
     // How near to a vertex a click must land to pick it.
     static constexpr int PICK_RADIUS = 4;
-    // Pixels kept free around what Fit Scene and Fit Selection frame.
-    static constexpr int FIT_MARGIN = 8;
-    // Coordinates farther out than this are taken for damage and left out of a fit.
-    static constexpr double FIT_LIMIT = 1e7;
+    static constexpr int FIT_MARGIN = COrthoCamera::FIT_MARGIN;
+    static constexpr double FIT_LIMIT = COrthoCamera::FIT_LIMIT;
 
     // Reads the colours and the wireframe switch from section "Settings".
     explicit CQM4EditView(const scene::CQM4EditDoc& doc, QWidget* parent = nullptr);
@@ -99,7 +99,8 @@ public:
     float GetZoom() const { return m_state.zoom; }
     int GetPanX() const { return static_cast<int>(m_state.panX); }
     int GetPanY() const { return static_cast<int>(m_state.panY); }
-    bool IsDragging() const { return m_bDragging; }
+    // A left-button pan waits for its release.
+    bool IsDragging() const;
     const ViewState& State() const { return m_state; }
     // How many times the view asked to be repainted; lets tests tell "no repaint" apart.
     int RedrawCount() const { return m_nRedrawCount; }
@@ -115,25 +116,27 @@ public:
     // The document the tool moves vertices of, and where a finished move goes (applied there).
     void SetEditTarget(scene::CQM4EditDoc* doc, EditCommit commit);
     void SetVertexTool(bool on);
-    bool IsVertexTool() const { return m_bVertexTool; }
+    bool IsVertexTool() const;
     // Ascending vertex indices.
-    const std::vector<int>& SelectedVertices() const { return m_selected; }
+    const std::vector<int>& SelectedVertices() const;
     void SetSelectedVertices(std::vector<int> vertices);
     // Puts a drag in progress back where it began; nothing when there is none.
     void CancelVertexDrag();
-    bool IsMovingVertices() const { return m_drag.has_value(); }
+    bool IsMovingVertices() const;
     // World units the arrow keys move the selection by (ten times with Shift): the grid step,
     // which setting this changes (to the nearest power of two the grid allows).
     void SetNudgeStep(float step) { SetGridStep(step); }
     float NudgeStep() const { return GridStep(); }
+    // The vertex a Ctrl-drag snaps onto now, or -1.
+    int SnapVertex() const;
+    // "Snap to Vertex N: (x, y, z)".
+    static QString SnapMessage(int vertexIndex, const scene::ObjectVertex& v);
 
     // ---- the grid ----
     // Steps are powers of two from 1/8 to 4096 world units.
     static constexpr int MIN_GRID_EXPONENT = -3;
     static constexpr int MAX_GRID_EXPONENT = 12;
     static constexpr int DEFAULT_GRID_EXPONENT = 0;
-    // How near (in pixels) another vertex must be for Ctrl to snap a dragged vertex onto it.
-    static constexpr int SNAP_RADIUS = 8;
     // While on, the orthographic view shows the grid and moves land on its points.
     void SetGrid(bool on);
     bool IsGrid() const { return m_state.grid; }
@@ -147,10 +150,16 @@ public:
     void DoubleGridStep();
     // "Grid 16" or "Grid 16 (off)", for the status bar.
     QString GridText() const;
-    // The vertex a Ctrl-drag snaps onto now, or -1.
-    int SnapVertex() const { return m_nSnapVertex; }
-    // "Snap to Vertex N: (x, y, z)".
-    static QString SnapMessage(int vertexIndex, const scene::ObjectVertex& v);
+    // A world coordinate on the grid, nearest to value.
+    double ToGrid(double value) const;
+
+    // ---- for the tools ----
+    const scene::CQM4EditDoc& Document() const { return m_doc; }
+    COrthoCamera& Camera() { return m_state; }
+    // The camera moved: repaint and update the status panes.
+    void CameraChanged();
+    void ReportPick(int vertexIndex) { emit VertexPicked(vertexIndex); }
+    void ReportStatus(const QString& text) { emit StatusMessage(text); }
 
 signals:
     // A click landed on vertex vertexIndex.
@@ -171,60 +180,23 @@ protected:
     void leaveEvent(QEvent* event) override;
 
 private:
-    void ZoomAt(const QPoint& point, float zoom);
     // Frames the box, or returns false when it holds no point.
-    bool FitBox(double hmin, double hmax, double vmin, double vmax);
-    void SetPan(double panX, double panY);
-    // The vertex tool's side of the mouse; false when the tool leaves the event to panning.
-    bool ToolPress(const QPoint& point, Qt::KeyboardModifiers modifiers);
-    void ToolMove(const QPoint& point, Qt::KeyboardModifiers modifiers);
-    void ToolRelease(const QPoint& point, Qt::KeyboardModifiers modifiers);
-    // The other vertex within SNAP_RADIUS pixels of pixel (x, y), or -1; vertices being
-    // dragged are never a target.
-    int FindSnapTarget(const QPoint& pixel) const;
-    // A world coordinate on the grid, nearest to value.
-    double ToGrid(double value) const;
-    void SetSnapVertex(int vertex);
-    // World offset (x, y, z) of a move by pixels on screen; the hidden axis stays 0.
-    scene::ObjectVertex ScreenDelta(double dx, double dy) const;
-    void SelectInBand(const QRect& band, Qt::KeyboardModifiers modifiers);
-    void Nudge(int dh, int dv, float step);
-    void DrawToolMarks(QImage& image) const;
+    bool Fit(const FitBox& box);
 
     const scene::CQM4EditDoc& m_doc;
     const ISceneSelection* m_pSelection = nullptr;
-    QPoint m_ptDragStart;
-    bool m_bDragging = false;
     ViewState m_state;
     int m_nRedrawCount = 0;
     QImage m_image; // reused between paints
-
-    bool m_bMiddlePanning = false;
-    QPoint m_ptMiddleStart;
-    std::int64_t m_nMiddleStartX = 0; // the origin's pan offset in pixels when it began
-    std::int64_t m_nMiddleStartY = 0;
-    int m_nWheelDelta = 0; // eighths of a degree not yet turned into a step
     QPoint m_ptPointer;
     bool m_bPointerInside = false;
     // One per projection, built at the first pick and dropped when the document changes.
     mutable std::array<std::unique_ptr<CPickIndex>, 3> m_pickIndex;
 
-    scene::CQM4EditDoc* m_pEditDoc = nullptr;
-    EditCommit m_commit;
-    bool m_bVertexTool = false;
-    std::vector<int> m_selected;
-    std::optional<scene::CVertexDrag> m_drag;
-    mutable DragBackdrop m_backdrop; // while m_drag: what its frames share
-    QPoint m_ptToolStart;
-    bool m_bBanding = false;
-    QRect m_band;
-    Qt::KeyboardModifiers m_bandModifiers;
-    int m_nGrabbed = -1; // the vertex the drag holds
-    scene::ObjectVertex m_grabStart{};
-    int m_nSnapVertex = -1;
-    // Built at the first Ctrl-snap of a drag from the vertices that stay put.
-    mutable std::unique_ptr<CPickIndex> m_snapIndex;
-    QPoint m_ptToolLast;
+    CToolChain m_tools;
+    CNavigationTool* m_pNavigation = nullptr;
+    CVertexTool* m_pVertexTool = nullptr;
+    CDragPanTool* m_pDragPan = nullptr;
 };
 
 } // namespace qm4edit

@@ -14,6 +14,7 @@
 
 #include "editor/perspective/PerspectiveStrings.h"
 #include "editor/ViewSelection.h"
+#include "editor/tools/OrbitTools.h"
 #include "scene/QM4EditDoc.h"
 
 namespace qm4edit {
@@ -67,6 +68,8 @@ QString ProbeOpenGL()
 CPerspectiveView::CPerspectiveView(const scene::CQM4EditDoc& doc) : m_doc(doc)
 {
     setFormat(SurfaceFormat());
+    m_tools.Add<COrbitTool>(*this);
+    m_tools.Add<CPerspectiveZoomTool>(*this);
 }
 
 CPerspectiveView::~CPerspectiveView()
@@ -213,49 +216,34 @@ void CPerspectiveView::ZoomOut()
 
 void CPerspectiveView::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton || event->button() == Qt::MiddleButton) {
-        m_dragButton = event->button();
-        m_lastPos = event->position().toPoint();
+    if (m_tools.MousePress(*event))
         event->accept();
-        return;
-    }
-    QOpenGLWindow::mousePressEvent(event);
+    else
+        QOpenGLWindow::mousePressEvent(event);
 }
 
 void CPerspectiveView::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_dragButton == Qt::NoButton)
-        return QOpenGLWindow::mouseMoveEvent(event);
-    const QPoint pos = event->position().toPoint();
-    const QPoint d = pos - m_lastPos;
-    m_lastPos = pos;
-    if (m_dragButton == Qt::LeftButton)
-        m_camera.Orbit(float(d.x()), float(d.y()));
+    if (m_tools.MouseMove(*event))
+        event->accept();
     else
-        m_camera.Pan(float(d.x()), float(d.y()), height());
-    event->accept();
-    update();
+        QOpenGLWindow::mouseMoveEvent(event);
 }
 
 void CPerspectiveView::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == m_dragButton) {
-        m_dragButton = Qt::NoButton;
+    if (m_tools.MouseRelease(*event))
         event->accept();
-        return;
-    }
-    QOpenGLWindow::mouseReleaseEvent(event);
+    else
+        QOpenGLWindow::mouseReleaseEvent(event);
 }
 
 void CPerspectiveView::wheelEvent(QWheelEvent* event)
 {
-    const float steps = float(event->angleDelta().y()) / 120.0f;
-    if (steps == 0.0f)
-        return QOpenGLWindow::wheelEvent(event);
-    const QPointF p = event->position();
-    m_camera.ZoomAt(steps, float(p.x()), float(p.y()), width(), height());
-    event->accept();
-    update();
+    if (m_tools.Wheel(*event))
+        event->accept();
+    else
+        QOpenGLWindow::wheelEvent(event);
 }
 
 void CPerspectiveView::keyPressEvent(QKeyEvent* event)

@@ -1,8 +1,8 @@
 #pragma once
 // The perspective view: the scene's polygons filled with their textures, lit by a light at
 // the eye, with the tree's selection in the highlight colour and an optional wireframe. The
-// left button orbits, the middle button pans, the wheel zooms towards the pointer; Home
-// fits the scene and F the selection.
+// left button orbits, the middle button pans, the wheel zooms towards the pointer (tools
+// in a chain, as in the orthographic view); Home fits the scene and F the selection.
 //
 // The geometry is sent to the graphics card once per scene; edits send only the corners
 // of the vertices that moved.
@@ -25,6 +25,7 @@
 #include "editor/perspective/OrbitCamera.h"
 #include "editor/perspective/PerspectiveMesh.h"
 #include "editor/perspective/TextureCache.h"
+#include "editor/tools/Tool.h"
 
 class QOpenGLShaderProgram;
 
@@ -124,8 +125,8 @@ private:
     std::uint32_t m_hiliteColor = 0x0000FF;
     QString m_failure;
 
-    Qt::MouseButton m_dragButton = Qt::NoButton;
-    QPoint m_lastPos;
+    // Orbit and pan with the buttons, zoom with the wheel (editor/tools/OrbitTools.h).
+    CToolChain m_tools;
 
     // OpenGL objects; zero while none exist.
     bool m_bGLReady = false;
