@@ -9,6 +9,7 @@
 #include "editor/app/EditorStrings.h"
 #include "editor/app/Icons.h"
 #include "editor/app/MainFrame.h"
+#include "editor/app/SplitKeyMode.h"
 #include "editor/perspective/PerspectiveStrings.h"
 #include "editor/perspective/PerspectiveView.h"
 #include "editor/ortho/QM4EditView.h"
@@ -91,7 +92,7 @@ void CMainFrame::CreateCommands()
            .run = [this] { statusBar()->setVisible(statusBar()->isHidden()); }});
     c.Add(
         {.id = ID_WINDOW_SPLIT, .text = "S&plit", .prompt = "Split the active window into panes\nSplit", .run = [this] {
-             OnWindowSplit();
+             m_pSplitMode->Start();
          }});
     c.Add({.id = ID_VIEW_TOP,
            .text = "&Top",

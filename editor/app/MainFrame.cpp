@@ -4,14 +4,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -23,13 +19,12 @@
 #include "editor/app/EditorStrings.h"
 #include "editor/app/Icons.h"
 #include "editor/dialogs/DialogCommands.h"
-#include "editor/platform/LockKeys.h"
-#include "editor/app/QM4EditAssoc.h"
+#include "editor/app/SplitKeyMode.h"
+#include "editor/app/StatusPanes.h"
 #include "editor/tree/QM4EditTreeView.h"
 #include "editor/ortho/QM4EditView.h"
 #include "editor/perspective/PerspectiveStrings.h"
 #include "editor/perspective/PerspectiveView.h"
-#include "gui/FileAssocDlg.h"
 #include "gui/FileDrop.h"
 #include "gui/GuiPrompt.h"
 #include "gui/RecentFilesMenu.h"
@@ -41,7 +36,6 @@ namespace qm4edit {
 namespace {
 
 constexpr int kTreePaneWidth = 150;
-constexpr int kSplitKeyStep = 8;
 
 std::filesystem::path ToFsPath(const QString& path)
 {
@@ -83,7 +77,7 @@ CMainFrame::~CMainFrame()
 {
     qApp->removeEventFilter(this);
     m_doc.RemoveObserver(this);
-    EndSplitMode(true);
+    m_pSplitMode->End(true);
     // The panes go first, while the frame is still whole: nothing they signal on the way out
     // reaches a half-destroyed frame. The viewport saves its colours here.
     disconnect(m_pTreeView, nullptr, this, nullptr);
@@ -124,23 +118,7 @@ void CMainFrame::CreateStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setObjectName("AFX_IDW_STATUS_BAR");
-    // A normal widget: command prompts cover it while shown and it comes back afterwards.
-    m_pMessagePane = new QLabel(QString(STATUS_READY), bar);
-    bar->addWidget(m_pMessagePane, 1);
-    for (QLabel*& pane : m_pViewPanes) {
-        pane = new QLabel(bar);
-        pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        bar->addPermanentWidget(pane);
-    }
-    const char* texts[3] = {INDICATOR_CAPS, INDICATOR_NUM, INDICATOR_SCRL};
-    for (int i = 0; i < 3; ++i) {
-        auto* label = new QLabel(bar);
-        label->setAlignment(Qt::AlignCenter);
-        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QString(texts[i])) + 10);
-        bar->addPermanentWidget(label);
-        m_pIndicators[i] = label;
-    }
+    m_pStatusPanes = std::make_unique<CStatusPanes>(*bar);
     UpdateIndicators();
     UpdateViewPanes();
 }
@@ -179,6 +157,7 @@ void CMainFrame::CreateClient()
     m_pSceneView->setMinimumWidth(0);
     m_pViewStack->setMinimumWidth(0);
     setCentralWidget(m_wndSplitter);
+    m_pSplitMode = std::make_unique<CSplitKeyMode>(*m_wndSplitter);
 
     connect(m_pTreeView, &CQM4EditTreeView::RefreshTreeRequested, this, &CMainFrame::RefreshTree);
     connect(m_pTreeView, &CQM4EditTreeView::RedrawSceneViewRequested, this, &CMainFrame::RedrawSceneView);
@@ -208,6 +187,11 @@ void CMainFrame::showEvent(QShowEvent* event)
     }
 }
 
+bool CMainFrame::IsInSplitMode() const
+{
+    return m_pSplitMode->IsOn();
+}
+
 std::vector<QAction*> CMainFrame::RecentFileActions() const
 {
     return m_recentMenu->Shown();
@@ -218,14 +202,8 @@ std::vector<QAction*> CMainFrame::RecentFileActions() const
 
 void CMainFrame::UpdateIndicators()
 {
-    const LockKeyState keys = QueryLockKeys();
-    const bool on[3] = {keys.caps, keys.num, keys.scroll};
-    const char* texts[3] = {INDICATOR_CAPS, INDICATOR_NUM, INDICATOR_SCRL};
-    for (int i = 0; i < 3; ++i) {
-        const QString text = on[i] ? QString(texts[i]) : QString();
-        if (m_pIndicators[i] && m_pIndicators[i]->text() != text)
-            m_pIndicators[i]->setText(text);
-    }
+    if (m_pStatusPanes)
+        m_pStatusPanes->UpdateIndicators();
 }
 
 QString CMainFrame::DocumentTitle() const
@@ -242,7 +220,7 @@ void CMainFrame::UpdateTitle()
 
 void CMainFrame::UpdateViewPanes()
 {
-    if (!m_pSceneView || !m_pViewPanes[0])
+    if (!m_pSceneView || !m_pStatusPanes)
         return;
     // The perspective view has no scale or plane to report.
     const bool perspective = IsPerspective();
@@ -251,11 +229,7 @@ void CMainFrame::UpdateViewPanes()
                               perspective ? QString() : m_pSceneView->ZoomText(),
                               perspective ? QString() : m_pSceneView->PointerText(),
                               perspective || !loaded ? QString() : m_pSceneView->GridText()};
-    for (int i = 0; i < 4; ++i) {
-        if (m_pViewPanes[i]->text() != texts[i])
-            m_pViewPanes[i]->setText(texts[i]);
-        m_pViewPanes[i]->setVisible(!texts[i].isEmpty());
-    }
+    m_pStatusPanes->SetViewTexts(texts);
 }
 
 void CMainFrame::OnVertexPicked(int vertexIndex)
@@ -398,8 +372,7 @@ bool CMainFrame::DoSaveAs()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    if (m_bSplitMode)
-        EndSplitMode(true);
+    m_pSplitMode->End(true);
     if (SaveModified())
         event->accept();
     else
@@ -432,74 +405,6 @@ void CMainFrame::OnOpenRecentFile(int index)
     }
 }
 
-void CMainFrame::OnFileImport()
-{
-    const QString status =
-        qm4edit::ImportCsv(Context(), m_pTreeView->GetSelectedKind(), m_pTreeView->GetSelectedData());
-    if (!status.isEmpty())
-        statusBar()->showMessage(status);
-}
-
-void CMainFrame::OnFileExport()
-{
-    const QString status =
-        qm4edit::ExportCsv(Context(), m_pTreeView->GetSelectedKind(), m_pTreeView->GetSelectedData());
-    if (!status.isEmpty())
-        statusBar()->showMessage(status);
-}
-
-void CMainFrame::OnColor(int id)
-{
-    CQM4EditView& view = *m_pSceneView;
-    std::uint32_t initial = 0;
-    switch (id) {
-    case ID_OPTIONS_PRIMARYCOLOR: initial = view.GetMainColor(); break;
-    case ID_OPTIONS_SECONDARYCOLOR1: initial = view.GetExtraColor1(); break;
-    case ID_OPTIONS_SECONDARYCOLOR2: initial = view.GetExtraColor2(); break;
-    case ID_OPTIONS_WIRECOLOR: initial = view.GetWireColor(); break;
-    default: initial = view.GetHiliteColor(); break;
-    }
-    const std::optional<std::uint32_t> chosen = m_prompt.ChooseColor(initial);
-    if (!chosen)
-        return;
-    switch (id) {
-    case ID_OPTIONS_PRIMARYCOLOR: view.SetMainColor(*chosen); break;
-    case ID_OPTIONS_SECONDARYCOLOR1: view.SetExtraColor1(*chosen); break;
-    case ID_OPTIONS_SECONDARYCOLOR2: view.SetExtraColor2(*chosen); break;
-    case ID_OPTIONS_WIRECOLOR: view.SetWireColor(*chosen); break;
-    default: view.SetHiliteColor(*chosen); break;
-    }
-    if (m_pPerspectiveView)
-        m_pPerspectiveView->SetHiliteColor(view.GetHiliteColor());
-}
-
-void CMainFrame::OnOptionsAssociations()
-{
-    gui::RunFileAssocDialog(this, QM4EditAssocValues(), m_prompt);
-}
-
-void CMainFrame::OnAppAbout()
-{
-    QDialog dialog(this);
-    dialog.setObjectName("IDD_ABOUTBOX");
-    dialog.setWindowTitle(QString(ABOUT_CAPTION));
-    auto* icon = new QLabel(&dialog);
-    icon->setObjectName("icon");
-    icon->setPixmap(ProgramIcon().pixmap(32, 32));
-    auto* text = new QLabel(QString(ABOUT_TEXT), &dialog);
-    text->setObjectName("version");
-    auto* ok = new QPushButton(QString(ABOUT_OK), &dialog);
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
-    auto* row = new QHBoxLayout;
-    row->addWidget(icon);
-    row->addSpacing(12);
-    row->addWidget(text, 1);
-    row->addWidget(ok, 0, Qt::AlignTop);
-    dialog.setLayout(row);
-    RunDialog(dialog);
-}
-
 void CMainFrame::OnNextPane(bool)
 {
     // With two panes the next and the previous one are the same.
@@ -511,59 +416,17 @@ void CMainFrame::OnNextPane(bool)
         m_pTreeView->setFocus(Qt::ShortcutFocusReason);
 }
 
-void CMainFrame::OnWindowSplit()
-{
-    if (m_bSplitMode)
-        return;
-    m_bSplitMode = true;
-    m_splitSizesBefore = m_wndSplitter->sizes();
-    QApplication::setOverrideCursor(Qt::SplitHCursor);
-}
-
-bool CMainFrame::SplitModeKey(int key)
-{
-    switch (key) {
-    case Qt::Key_Left:
-    case Qt::Key_Right: {
-        QList<int> sizes = m_wndSplitter->sizes();
-        if (sizes.size() == 2) {
-            const int total = sizes[0] + sizes[1];
-            const int step = key == Qt::Key_Left ? -kSplitKeyStep : kSplitKeyStep;
-            sizes[0] = std::clamp(sizes[0] + step, 0, total);
-            sizes[1] = total - sizes[0];
-            m_wndSplitter->setSizes(sizes);
-        }
-        return true;
-    }
-    case Qt::Key_Return:
-    case Qt::Key_Enter: EndSplitMode(true); return true;
-    case Qt::Key_Escape: EndSplitMode(false); return true;
-    default: return true; // the mode swallows every other key
-    }
-}
-
-void CMainFrame::EndSplitMode(bool keep)
-{
-    if (!m_bSplitMode)
-        return;
-    m_bSplitMode = false;
-    if (!keep)
-        m_wndSplitter->setSizes(m_splitSizesBefore);
-    QApplication::restoreOverrideCursor();
-}
-
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
-        if (m_bSplitMode)
-            return SplitModeKey(static_cast<QKeyEvent*>(event)->key());
+        if (m_pSplitMode->IsOn()) {
+            m_pSplitMode->Key(static_cast<QKeyEvent*>(event)->key());
+            return true;
+        }
         break;
     case QEvent::KeyRelease: UpdateIndicators(); break;
-    case QEvent::MouseButtonPress:
-        if (m_bSplitMode)
-            EndSplitMode(true);
-        break;
+    case QEvent::MouseButtonPress: m_pSplitMode->End(true); break;
     case QEvent::WindowActivate:
         if (watched == this)
             UpdateIndicators();
@@ -640,35 +503,6 @@ void CMainFrame::SetWireframe(bool on)
         m_pPerspectiveView->setWireframe(on);
 }
 
-void CMainFrame::ShowEditVertexDialog(int vertexIndex)
-{
-    qm4edit::ShowEditVertexDialog(Context(), vertexIndex);
-}
-
-void CMainFrame::ShowObjectInfoDialog(int objectIndex)
-{
-    qm4edit::ShowObjectInfoDialog(Context(), objectIndex);
-}
-
-void CMainFrame::ShowPolygonInfoDialog(int objectIndex, int polygonIndex)
-{
-    qm4edit::ShowPolygonInfoDialog(Context(), objectIndex, polygonIndex);
-}
-
-void CMainFrame::ExportObjectCsv(int objectIndex)
-{
-    const QString status = qm4edit::ExportObjectCsv(Context(), objectIndex);
-    if (!status.isEmpty())
-        statusBar()->showMessage(status);
-}
-
-void CMainFrame::ExportPolygonCsv(int objectIndex, int polygonIndex)
-{
-    const QString status = qm4edit::ExportPolygonCsv(Context(), objectIndex, polygonIndex);
-    if (!status.isEmpty())
-        statusBar()->showMessage(status);
-}
-
 // ---------------------------------------------------------------------------------------
 // Undo and editing tools
 
@@ -676,14 +510,6 @@ void CMainFrame::ConnectEditingTools()
 {
     m_pSceneView->SetEditTarget(
         &m_doc, [this](const char* what, scene::CVertexEdit edit) { ApplyEdit(what, std::move(edit)); });
-}
-
-CommandContext CMainFrame::Context()
-{
-    return CommandContext{m_doc, m_prompt, m_dialogRunner, this,
-                          [this](const char* what, std::vector<scene::VertexChange> changes) {
-                              ApplyEdit(what, scene::CVertexEdit(std::move(changes)));
-                          }};
 }
 
 void CMainFrame::ApplyEdit(const char* what, scene::CVertexEdit edit)
@@ -726,21 +552,6 @@ void CMainFrame::UpdateUndoTexts()
         a->setText(undoText);
     if (QAction* a = Action(ID_EDIT_REDO); a && a->text() != redoText)
         a->setText(redoText);
-}
-
-void CMainFrame::OnFileExportModel()
-{
-    const QString folder = m_strPathName.isEmpty() ? QDir::currentPath() : QFileInfo(m_strPathName).absolutePath();
-    const QString status = qm4edit::ExportModel(Context(), folder);
-    if (!status.isEmpty())
-        statusBar()->showMessage(status);
-}
-
-void CMainFrame::OnFileImportModel()
-{
-    const QString status = qm4edit::ImportModel(Context());
-    if (!status.isEmpty())
-        statusBar()->showMessage(status);
 }
 
 TreeItemKind CMainFrame::GetSelectedKind() const

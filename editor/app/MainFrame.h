@@ -36,6 +36,8 @@ struct CommandContext;
 class CQM4EditTreeView;
 class CQM4EditView;
 class CPerspectiveView;
+class CSplitKeyMode;
+class CStatusPanes;
 
 enum class OpenOutcome { Opened, Cancelled, Failed };
 
@@ -99,7 +101,7 @@ public:
     int GetSelectedPolygonCount() const override;
     void GetSelectedPolygonVertices(int k, int& a, int& b, int& c) const override;
 
-    bool IsInSplitMode() const { return m_bSplitMode; }
+    bool IsInSplitMode() const;
 
     // ---- undo and editing tools ----
     // Applies the edit and keeps it as one undoable step named what ("Edit Vertex").
@@ -139,9 +141,6 @@ private:
     void UpdateViewPanes();
     void OnVertexPicked(int vertexIndex);
     void OnNextPane(bool forward);
-    void OnWindowSplit();
-    bool SplitModeKey(int key);
-    void EndSplitMode(bool keep);
     // The perspective view in the viewport's place, or the orthographic view back.
     void ShowPerspective(bool on);
     void OnFlipTextureV();
@@ -171,16 +170,12 @@ private:
     QWidget* m_pPerspectiveHost = nullptr; // the window container showing it
     QString m_strNoPerspective; // why there is none
     QToolBar* m_wndToolBar = nullptr;
-    QLabel* m_pMessagePane = nullptr;
-    QLabel* m_pIndicators[3] = {nullptr, nullptr, nullptr};
-    QLabel* m_pViewPanes[4] = {nullptr, nullptr, nullptr, nullptr}; // projection, zoom, pointer, grid
+    std::unique_ptr<CStatusPanes> m_pStatusPanes;
 
     gui::CommandModel m_commands{*this};
     std::unique_ptr<gui::RecentFilesMenu> m_recentMenu;
 
-    // The keyboard mode of Split: arrows move the bar, Enter keeps, Escape restores.
-    bool m_bSplitMode = false;
-    QList<int> m_splitSizesBefore;
+    std::unique_ptr<CSplitKeyMode> m_pSplitMode;
     bool m_bSizedSplitter = false;
     DialogRunner m_dialogRunner;
     CUndoHistory m_history;
