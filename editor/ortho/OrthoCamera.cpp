@@ -48,6 +48,14 @@ scene::ObjectVertex COrthoCamera::WithAxes(Projection projection, scene::ObjectV
     return v;
 }
 
+bool COrthoCamera::ToPixel(const scene::ObjectVertex& v, int width, int height, std::int64_t& px,
+                           std::int64_t& py) const
+{
+    float h, w;
+    Axes(projection, v, h, w);
+    return Place(Origin(width, height), h, w, px, py);
+}
+
 void COrthoCamera::ToWorld(int px, int py, int width, int height, double& h, double& v) const
 {
     const ViewOrigin o = Origin(width, height);

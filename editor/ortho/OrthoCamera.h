@@ -110,12 +110,7 @@ struct COrthoCamera {
         return static_cast<std::int64_t>(d < -FAR_AWAY ? -FAR_AWAY : (d > FAR_AWAY ? FAR_AWAY : d));
     }
     // Where a vertex lands in a width x height view (maybe outside it).
-    bool ToPixel(const scene::ObjectVertex& v, int width, int height, std::int64_t& px, std::int64_t& py) const
-    {
-        float h, w;
-        Axes(projection, v, h, w);
-        return Place(Origin(width, height), h, w, px, py);
-    }
+    bool ToPixel(const scene::ObjectVertex& v, int width, int height, std::int64_t& px, std::int64_t& py) const;
     // The world point on the projection's axes under client pixel (px, py).
     void ToWorld(int px, int py, int width, int height, double& h, double& v) const;
     // The world offset (x, y, z) of a move by (dx, dy) pixels; the hidden axis stays 0.
