@@ -19,6 +19,7 @@
 #include "editor/app/EditorStrings.h"
 #include "editor/app/Icons.h"
 #include "editor/dialogs/DialogCommands.h"
+#include "editor/app/ScenePanes.h"
 #include "editor/app/SplitKeyMode.h"
 #include "editor/app/StatusPanes.h"
 #include "editor/tree/QM4EditTreeView.h"
@@ -34,8 +35,6 @@
 namespace qm4edit {
 
 namespace {
-
-constexpr int kTreePaneWidth = 150;
 
 std::filesystem::path ToFsPath(const QString& path)
 {
@@ -125,37 +124,18 @@ void CMainFrame::CreateStatusBar()
 
 void CMainFrame::CreateClient()
 {
-    m_wndSplitter = new QSplitter(Qt::Horizontal, this);
-    m_wndSplitter->setObjectName("AFX_IDW_PANE_FIRST");
-    m_wndSplitter->setChildrenCollapsible(true);
-    m_pTreeView = new CQM4EditTreeView(m_wndSplitter);
-    m_pTreeView->SetDocument(&m_doc);
-    m_pSceneView = new CQM4EditView(m_doc, m_wndSplitter);
-    m_pSceneView->SetSelection(this);
-    m_pViewStack = new QStackedWidget(m_wndSplitter);
-    m_pViewStack->addWidget(m_pSceneView);
-    m_strNoPerspective = CPerspectiveView::OpenGLUnavailableReason();
-    if (m_strNoPerspective.isEmpty()) {
-        m_pPerspectiveView = new CPerspectiveView(m_doc);
-        m_pPerspectiveView->SetSelection(this);
-        m_pPerspectiveView->SetFlipTextureV(gui::ReadProfileInt(APP_TITLE, KEY_FLIP_TEXTURE_V, 0) != 0);
-        // The container owns the view from here on.
-        m_pPerspectiveHost = QWidget::createWindowContainer(m_pPerspectiveView, m_pViewStack);
-        m_pPerspectiveHost->setFocusPolicy(Qt::StrongFocus);
-        m_pPerspectiveHost->setMinimumSize(1, 1);
-        m_pViewStack->addWidget(m_pPerspectiveHost);
+    m_pPanes = std::make_unique<CScenePanes>(m_doc, *this, this);
+    m_wndSplitter = m_pPanes->Splitter();
+    m_pTreeView = m_pPanes->Tree();
+    m_pSceneView = m_pPanes->SceneView();
+    m_pViewStack = m_pPanes->ViewStack();
+    m_pPerspectiveView = m_pPanes->PerspectiveView();
+    m_strNoPerspective = m_pPanes->NoPerspective();
+    if (m_pPerspectiveView)
         connect(m_pPerspectiveView, &CPerspectiveView::StatusMessage, this,
                 [this](const QString& text) { statusBar()->showMessage(text); });
-    } else {
+    else
         statusBar()->showMessage(QString(PERSPECTIVE_UNAVAILABLE).arg(m_strNoPerspective));
-    }
-    m_wndSplitter->addWidget(m_pTreeView);
-    m_wndSplitter->addWidget(m_pViewStack);
-    m_wndSplitter->setStretchFactor(0, 0);
-    m_wndSplitter->setStretchFactor(1, 1);
-    m_pTreeView->setMinimumWidth(0);
-    m_pSceneView->setMinimumWidth(0);
-    m_pViewStack->setMinimumWidth(0);
     setCentralWidget(m_wndSplitter);
     m_pSplitMode = std::make_unique<CSplitKeyMode>(*m_wndSplitter);
 
@@ -179,12 +159,7 @@ void CMainFrame::CreateClient()
 void CMainFrame::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    if (!m_bSizedSplitter) {
-        // The tree pane opens 150 pixels wide; the viewport takes the rest.
-        m_bSizedSplitter = true;
-        const int rest = std::max(0, m_wndSplitter->width() - kTreePaneWidth - m_wndSplitter->handleWidth());
-        m_wndSplitter->setSizes({kTreePaneWidth, rest});
-    }
+    m_pPanes->SizeAtFirstShow();
 }
 
 bool CMainFrame::IsInSplitMode() const
@@ -407,13 +382,7 @@ void CMainFrame::OnOpenRecentFile(int index)
 
 void CMainFrame::OnNextPane(bool)
 {
-    // With two panes the next and the previous one are the same.
-    QWidget* focus = QApplication::focusWidget();
-    const bool inTree = focus && (focus == m_pTreeView || m_pTreeView->isAncestorOf(focus));
-    if (inTree)
-        ActiveSceneView()->setFocus(Qt::ShortcutFocusReason);
-    else
-        m_pTreeView->setFocus(Qt::ShortcutFocusReason);
+    m_pPanes->FocusOtherPane();
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
@@ -456,9 +425,7 @@ void CMainFrame::RefreshTree()
 
 void CMainFrame::RedrawSceneView()
 {
-    m_pSceneView->Redraw();
-    if (m_pPerspectiveView)
-        m_pPerspectiveView->Redraw();
+    m_pPanes->RedrawViews();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -466,25 +433,18 @@ void CMainFrame::RedrawSceneView()
 
 bool CMainFrame::IsPerspective() const
 {
-    return m_pPerspectiveHost && m_pViewStack->currentWidget() == m_pPerspectiveHost;
+    return m_pPanes->IsPerspective();
 }
 
 QWidget* CMainFrame::ActiveSceneView() const
 {
-    return m_pViewStack->currentWidget();
+    return m_pPanes->ActiveView();
 }
 
 void CMainFrame::ShowPerspective(bool on)
 {
-    if (!m_pPerspectiveView || on == IsPerspective())
-        return;
-    const bool hadFocus = ActiveSceneView()->hasFocus();
-    if (on)
-        m_pPerspectiveView->SetHiliteColor(m_pSceneView->GetHiliteColor());
-    m_pViewStack->setCurrentWidget(on ? m_pPerspectiveHost : static_cast<QWidget*>(m_pSceneView));
-    if (hadFocus)
-        ActiveSceneView()->setFocus(Qt::OtherFocusReason);
-    UpdateActions();
+    if (m_pPanes->ShowPerspective(on))
+        UpdateActions();
 }
 
 void CMainFrame::OnFlipTextureV()
@@ -498,9 +458,7 @@ void CMainFrame::OnFlipTextureV()
 
 void CMainFrame::SetWireframe(bool on)
 {
-    m_pSceneView->SetWireframe(on);
-    if (m_pPerspectiveView)
-        m_pPerspectiveView->setWireframe(on);
+    m_pPanes->SetWireframe(on);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -36,6 +36,7 @@ struct CommandContext;
 class CQM4EditTreeView;
 class CQM4EditView;
 class CPerspectiveView;
+class CScenePanes;
 class CSplitKeyMode;
 class CStatusPanes;
 
@@ -161,13 +162,14 @@ private:
     gui::RecentFileList& m_recentFiles;
     QString m_strPathName;
 
+    std::unique_ptr<CScenePanes> m_pPanes;
+    // The panes' widgets, as the command rows and the mediator reach them.
     QSplitter* m_wndSplitter = nullptr;
     CQM4EditTreeView* m_pTreeView = nullptr;
     CQM4EditView* m_pSceneView = nullptr;
     // The right pane: the orthographic view, and the perspective view when OpenGL works.
     QStackedWidget* m_pViewStack = nullptr;
     CPerspectiveView* m_pPerspectiveView = nullptr;
-    QWidget* m_pPerspectiveHost = nullptr; // the window container showing it
     QString m_strNoPerspective; // why there is none
     QToolBar* m_wndToolBar = nullptr;
     std::unique_ptr<CStatusPanes> m_pStatusPanes;
@@ -176,7 +178,6 @@ private:
     std::unique_ptr<gui::RecentFilesMenu> m_recentMenu;
 
     std::unique_ptr<CSplitKeyMode> m_pSplitMode;
-    bool m_bSizedSplitter = false;
     DialogRunner m_dialogRunner;
     CUndoHistory m_history;
 };
