@@ -12,16 +12,15 @@
 #include "editor/app/EditorStrings.h"
 #include "editor/app/Icons.h"
 #include "editor/app/QM4EditAssoc.h"
-#include "editor/dialogs/DialogCommands.h"
 #include "editor/ortho/QM4EditView.h"
 #include "editor/perspective/PerspectiveView.h"
 #include "editor/tree/QM4EditTreeView.h"
 #include "gui/FileAssocDlg.h"
 #include "gui/GuiPrompt.h"
 
-// The frame's commands that run a dialog or exchange data with files: the inspectors, CSV
-// and model import and export, the colours, the associations and the About box. Each hands
-// the work to the dialogs' commands (editor/dialogs/) with the frame's context.
+// The frame's commands that run a dialog: the colours, the associations and the About box;
+// and its hooks for the inspectors and the CSV and model exchange, which CExchangeCommands
+// runs with the context the frame gives.
 
 namespace qm4edit {
 
@@ -35,62 +34,47 @@ CommandContext CMainFrame::Context()
 
 void CMainFrame::ShowEditVertexDialog(int vertexIndex)
 {
-    qm4edit::ShowEditVertexDialog(Context(), vertexIndex);
+    m_exchange.ShowEditVertexDialog(vertexIndex);
 }
 
 void CMainFrame::ShowObjectInfoDialog(int objectIndex)
 {
-    qm4edit::ShowObjectInfoDialog(Context(), objectIndex);
+    m_exchange.ShowObjectInfoDialog(objectIndex);
 }
 
 void CMainFrame::ShowPolygonInfoDialog(int objectIndex, int polygonIndex)
 {
-    qm4edit::ShowPolygonInfoDialog(Context(), objectIndex, polygonIndex);
+    m_exchange.ShowPolygonInfoDialog(objectIndex, polygonIndex);
 }
 
 void CMainFrame::ExportObjectCsv(int objectIndex)
 {
-    const QString status = qm4edit::ExportObjectCsv(Context(), objectIndex);
-    if (!status.isEmpty())
-        statusBar()->showMessage(status);
+    m_exchange.ExportObjectCsv(objectIndex);
 }
 
 void CMainFrame::ExportPolygonCsv(int objectIndex, int polygonIndex)
 {
-    const QString status = qm4edit::ExportPolygonCsv(Context(), objectIndex, polygonIndex);
-    if (!status.isEmpty())
-        statusBar()->showMessage(status);
+    m_exchange.ExportPolygonCsv(objectIndex, polygonIndex);
 }
 
 void CMainFrame::OnFileImport()
 {
-    const QString status =
-        qm4edit::ImportCsv(Context(), m_pTreeView->GetSelectedKind(), m_pTreeView->GetSelectedData());
-    if (!status.isEmpty())
-        statusBar()->showMessage(status);
+    m_exchange.ImportCsv(m_pTreeView->GetSelectedKind(), m_pTreeView->GetSelectedData());
 }
 
 void CMainFrame::OnFileExport()
 {
-    const QString status =
-        qm4edit::ExportCsv(Context(), m_pTreeView->GetSelectedKind(), m_pTreeView->GetSelectedData());
-    if (!status.isEmpty())
-        statusBar()->showMessage(status);
+    m_exchange.ExportCsv(m_pTreeView->GetSelectedKind(), m_pTreeView->GetSelectedData());
 }
 
 void CMainFrame::OnFileExportModel()
 {
-    const QString folder = m_strPathName.isEmpty() ? QDir::currentPath() : QFileInfo(m_strPathName).absolutePath();
-    const QString status = qm4edit::ExportModel(Context(), folder);
-    if (!status.isEmpty())
-        statusBar()->showMessage(status);
+    m_exchange.ExportModel(m_strPathName.isEmpty() ? QDir::currentPath() : QFileInfo(m_strPathName).absolutePath());
 }
 
 void CMainFrame::OnFileImportModel()
 {
-    const QString status = qm4edit::ImportModel(Context());
-    if (!status.isEmpty())
-        statusBar()->showMessage(status);
+    m_exchange.ImportModel();
 }
 
 void CMainFrame::OnColor(int id)

@@ -45,7 +45,8 @@ std::filesystem::path ToFsPath(const QString& path)
 
 CMainFrame::CMainFrame(scene::CQM4EditDoc& doc, gui::IGuiPrompt& prompt, gui::RecentFileList& recentFiles,
                        QWidget* parent)
-    : QMainWindow(parent), m_doc(doc), m_prompt(prompt), m_recentFiles(recentFiles)
+    : QMainWindow(parent), m_doc(doc), m_prompt(prompt), m_recentFiles(recentFiles),
+      m_exchange([this] { return Context(); }, [this](const QString& status) { statusBar()->showMessage(status); })
 {
     m_dialogRunner = [](QDialog& dialog) { return dialog.exec(); };
     setWindowIcon(ProgramIcon());

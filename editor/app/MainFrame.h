@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "editor/app/ExchangeCommands.h"
 #include "editor/app/UndoHistory.h"
 #include "editor/ViewSelection.h"
 #include "gui/CommandModel.h"
@@ -32,7 +33,6 @@ class RecentFilesMenu;
 
 namespace qm4edit {
 
-struct CommandContext;
 class CQM4EditTreeView;
 class CQM4EditView;
 class CPerspectiveView;
@@ -179,6 +179,7 @@ private:
 
     std::unique_ptr<CSplitKeyMode> m_pSplitMode;
     DialogRunner m_dialogRunner;
+    CExchangeCommands m_exchange;
     CUndoHistory m_history;
 };
 
