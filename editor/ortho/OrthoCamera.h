@@ -102,6 +102,10 @@ struct COrthoCamera {
         py = o.y - static_cast<std::int64_t>(dv); // screen y grows downwards
         return true;
     }
+    // The column of horizontal world coordinate h and the row of vertical one v, for a
+    // caller that knows them to be near enough (grid lines).
+    static std::int64_t Column(const ViewOrigin& o, double h) { return o.x + static_cast<std::int64_t>(o.s * h); }
+    static std::int64_t Row(const ViewOrigin& o, double v) { return o.y - static_cast<std::int64_t>(o.s * v); }
     // The pixel offset of one world coordinate from the origin, clamped to FAR_AWAY: it grows
     // with the coordinate, as truncation does, so the corners of a box bound what it holds.
     static std::int64_t ClampedOffset(double s, float c)

@@ -329,7 +329,7 @@ void DrawGrid(QImage& image, const Origin& o, const ViewState& state)
     const auto firstK = static_cast<std::int64_t>(std::floor((0 - static_cast<double>(o.x)) / spacing)) - 1;
     const auto lastK = static_cast<std::int64_t>(std::ceil((width - static_cast<double>(o.x)) / spacing)) + 1;
     for (std::int64_t k = firstK; k <= lastK; ++k) {
-        const std::int64_t x = o.x + static_cast<std::int64_t>(o.s * (static_cast<double>(k) * step));
+        const std::int64_t x = COrthoCamera::Column(o, static_cast<double>(k) * step);
         if (x < 0 || x >= width)
             continue;
         const QRgb c = colorOf(k);
@@ -340,7 +340,7 @@ void DrawGrid(QImage& image, const Origin& o, const ViewState& state)
     const auto topK = static_cast<std::int64_t>(std::ceil(static_cast<double>(o.y) / spacing)) + 1;
     const auto bottomK = static_cast<std::int64_t>(std::floor((static_cast<double>(o.y) - height) / spacing)) - 1;
     for (std::int64_t k = bottomK; k <= topK; ++k) {
-        const std::int64_t y = o.y - static_cast<std::int64_t>(o.s * (static_cast<double>(k) * step));
+        const std::int64_t y = COrthoCamera::Row(o, static_cast<double>(k) * step);
         if (y < 0 || y >= height)
             continue;
         const QRgb c = colorOf(k);
