@@ -9,7 +9,6 @@
 #include <QMouseEvent>
 #include <QOffscreenSurface>
 #include <QOpenGLContext>
-#include <QOpenGLShaderProgram>
 #include <QWheelEvent>
 
 #include "editor/perspective/PerspectiveStrings.h"
@@ -22,15 +21,6 @@ namespace qm4edit {
 namespace {
 
 constexpr float kBackground[3] = {0.78f, 0.80f, 0.84f};
-constexpr float kWireColor[4] = {0.1f, 0.1f, 0.1f, 1.0f};
-constexpr float kRingSize = 9.0f; // pixels across the selected vertex's ring
-// Above this share of the mesh, sending everything is cheaper than many small updates.
-constexpr std::size_t kWholeUploadDivisor = 8;
-// The software renderer starts drawing only what has been flushed to it. Sent in slices of
-// this many polygons, one slice is drawn by its threads while the next is being set up,
-// and each slice's work stays in the cache: a quarter less time per frame, half on a busy
-// machine.
-constexpr std::uint32_t kPolygonsPerSlice = 4096;
 // Zoom In and Zoom Out halve and double the distance, as the orthographic zoom does.
 constexpr float kZoomSteps = 4.265f; // 0.85 ^ 4.265 = 0.5
 
@@ -130,9 +120,9 @@ void CPerspectiveView::UpdateVertices(std::span<const int> changed)
     }
     std::vector<std::uint32_t> touched;
     m_mesh.UpdateVertices(m_doc, changed, touched);
-    if (!touched.empty() && m_bMeshUploaded) {
+    if (!touched.empty() && m_renderer.MeshUploaded()) {
         makeCurrent();
-        UploadTouched(touched);
+        m_renderer.UploadTouched(m_mesh, touched);
         doneCurrent();
     }
     update();
@@ -267,67 +257,25 @@ void CPerspectiveView::keyPressEvent(QKeyEvent* event)
 void CPerspectiveView::initializeGL()
 {
     ReleaseGL();
-    m_bGLReady = false;
     m_failure.clear();
     connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &CPerspectiveView::ReleaseGL, Qt::UniqueConnection);
-    if (context()->format().version() < qMakePair(3, 3) || !initializeOpenGLFunctions()) {
-        m_failure = QString(PERSPECTIVE_UNAVAILABLE).arg(QString(GL_NO_CONTEXT));
+    m_failure = m_renderer.Create(context()->format().version() >= qMakePair(3, 3));
+    if (!m_failure.isEmpty()) {
         emit StatusMessage(m_failure);
         return;
     }
-    m_pMeshProgram = new QOpenGLShaderProgram;
-    m_pOverlayProgram = new QOpenGLShaderProgram;
-    const bool built = m_pMeshProgram->addShaderFromSourceFile(QOpenGLShader::Vertex, ":/shaders/mesh.vert") &&
-        m_pMeshProgram->addShaderFromSourceFile(QOpenGLShader::Fragment, ":/shaders/mesh.frag") &&
-        m_pMeshProgram->link() &&
-        m_pOverlayProgram->addShaderFromSourceFile(QOpenGLShader::Vertex, ":/shaders/overlay.vert") &&
-        m_pOverlayProgram->addShaderFromSourceFile(QOpenGLShader::Fragment, ":/shaders/overlay.frag") &&
-        m_pOverlayProgram->link();
-    if (!built) {
-        m_failure = QString(PERSPECTIVE_UNAVAILABLE).arg(QString(GL_NO_SHADERS));
-        emit StatusMessage(m_failure);
-        return;
-    }
-    glGenVertexArrays(1, &m_vao);
-    glGenBuffers(1, &m_vbo);
-    glGenVertexArrays(1, &m_overlayVao);
-    glGenBuffers(1, &m_overlayVbo);
-
-    const texture::RgbaImage& board = CTextureCache::Checkerboard();
-    glGenTextures(1, &m_checkerId);
-    glBindTexture(GL_TEXTURE_2D, m_checkerId);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, board.width, board.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 board.rgba.data());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    m_bGLReady = true;
-    m_bMeshUploaded = false;
     // A new context holds nothing of the scene: send it all again, textures included.
     m_bSceneDirty = true;
 }
 
 void CPerspectiveView::ReleaseGL()
 {
-    if (!m_vao && !m_pMeshProgram)
+    if (!m_renderer.HasObjects())
         return;
     if (!context())
         return;
     makeCurrent();
-    if (m_vao) {
-        glDeleteVertexArrays(1, &m_vao);
-        glDeleteBuffers(1, &m_vbo);
-        glDeleteVertexArrays(1, &m_overlayVao);
-        glDeleteBuffers(1, &m_overlayVbo);
-        if (!m_textureIds.empty())
-            glDeleteTextures(static_cast<GLsizei>(m_textureIds.size()), m_textureIds.data());
-        glDeleteTextures(1, &m_checkerId);
-    }
-    m_vao = m_vbo = m_overlayVao = m_overlayVbo = m_checkerId = 0;
-    m_textureIds.clear();
-    delete m_pMeshProgram;
-    delete m_pOverlayProgram;
-    m_pMeshProgram = m_pOverlayProgram = nullptr;
-    m_bGLReady = m_bMeshUploaded = false;
+    m_renderer.Release();
     doneCurrent();
 }
 
@@ -341,7 +289,7 @@ void CPerspectiveView::SyncGeometry()
             if (!changed.empty()) {
                 std::vector<std::uint32_t> touched;
                 m_mesh.UpdateVertices(m_doc, changed, touched);
-                UploadTouched(touched);
+                m_renderer.UploadTouched(m_mesh, touched);
             }
         }
     }
@@ -351,8 +299,8 @@ void CPerspectiveView::SyncGeometry()
     m_bSceneDirty = false;
     m_mesh.Build(m_doc);
     m_bounds = m_mesh.Bounds();
-    UploadMesh();
-    UploadTextures();
+    m_renderer.UploadMesh(m_mesh);
+    m_renderer.UploadTextures(m_mesh, m_doc, m_textures);
     if (m_bNeedsFit) {
         m_bNeedsFit = false;
         m_camera = COrbitCamera();
@@ -364,71 +312,6 @@ void CPerspectiveView::SyncGeometry()
         if (!missing.isEmpty())
             emit StatusMessage(QString(PERSPECTIVE_MISSING_TEXTURES).arg(missing.join(", ")));
     }
-}
-
-void CPerspectiveView::UploadMesh()
-{
-    const auto& vertices = m_mesh.Vertices();
-    glBindVertexArray(m_vao);
-    glBindBuffer(GL_ARRAY_BUFFER, m_vbo);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices.size() * sizeof(MeshVertex)), vertices.data(),
-                 GL_STATIC_DRAW);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(MeshVertex), nullptr);
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, sizeof(MeshVertex),
-                          reinterpret_cast<const void*>(offsetof(MeshVertex, u)));
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, 3, GL_BYTE, GL_TRUE, sizeof(MeshVertex),
-                          reinterpret_cast<const void*>(offsetof(MeshVertex, normal)));
-    glBindVertexArray(0);
-    m_bMeshUploaded = true;
-}
-
-void CPerspectiveView::UploadTouched(const std::vector<std::uint32_t>& touched)
-{
-    if (!m_bMeshUploaded || touched.empty())
-        return;
-    const auto& vertices = m_mesh.Vertices();
-    glBindBuffer(GL_ARRAY_BUFFER, m_vbo);
-    if (touched.size() * 3 > vertices.size() / kWholeUploadDivisor) {
-        glBufferSubData(GL_ARRAY_BUFFER, 0, static_cast<GLsizeiptr>(vertices.size() * sizeof(MeshVertex)),
-                        vertices.data());
-    } else {
-        for (std::uint32_t p : touched)
-            glBufferSubData(GL_ARRAY_BUFFER, static_cast<GLintptr>(std::size_t(p) * 3 * sizeof(MeshVertex)),
-                            3 * sizeof(MeshVertex), &vertices[std::size_t(p) * 3]);
-    }
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-}
-
-void CPerspectiveView::UploadTextures()
-{
-    if (!m_textureIds.empty())
-        glDeleteTextures(static_cast<GLsizei>(m_textureIds.size()), m_textureIds.data());
-    m_textureIds.assign(m_mesh.Batches().size(), 0);
-    for (std::size_t b = 0; b < m_textureIds.size(); ++b) {
-        const std::string name = m_doc.GetTextureName(static_cast<std::uint32_t>(m_mesh.Batches()[b].texture));
-        const texture::RgbaImage& image = m_textures.Get(name);
-        if (m_textures.IsMissing(name))
-            continue; // drawn with the checkerboard
-        unsigned id = 0;
-        glGenTextures(1, &id);
-        glBindTexture(GL_TEXTURE_2D, id);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        // Row 0 of the image is its top row, and it goes first: v = 0 is the top.
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, image.width, image.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                     image.rgba.data());
-        // One level, the same filter both ways: the software renderer then skips working
-        // out a level of detail for every pixel, which halves the cost of a textured frame.
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-        m_textureIds[b] = id;
-    }
-    glBindTexture(GL_TEXTURE_2D, 0);
 }
 
 std::vector<scene::ObjectVertex> CPerspectiveView::SelectionLines(int& kind) const
@@ -456,40 +339,6 @@ std::vector<scene::ObjectVertex> CPerspectiveView::SelectionLines(int& kind) con
     return points;
 }
 
-void CPerspectiveView::DrawOverlay(const QMatrix4x4& mvp)
-{
-    int kind = 0;
-    const std::vector<scene::ObjectVertex> points = SelectionLines(kind);
-    if (points.empty())
-        return;
-    glBindVertexArray(m_overlayVao);
-    glBindBuffer(GL_ARRAY_BUFFER, m_overlayVbo);
-    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(points.size() * sizeof(scene::ObjectVertex)), points.data(),
-                 GL_STREAM_DRAW);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(scene::ObjectVertex), nullptr);
-    m_pOverlayProgram->bind();
-    m_pOverlayProgram->setUniformValue("uMvp", mvp);
-    m_pOverlayProgram->setUniformValue(
-        "uColor",
-        QColor(int(m_hiliteColor & 0xFF), int((m_hiliteColor >> 8) & 0xFF), int((m_hiliteColor >> 16) & 0xFF)));
-    // The selection shows through whatever stands in front of it, as in the flat views.
-    glDisable(GL_DEPTH_TEST);
-    if (kind == 3) {
-        glEnable(GL_PROGRAM_POINT_SIZE);
-        m_pOverlayProgram->setUniformValue("uPointSize", kRingSize);
-        m_pOverlayProgram->setUniformValue("uRing", true);
-        glDrawArrays(GL_POINTS, 0, 1);
-        glDisable(GL_PROGRAM_POINT_SIZE);
-    } else {
-        m_pOverlayProgram->setUniformValue("uPointSize", 1.0f);
-        m_pOverlayProgram->setUniformValue("uRing", false);
-        glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(points.size()));
-    }
-    glEnable(GL_DEPTH_TEST);
-    glBindVertexArray(0);
-}
-
 QImage CPerspectiveView::grabFramebuffer()
 {
     if (!isValid())
@@ -499,66 +348,22 @@ QImage CPerspectiveView::grabFramebuffer()
     return QOpenGLWindow::grabFramebuffer();
 }
 
-void CPerspectiveView::DrawSliced(std::uint32_t first, std::uint32_t count)
-{
-    constexpr std::uint32_t slice = kPolygonsPerSlice * 3;
-    for (std::uint32_t done = 0; done < count; done += slice) {
-        glDrawArrays(GL_TRIANGLES, static_cast<GLint>(first + done),
-                     static_cast<GLsizei>(std::min(slice, count - done)));
-        glFlush();
-    }
-}
-
 void CPerspectiveView::paintGL()
 {
-    glClearColor(kBackground[0], kBackground[1], kBackground[2], 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (!m_bGLReady)
+    m_renderer.Clear(kBackground);
+    if (!m_renderer.IsReady())
         return;
     SyncGeometry();
     if (!m_doc.IsLoaded())
         return;
-
     const QMatrix4x4 view = m_camera.View();
     const QMatrix4x4 proj = m_camera.Projection(Aspect(), m_bounds);
-    glEnable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-
-    // Polygons, pushed back a little so the wireframe lies on them. Of two polygons in the
-    // same place the first drawn stays: the renderer then skips shading the second one's
-    // pixels, and overlapping layers cost little more than one.
-    glDepthFunc(GL_LESS);
-    glEnable(GL_POLYGON_OFFSET_FILL);
-    glPolygonOffset(1.0f, 1.0f);
-    m_pMeshProgram->bind();
-    m_pMeshProgram->setUniformValue("uView", view);
-    m_pMeshProgram->setUniformValue("uProj", proj);
-    m_pMeshProgram->setUniformValue("uFlipV", m_bFlipV);
-    m_pMeshProgram->setUniformValue("uTexture", 0);
-    glActiveTexture(GL_TEXTURE0);
-    glBindVertexArray(m_vao);
-    const auto& batches = m_mesh.Batches();
-    for (std::size_t b = 0; b < batches.size(); ++b) {
-        glBindTexture(GL_TEXTURE_2D, m_textureIds[b] ? m_textureIds[b] : m_checkerId);
-        DrawSliced(batches[b].first, batches[b].count);
-    }
-    glDisable(GL_POLYGON_OFFSET_FILL);
-    glDepthFunc(GL_LEQUAL);
-
-    const QMatrix4x4 mvp = proj * view;
-    if (m_bWireframe && !m_mesh.Vertices().empty()) {
-        m_pOverlayProgram->bind();
-        m_pOverlayProgram->setUniformValue("uMvp", mvp);
-        m_pOverlayProgram->setUniformValue("uColor", QColor::fromRgbF(kWireColor[0], kWireColor[1], kWireColor[2]));
-        m_pOverlayProgram->setUniformValue("uRing", false);
-        m_pOverlayProgram->setUniformValue("uPointSize", 1.0f);
-        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-        DrawSliced(0, static_cast<std::uint32_t>(m_mesh.Vertices().size()));
-        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    }
-    glBindVertexArray(0);
-    DrawOverlay(mvp);
-    glBindTexture(GL_TEXTURE_2D, 0);
+    m_renderer.DrawMesh(m_mesh, view, proj, {.flipV = m_bFlipV, .wireframe = m_bWireframe});
+    int kind = 0;
+    const std::vector<scene::ObjectVertex> points = SelectionLines(kind);
+    if (!points.empty())
+        m_renderer.DrawSelection(points, kind, proj * view, m_hiliteColor);
+    m_renderer.UnbindTexture();
 }
 
 } // namespace qm4edit

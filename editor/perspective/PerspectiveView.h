@@ -16,7 +16,6 @@
 #include <span>
 #include <vector>
 
-#include <QOpenGLFunctions_3_3_Core>
 #include <QImage>
 #include <QOpenGLWindow>
 #include <QPoint>
@@ -24,10 +23,9 @@
 
 #include "editor/perspective/OrbitCamera.h"
 #include "editor/perspective/PerspectiveMesh.h"
+#include "editor/perspective/PerspectiveRenderer.h"
 #include "editor/perspective/TextureCache.h"
 #include "editor/tools/Tool.h"
-
-class QOpenGLShaderProgram;
 
 namespace scene {
 class CQM4EditDoc;
@@ -37,7 +35,7 @@ namespace qm4edit {
 
 class ISceneSelection;
 
-class CPerspectiveView final : public QOpenGLWindow, protected QOpenGLFunctions_3_3_Core {
+class CPerspectiveView final : public QOpenGLWindow {
     Q_OBJECT
 
 public:
@@ -100,13 +98,7 @@ protected:
 private:
     void ReleaseGL();
     void SyncGeometry();
-    void UploadMesh();
-    void UploadTextures();
-    void UploadTouched(const std::vector<std::uint32_t>& touched);
     std::vector<scene::ObjectVertex> SelectionLines(int& kind) const;
-    void DrawOverlay(const QMatrix4x4& mvp);
-    // Draws these mesh vertices as triangles, flushing them to the renderer in slices.
-    void DrawSliced(std::uint32_t first, std::uint32_t count);
     float Aspect() const;
 
     const scene::CQM4EditDoc& m_doc;
@@ -128,15 +120,7 @@ private:
     // Orbit and pan with the buttons, zoom with the wheel (editor/tools/OrbitTools.h).
     CToolChain m_tools;
 
-    // OpenGL objects; zero while none exist.
-    bool m_bGLReady = false;
-    bool m_bMeshUploaded = false;
-    QOpenGLShaderProgram* m_pMeshProgram = nullptr;
-    QOpenGLShaderProgram* m_pOverlayProgram = nullptr;
-    unsigned m_vao = 0, m_vbo = 0;
-    unsigned m_overlayVao = 0, m_overlayVbo = 0;
-    std::vector<unsigned> m_textureIds; // by batch
-    unsigned m_checkerId = 0;
+    CPerspectiveRenderer m_renderer; // what lives on the graphics card
 };
 
 } // namespace qm4edit
