@@ -38,10 +38,17 @@ docs: configure
 	@cmake --build $(BUILD) -j$(JOBS) --target qm_docgen
 	$(BUILD)/bin/qm_docgen keys docs/guide.md
 
-# docs/images/*.png: both windows on the demo files and the main dialogs, drawn offscreen.
+# docs/images/*.png: both windows on the demo files and the main dialogs. In a virtual X
+# display with Mesa's software OpenGL where xvfb-run is installed, so that the perspective
+# view draws; offscreen otherwise.
 screenshots: configure
 	@cmake --build $(BUILD) -j$(JOBS) --target qm_docgen demo_scene demo_texture
-	$(BUILD)/bin/qm_docgen screenshots $(BUILD)/samples docs/images
+	@if command -v xvfb-run >/dev/null 2>&1; then \
+	  xvfb-run -a -s "-screen 0 1280x1024x24" env QT_QPA_PLATFORM=xcb LIBGL_ALWAYS_SOFTWARE=1 \
+	    $(BUILD)/bin/qm_docgen screenshots $(BUILD)/samples docs/images; \
+	else \
+	  $(BUILD)/bin/qm_docgen screenshots $(BUILD)/samples docs/images; \
+	fi
 
 # Each program's window under seeded random use for SECONDS seconds (MONKEY_SEED=n replays
 # one seed; a failure prints its seed and the shortest step list that still fails).

@@ -1,15 +1,56 @@
 #include "gui/CommandModel.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QToolBar>
 #include <QWidget>
 
 namespace gui {
 
+namespace {
+
+// While a menu or another popup is open, a key pressed without Ctrl, Alt or Meta belongs to
+// it: its access keys, arrows, Enter and Escape. Qt tries shortcuts before the popup sees the
+// key, and a view's single-letter shortcut still matches while the view keeps the focus
+// behind an open menu; claiming the key here stops the shortcut and lets the popup have it.
+class PopupKeyFilter : public QObject {
+public:
+    using QObject::QObject;
+
+    static void Install()
+    {
+        static QPointer<PopupKeyFilter> filter;
+        if (!filter && qApp) {
+            filter = new PopupKeyFilter(qApp);
+            qApp->installEventFilter(filter);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ShortcutOverride && QApplication::activePopupWidget()) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            constexpr Qt::KeyboardModifiers chords = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+            if (!(key->modifiers() & chords)) {
+                event->accept();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
 CommandModel::CommandModel(QWidget& window) : m_window(window)
-{}
+{
+    PopupKeyFilter::Install();
+}
 
 CommandModel::~CommandModel() = default;
 

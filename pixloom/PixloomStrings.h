@@ -21,7 +21,7 @@ inline constexpr int DEFAULT_WINDOW_SHOW_STYLE = 1;
 
 // Menus.
 inline constexpr const char* MENU_FILE = "&File";
-inline constexpr const char* MENU_HEADER = "&Header";
+inline constexpr const char* MENU_HEADER = "H&eader"; // &Help keeps H
 inline constexpr const char* MENU_OPTIONS = "&Options";
 inline constexpr const char* MENU_HELP = "&Help";
 inline constexpr const char* FILE_OPEN = "&Open...";
@@ -34,7 +34,7 @@ inline constexpr const char* VIEW_ZOOM_OUT = "Zoom &Out\tCtrl+-";
 inline constexpr const char* VIEW_ACTUAL_SIZE = "&Actual Size\tCtrl+0";
 inline constexpr const char* VIEW_FIT_WINDOW = "&Fit to Window\tCtrl+9";
 inline constexpr const char* VIEW_RGB = "&RGB";
-inline constexpr const char* VIEW_ALPHA = "&Alpha";
+inline constexpr const char* VIEW_ALPHA = "A&lpha";
 inline constexpr const char* VIEW_RED = "R&ed";
 inline constexpr const char* VIEW_GREEN = "&Green";
 inline constexpr const char* VIEW_BLUE = "&Blue";

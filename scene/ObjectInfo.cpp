@@ -1,6 +1,7 @@
 #include "scene/ObjectInfo.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <functional>
 #include <cstring>
@@ -21,6 +22,13 @@ constexpr double ONE_255TH = 0.00392156862745098;
 constexpr std::size_t PARALLEL_POLYGONS = 50000;
 
 struct BadValue {};
+
+// Objects are independent of one another: on a large scene each goes to a thread of its own.
+// A small one stays on the calling thread, where starting threads costs more than it saves.
+unsigned ThreadsFor(std::size_t polygons)
+{
+    return polygons < PARALLEL_POLYGONS ? 1u : 0u;
+}
 
 // ---- reading and writing ----
 
@@ -301,6 +309,33 @@ struct QuantRestorer {
     }
 };
 
+// Requantizes a whole subtree against parent box p from the exact boxes in preorder; log,
+// when given, receives every node whose stored values change.
+void QuantizeAll(CPolygonBoundsNode& node, const Box& p, const std::vector<Box>& boxes, std::size_t& next,
+                 std::vector<ObjectBoundsLog::Node>* log)
+{
+    const std::size_t i = next++;
+    const NodeQuant before = QuantOf(node);
+    const Box d = QuantizeNode(node, boxes[i], p);
+    if (log && !SameQuant(before, QuantOf(node)))
+        log->push_back({static_cast<std::uint32_t>(i), before});
+    for (CPolygonBoundsNode& child : node.children)
+        QuantizeAll(child, d, boxes, next, log);
+}
+
+// Whether a subtree's stored values are those a requantization against p gives.
+bool QuantizesAsStored(const CPolygonBoundsNode& node, const Box& p, const std::vector<Box>& boxes, std::size_t& next)
+{
+    CPolygonBoundsNode fresh;
+    const Box d = QuantizeNode(fresh, boxes[next++], p);
+    if (!SameQuant(QuantOf(fresh), QuantOf(node)))
+        return false;
+    for (const CPolygonBoundsNode& child : node.children)
+        if (!QuantizesAsStored(child, d, boxes, next))
+            return false;
+    return true;
+}
+
 } // namespace
 
 Box QuantizeNode(CPolygonBoundsNode& node, const Box& e, const Box& p)
@@ -444,26 +479,66 @@ std::size_t CObjectInfoList::TotalTreeNodeCount() const
     return n;
 }
 
-void CObjectInfoList::RecomputeObjectBounds(std::span<const ObjectVertex> vertices)
+void CObjectInfoList::RecomputeObjectBounds(std::span<const ObjectVertex> vertices, ObjectBoundsLog* log)
 {
-    std::vector<Box> boxes;
-    std::vector<std::size_t> rootIndex;
-    for (std::size_t i = 0; i < m_objects.size(); ++i) {
-        const ObjectGeometry geo{m_objects[i].polygons, vertices};
-        CPolygonBoundsTree& tree = m_trees[i];
+    // Objects are independent: each is computed on whichever thread takes it, and what it
+    // overwrote is listed in object order afterwards, so the bytes never depend on timing.
+    std::vector<ObjectBoundsLog::Object> logged(log ? m_objects.size() : 0);
+    std::vector<std::uint8_t> changed(log ? m_objects.size() : 0, 0);
+    common::ParallelFor(
+        m_objects.size(),
+        [&](std::size_t i) {
+            const ObjectGeometry geo{m_objects[i].polygons, vertices};
+            std::vector<Box> boxes;
+            Box b = BOX_EMPTY;
+            for (const CPolygonBoundsNode& root : m_trees[i].roots) {
+                const std::size_t r = ComputeBoxes(root, geo, boxes);
+                MergeBox(b, boxes[r]);
+            }
+            std::size_t next = 0;
+            std::vector<ObjectBoundsLog::Node>* nodes = log ? &logged[i].nodes : nullptr;
+            for (CPolygonBoundsNode& root : m_trees[i].roots)
+                QuantizeAll(root, b, boxes, next, nodes);
+            if (log) {
+                logged[i].object = static_cast<std::uint32_t>(i);
+                logged[i].bounds = m_objects[i].bounds;
+                changed[i] = !nodes->empty() || !SameBits(b, m_objects[i].bounds);
+            }
+            m_objects[i].bounds = b;
+        },
+        ThreadsFor(TotalPolygonCount()));
+    if (!log)
+        return;
+    for (std::size_t i = 0; i < logged.size(); ++i)
+        if (changed[i])
+            log->objects.push_back(std::move(logged[i]));
+}
 
-        boxes.clear();
-        rootIndex.clear();
-        Box b = BOX_EMPTY;
-        for (const CPolygonBoundsNode& root : tree.roots) {
-            rootIndex.push_back(ComputeBoxes(root, geo, boxes));
-            MergeBox(b, boxes[rootIndex.back()]);
-        }
-        std::size_t next = 0;
-        for (CPolygonBoundsNode& root : tree.roots)
-            QuantizeCached(root, b, boxes, next);
-        m_objects[i].bounds = b;
-    }
+bool CObjectInfoList::BoundsMatchRecompute(std::span<const ObjectVertex> vertices) const
+{
+    std::atomic<bool> stale{false};
+    common::ParallelFor(
+        m_objects.size(),
+        [&](std::size_t i) {
+            if (stale.load(std::memory_order_relaxed))
+                return;
+            const ObjectGeometry geo{m_objects[i].polygons, vertices};
+            std::vector<Box> boxes;
+            Box b = BOX_EMPTY;
+            for (const CPolygonBoundsNode& root : m_trees[i].roots) {
+                const std::size_t r = ComputeBoxes(root, geo, boxes);
+                MergeBox(b, boxes[r]);
+            }
+            bool same = SameBits(b, m_objects[i].bounds);
+            std::size_t next = 0;
+            for (const CPolygonBoundsNode& root : m_trees[i].roots)
+                if (same)
+                    same = QuantizesAsStored(root, b, boxes, next);
+            if (!same)
+                stale = true;
+        },
+        ThreadsFor(TotalPolygonCount()));
+    return !stale;
 }
 
 namespace {
@@ -566,13 +641,6 @@ void CObjectInfoList::RefreshExactBoxes(std::size_t object, const ObjectGeometry
 }
 
 namespace {
-
-// Objects are independent of one another: on a large scene each goes to a thread of its own.
-// A small one stays on the calling thread, where starting threads costs more than it saves.
-unsigned ThreadsFor(std::size_t polygons)
-{
-    return polygons < PARALLEL_POLYGONS ? 1u : 0u;
-}
 
 // The objects whose flag equals want; polygons receives how many polygons they hold.
 std::vector<std::uint32_t> ObjectsWhere(std::span<const std::uint8_t> flags, std::uint8_t want,

@@ -110,8 +110,10 @@ public:
     std::size_t TotalTreeNodeCount() const;
 
     // Every object's bounds and every tree node's step, qMin and qMax from the current
-    // vertex positions.
-    void RecomputeObjectBounds(std::span<const ObjectVertex> vertices);
+    // vertex positions. log, when given, receives the bytes overwritten.
+    void RecomputeObjectBounds(std::span<const ObjectVertex> vertices, ObjectBoundsLog* log = nullptr);
+    // Whether every stored box and tree node holds what RecomputeObjectBounds would give.
+    bool BoundsMatchRecompute(std::span<const ObjectVertex> vertices) const;
     // The same for the listed objects (ascending) after the vertices marked in moved have
     // moved, where every other box is still what a recompute gives: only nodes whose exact
     // box or parent box changed are requantized. On such a scene the result is exactly what

@@ -177,6 +177,7 @@ void CQM4EditDoc::ClearScene()
     m_trailingData.clear();
     m_trailingData.shrink_to_fit();
     m_vertexObjects.Clear();
+    m_boundsState = BoundsState::Unknown;
     RefreshTree();
 }
 
@@ -202,6 +203,7 @@ bool CQM4EditDoc::SetVertex(int index, float x, float y, float z)
 {
     if (index < 0 || !m_objectVertices.SetVertex(static_cast<std::size_t>(index), x, y, z))
         return false;
+    m_boundsState = BoundsState::Unknown;
     SetModifiedFlag(true);
     return true;
 }
@@ -216,9 +218,15 @@ bool CQM4EditDoc::SetVertexAndUpdate(int index, float x, float y, float z)
 
 void CQM4EditDoc::UpdateGeometry()
 {
-    m_objectInfo.RecomputeObjectBounds(m_objectVertices.Records());
-    m_sceneBounds.RecomputeBounds(m_objectInfo);
+    RecomputeAll(nullptr, nullptr);
     NotifyUpdateAllViews();
+}
+
+void CQM4EditDoc::RecomputeAll(ObjectBoundsLog* objectLog, SceneBoundsLog* sceneLog)
+{
+    m_objectInfo.RecomputeObjectBounds(m_objectVertices.Records(), objectLog);
+    m_sceneBounds.RecomputeBounds(m_objectInfo, sceneLog);
+    m_boundsState = BoundsState::Current;
 }
 
 const CVertexObjectIndex& CQM4EditDoc::VertexObjectIndex() const
@@ -233,12 +241,23 @@ void CQM4EditDoc::PrepareForEdits() noexcept
     try {
         VertexObjectIndex();
         m_objectInfo.PrepareExactBoxes(m_objectVertices.Records());
+        // Asked once: a file saved with stale boxes has its first edit recompute everything,
+        // after which only what an edit reaches needs it.
+        if (m_boundsState == BoundsState::Unknown && m_nLiveDrags == 0)
+            m_boundsState = m_objectInfo.BoundsMatchRecompute(m_objectVertices.Records()) &&
+                    m_sceneBounds.MatchesRecompute(m_objectInfo)
+                ? BoundsState::Current
+                : BoundsState::Stale;
     } catch (const std::bad_alloc&) {}
 }
 
 void CQM4EditDoc::RecomputeMoved(std::span<const int> movedVertices, ObjectBoundsLog* objectLog,
                                  SceneBoundsLog* sceneLog)
 {
+    if (m_boundsState != BoundsState::Current) {
+        RecomputeAll(objectLog, sceneLog);
+        return;
+    }
     const CVertexObjectIndex& index = VertexObjectIndex();
     std::vector<std::uint8_t> moved(index.IndexedVertexCount(), 0);
     std::vector<std::uint8_t> changed(m_objectInfo.GetObjectCount(), 0);
@@ -268,8 +287,8 @@ void CQM4EditDoc::UpdateGeometryFor(std::span<const int> movedVertices)
 void CQM4EditDoc::PreviewVertices(std::span<const VertexChange> positions)
 {
     for (const VertexChange& c : positions)
-        if (c.index >= 0)
-            m_objectVertices.SetVertex(static_cast<std::size_t>(c.index), c.x, c.y, c.z);
+        if (c.index >= 0 && m_objectVertices.SetVertex(static_cast<std::size_t>(c.index), c.x, c.y, c.z))
+            m_boundsState = BoundsState::Unknown;
     NotifyUpdateAllViews();
 }
 

@@ -126,16 +126,18 @@ public:
     // Recomputes every object's box and bounds tree, then the scene bounds, then updates
     // the views. The modified flag is left alone.
     void UpdateGeometry();
-    // What UpdateGeometry does, limited to what moving these vertices can change: the boxes
-    // and tree nodes of the objects whose polygons use one of them, and the scene bounds
-    // above those objects. Where the boxes were current before the move, the result is
-    // exactly UpdateGeometry's; boxes the move cannot reach keep their bytes as read. Views
-    // are updated once; the modified flag is left alone. Indices out of range are ignored.
+    // UpdateGeometry after these vertices moved, with the same result, quicker: while the
+    // stored boxes are known to be what a recompute gave before the move, only the boxes and
+    // tree nodes of the objects whose polygons use a moved vertex, and the scene bounds above
+    // them, are recomputed. Otherwise (a file saved with stale boxes, or positions stored
+    // since without a recompute) everything is. Views are updated once; the modified flag
+    // is left alone. Indices out of range are ignored.
     void UpdateGeometryFor(std::span<const int> movedVertices);
     // Builds ahead what the first recompute after an edit would otherwise build on the spot
-    // (which objects use each vertex, the exact box of every tree node), so that the first
-    // drag commits as quickly as later ones. Optional: on a shortage of memory it leaves
-    // that work to the recompute.
+    // (which objects use each vertex, the exact box of every tree node), and finds out once
+    // whether the stored boxes are what a recompute gives, so that the first drag commits as
+    // quickly as later ones. Optional: on a shortage of memory it leaves that work to the
+    // recompute, and then the first edit recomputes everything.
     void PrepareForEdits() noexcept;
     // Stores positions without recomputing anything and without touching the modified flag,
     // then updates the views once: the live part of a drag, which a CVertexEdit then commits.
@@ -179,10 +181,16 @@ private:
     friend class CVertexEdit;
     friend class CVertexDrag;
 
+    // Whether the stored boxes equal a recompute of the current positions.
+    enum class BoundsState : std::uint8_t { Unknown, Current, Stale };
+
     void NotifyClearTree();
     void NotifyUpdateAllViews();
-    // The recompute of UpdateGeometryFor, logging what it overwrites when asked.
+    // The recompute of UpdateGeometryFor, logging what it overwrites when asked: only what
+    // the moved vertices reach while the boxes are current, else everything. Leaves the
+    // boxes current.
     void RecomputeMoved(std::span<const int> movedVertices, ObjectBoundsLog* objectLog, SceneBoundsLog* sceneLog);
+    void RecomputeAll(ObjectBoundsLog* objectLog, SceneBoundsLog* sceneLog);
     std::span<ObjectVertex> MutableVertices() { return m_objectVertices.Records(); }
 
     bool m_bLoaded = false;
@@ -198,6 +206,9 @@ private:
     std::vector<std::uint8_t> m_trailingData;
 
     bool m_bModified = false;
+    BoundsState m_boundsState = BoundsState::Unknown;
+    // Drags under way: their frames hold positions the boxes were never meant to match.
+    int m_nLiveDrags = 0;
     mutable CVertexObjectIndex m_vertexObjects;
     std::vector<ISceneObserver*> m_observers;
 };

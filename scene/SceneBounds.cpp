@@ -67,7 +67,7 @@ void Recompute(CBoundsNode& node, const CObjectInfoList& objects, Box* parent)
 
 struct PartialRecompute {
     const CObjectInfoList& objects;
-    std::span<const std::uint8_t> changed;
+    std::span<const std::uint8_t> changed; // empty: every node
     SceneBoundsLog* log;
     std::uint32_t preorder = 0;
 
@@ -80,7 +80,7 @@ struct PartialRecompute {
             for (CBoundsNode& child : node.children)
                 dirty |= Node(child);
         } else {
-            dirty = node.objectIndex < changed.size() && changed[node.objectIndex];
+            dirty = changed.empty() || (node.objectIndex < changed.size() && changed[node.objectIndex]);
         }
         if (!dirty)
             return false;
@@ -99,6 +99,23 @@ struct PartialRecompute {
         return true;
     }
 };
+
+// Whether a subtree's stored boxes are those Recompute gives; box receives the recomputed one.
+bool SubtreeMatches(const CBoundsNode& node, const CObjectInfoList& objects, Box& box)
+{
+    box = BOX_EMPTY;
+    if (node.childCount != 0) {
+        for (const CBoundsNode& child : node.children) {
+            Box c;
+            if (!SubtreeMatches(child, objects, c))
+                return false;
+            MergeBox(box, c);
+        }
+    } else if (objects.IsValidObject(node.objectIndex)) {
+        MergeBox(box, objects.GetObjectRecord(node.objectIndex).bounds);
+    }
+    return SameBits(box, node.box);
+}
 
 struct Restorer {
     const SceneBoundsLog::Node* next;
@@ -168,14 +185,30 @@ void CSceneBounds::Serialize(common::ByteWriter& ar) const
     ar.U32(SECTION_END_MARKER);
 }
 
-void CSceneBounds::RecomputeBounds(const CObjectInfoList& objects)
+void CSceneBounds::RecomputeBounds(const CObjectInfoList& objects, SceneBoundsLog* log)
 {
-    Recompute(m_root, objects, nullptr);
+    if (!log) {
+        Recompute(m_root, objects, nullptr);
+        return;
+    }
+    // Every node marked: the same boxes as Recompute, with the overwritten ones logged.
+    const std::size_t first = log->nodes.size();
+    PartialRecompute{objects, {}, log}.Node(m_root);
+    std::sort(log->nodes.begin() + static_cast<std::ptrdiff_t>(first), log->nodes.end(),
+              [](const SceneBoundsLog::Node& a, const SceneBoundsLog::Node& b) { return a.preorder < b.preorder; });
+}
+
+bool CSceneBounds::MatchesRecompute(const CObjectInfoList& objects) const
+{
+    Box box;
+    return SubtreeMatches(m_root, objects, box);
 }
 
 void CSceneBounds::RecomputeBounds(const CObjectInfoList& objects, std::span<const std::uint8_t> changed,
                                    SceneBoundsLog* log)
 {
+    if (changed.empty())
+        return; // no object changed
     const std::size_t first = log ? log->nodes.size() : 0;
     PartialRecompute{objects, changed, log}.Node(m_root);
     // A node is finished after its children, so the log fills in postorder.

@@ -44,8 +44,11 @@ public:
     void Clear();
 
     // Every node's box becomes the union of the boxes below it; a leaf takes its object's
-    // bounds. A leaf naming a missing object keeps the empty box.
-    void RecomputeBounds(const CObjectInfoList& objects);
+    // bounds. A leaf naming a missing object keeps the empty box. log, when given, receives
+    // the boxes overwritten.
+    void RecomputeBounds(const CObjectInfoList& objects, SceneBoundsLog* log = nullptr);
+    // Whether every stored box is what RecomputeBounds would give.
+    bool MatchesRecompute(const CObjectInfoList& objects) const;
     // Recomputes only the nodes above a leaf of an object marked in changed; where every other
     // box is still what a recompute gives, the result is exactly RecomputeBounds'. log, when
     // given, receives the boxes overwritten.

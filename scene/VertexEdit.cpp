@@ -83,12 +83,14 @@ void CVertexEdit::Apply(CQM4EditDoc& doc)
         m_captured = true;
     }
     m_applied = true;
+    m_boundsBefore = doc.m_boundsState;
     if (HasEffect()) {
         const auto vertices = doc.MutableVertices();
         for (std::size_t i = 0; i < m_indices.size(); ++i)
             vertices[static_cast<std::size_t>(m_indices[i])] = m_positions[i].after;
         // Redo needs no log: the document stands where it stood at the first Apply, so the
-        // recompute writes the same bytes again.
+        // recompute writes the same bytes again (whichever way it takes: both give
+        // UpdateGeometry's).
         doc.RecomputeMoved(m_indices, first ? &m_objectLog : nullptr, first ? &m_sceneLog : nullptr);
         m_objectLog.Trim();
         m_sceneLog.nodes.shrink_to_fit();
@@ -110,6 +112,8 @@ void CVertexEdit::Revert(CQM4EditDoc& doc)
         doc.SceneBounds().RestoreBounds(m_sceneLog);
         doc.SetModifiedFlag(true);
     }
+    // Stale boxes put back are stale again.
+    doc.m_boundsState = m_boundsBefore;
     doc.NotifyUpdateAllViews();
 }
 
@@ -133,6 +137,12 @@ CVertexDrag::CVertexDrag(CQM4EditDoc& doc, std::vector<int> vertices) : m_doc(do
         m_indices.push_back(v);
         m_start.push_back(doc.GetVertex(v));
     }
+    ++m_doc.m_nLiveDrags;
+}
+
+CVertexDrag::~CVertexDrag()
+{
+    --m_doc.m_nLiveDrags;
 }
 
 void CVertexDrag::Store(std::span<const VertexChange> positions)

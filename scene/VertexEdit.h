@@ -26,9 +26,10 @@ public:
     // first Apply.
     explicit CVertexEdit(std::vector<VertexChange> changes);
 
-    // Stores the new positions and recomputes the boxes they reach (only those: see
-    // CQM4EditDoc::UpdateGeometryFor), recording the bytes it overwrites the first time. Sets
-    // the modified flag when a position changed; updates the views once. Does nothing while
+    // Stores the new positions and recomputes the boxes, leaving the bytes UpdateGeometry
+    // would (see CQM4EditDoc::UpdateGeometryFor), recording the bytes it overwrites the first
+    // time. An edit that moves no vertex changes nothing, stale boxes included. Sets the
+    // modified flag when a position changed; updates the views once. Does nothing while
     // applied.
     void Apply(CQM4EditDoc& doc);
     // Puts back the positions and bounds bytes as they were before Apply. Sets the modified
@@ -56,6 +57,8 @@ private:
     std::vector<Positions> m_positions; // one per index
     ObjectBoundsLog m_objectLog;
     SceneBoundsLog m_sceneLog;
+    // What the document knew of its boxes before Apply; Revert puts that back with the bytes.
+    CQM4EditDoc::BoundsState m_boundsBefore = CQM4EditDoc::BoundsState::Unknown;
     bool m_captured = false;
     bool m_applied = false;
 };
@@ -66,6 +69,9 @@ class CVertexDrag {
 public:
     // Remembers where the vertices stand. Indices outside the list and repeats are dropped.
     CVertexDrag(CQM4EditDoc& doc, std::vector<int> vertices);
+    ~CVertexDrag();
+    CVertexDrag(const CVertexDrag&) = delete;
+    CVertexDrag& operator=(const CVertexDrag&) = delete;
 
     // Each vertex moves to its start position plus the offset; views are updated once.
     void MoveBy(float dx, float dy, float dz);

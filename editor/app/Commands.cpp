@@ -173,7 +173,7 @@ void CMainFrame::CreateCommands()
     }
     // The viewport's own keys act only while it has focus, so the tree keeps its Home and type-ahead.
     c.Add({.id = ID_VIEW_FITSCENE,
-           .text = "Fit Sc&ene\tHome",
+           .text = "Fit Sce&ne\tHome",
            .prompt = "Zoom and center so that the whole scene shows\nFit Scene",
            .keys = {Qt::Key_Home},
            .focusScope = m_pSceneView,
@@ -258,7 +258,7 @@ void CMainFrame::CreateCommands()
            .enabled = loaded,
            .run = [this] { OnFileExportModel(); }});
     c.Add({.id = ID_FILE_IMPORT_MODEL,
-           .text = "Import M&odel...",
+           .text = "Import Mo&del...",
            .prompt = "Move the vertices to the positions of an OBJ model of this scene\nImport Model",
            .enabled = loaded,
            .run = [this] { OnFileImportModel(); }});

@@ -41,7 +41,7 @@ QString ImportCsv(const CommandContext& ctx, TreeItemKind selectedKind, int sele
 // File > "Export &Model...": an OBJ or a binary glTF of the whole scene, textures looked up
 // beside the scene file (sceneFolder).
 QString ExportModel(const CommandContext& ctx, const QString& sceneFolder);
-// File > "Import M&odel...": vertex positions from an OBJ whose faces match the scene's.
+// File > "Import Mo&del...": vertex positions from an OBJ whose faces match the scene's.
 QString ImportModel(const CommandContext& ctx);
 // File > "&Export...".
 QString ExportCsv(const CommandContext& ctx, TreeItemKind selectedKind, int selectedData);

@@ -350,12 +350,12 @@ GenScene MakeLargeScene(const LargeOptions& opt)
     s.textureNames = {"large_a.tex", "large_b.tex", "large_c.tex"};
     s.extraNames = {"large scene"};
 
-    constexpr std::uint32_t PER_OBJECT = 62500; // leaves name polygons by 16-bit index
+    const std::uint32_t perObject = std::clamp<std::uint32_t>(opt.polygonsPerObject, 1, 65536);
     const std::uint32_t cellsPerRow = GRID - 1;
     std::uint32_t left = opt.polygons;
     int depthSpan = opt.maxDepth - opt.minDepth + 1;
     for (std::uint32_t k = 0; left > 0; ++k) {
-        const std::uint32_t count = std::min(left, PER_OBJECT);
+        const std::uint32_t count = std::min(left, perObject);
         left -= count;
         GenObject o;
         o.objectWord = k;

@@ -79,6 +79,7 @@ struct LargeOptions {
     int minDepth = 8;
     int maxDepth = 12;
     std::uint64_t seed = 1;
+    std::uint32_t polygonsPerObject = 62500; // at most 65536: leaves name polygons by 16-bit index
 };
 GenScene MakeLargeScene(const LargeOptions& options);
 

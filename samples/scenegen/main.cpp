@@ -1,7 +1,7 @@
 // scenegen: writes the demo scene and scenes for benchmarks and tests.
 //
 //   scenegen demo OUT
-//   scenegen large OUT [--polygons N] [--vertices N] [--min-depth D] [--max-depth D] [--seed S]
+//   scenegen large OUT [--polygons N] [--vertices N] [--per-object N] [--min-depth D] [--max-depth D] [--seed S]
 //   scenegen random OUT [--seed S] [--bad-indices]
 //
 // demo and large are passed once through the document's geometry update, so their boxes
@@ -24,7 +24,8 @@ int Usage()
     std::fprintf(
         stderr,
         "usage: scenegen demo OUT\n"
-        "       scenegen large OUT [--polygons N] [--vertices N] [--min-depth D] [--max-depth D] [--seed S] [--raw]\n"
+        "       scenegen large OUT [--polygons N] [--vertices N] [--per-object N] [--min-depth D] [--max-depth D]\n"
+        "                      [--seed S] [--raw]\n"
         "       scenegen random OUT [--seed S] [--bad-indices]\n");
     return 2;
 }
@@ -85,6 +86,8 @@ int main(int argc, char** argv)
                 large.polygons = static_cast<std::uint32_t>(value);
             else if (opt == "--vertices")
                 large.vertices = static_cast<std::uint32_t>(value);
+            else if (opt == "--per-object")
+                large.polygonsPerObject = static_cast<std::uint32_t>(value);
             else if (opt == "--min-depth")
                 large.minDepth = static_cast<int>(value);
             else if (opt == "--max-depth")

@@ -58,9 +58,9 @@ bool ApplyPolygonLine(CQM4EditDoc& doc, std::string_view line);
 // Parses one vertex line and stores its position; false (nothing stored) as above.
 bool ApplyVertexLine(CQM4EditDoc& doc, std::string_view line);
 
-// Each applies every line of text as one CVertexEdit: positions, then the boxes they reach,
-// then the views once (also for empty text). The modified flag is set only when a position
-// changed.
+// Each applies every line of text as one CVertexEdit: positions, then the boxes as one
+// UpdateGeometry leaves them, then the views once (also for empty text). The modified flag
+// is set only when a position changed; when none did, nothing changes.
 CsvReadCount ReadAllPolygons(CQM4EditDoc& doc, std::string_view text);
 // Only the lines whose first field equals objectIndex; others are neither applied nor skipped.
 CsvReadCount ReadObjectPolygons(CQM4EditDoc& doc, int objectIndex, std::string_view text);

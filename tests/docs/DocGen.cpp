@@ -7,6 +7,7 @@
 //   qm_docgen screenshots SAMPLES OUTDIR
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <set>
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QKeySequence>
@@ -160,9 +162,19 @@ bool Save(const QImage& image, const QString& dir, const QString& name)
     return true;
 }
 
+// Lets queued work run (layouts, paints, the perspective view's first frames) for a moment.
+void Settle(int ms = 300)
+{
+    QElapsedTimer t;
+    t.start();
+    do
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (t.elapsed() < ms);
+}
+
 QImage Grab(QWidget& w)
 {
-    QApplication::processEvents();
+    Settle();
     return w.grab().toImage();
 }
 
@@ -176,10 +188,14 @@ bool Screenshots(const QString& samples, const QString& outDir)
             return false;
         qm4edit::CMainFrame& frame = *app.GetMainWnd();
         frame.resize(960, 640);
+        frame.show();
         if (QAction* wire = FindCommand(frame, {"Wireframe"}); wire && !wire->isChecked())
             wire->trigger();
         ok = Save(Grab(frame), outDir, "qm4edit.png") && ok;
-        if (QAction* persp = FindCommand(frame, {"Perspective"})) {
+        if (QAction* persp = FindCommand(frame, {"Perspective"}); persp && persp->isEnabled()) {
+            // Textured as it first shows, without the outlines of every polygon.
+            if (QAction* wire = FindCommand(frame, {"Wireframe"}); wire && wire->isChecked())
+                wire->trigger();
             persp->trigger();
             // The perspective view is a window of its own, which a grab of the frame leaves
             // out: its picture goes where it sits.
@@ -190,6 +206,8 @@ bool Screenshots(const QString& samples, const QString& outDir)
                 painter.drawImage(frame.mapFromGlobal(view->mapToGlobal(QPoint(0, 0))), picture);
             }
             ok = Save(shot, outDir, "qm4edit-perspective.png") && ok;
+        } else {
+            std::fprintf(stderr, "No OpenGL here: qm4edit-perspective.png is left as it was.\n");
         }
         QString name;
         frame.SetDialogRunner([&](QDialog& d) {
@@ -214,6 +232,9 @@ bool Screenshots(const QString& samples, const QString& outDir)
         frame.resize(420, 240);
         ok = Save(Grab(frame), outDir, "pixloom.png") && ok;
         if (QAction* zoom = FindCommand(frame, {"Zoom In"})) {
+            // Four times as large, in a window that shows the whole texture so.
+            frame.resize(1080, 620);
+            zoom->trigger();
             zoom->trigger();
             ok = Save(Grab(frame), outDir, "pixloom-zoom.png") && ok;
         }
@@ -236,7 +257,12 @@ bool Screenshots(const QString& samples, const QString& outDir)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The screenshots take the display they are given (`make screenshots` gives a virtual X
+    // display with software OpenGL where it can, so the perspective view draws); everything
+    // else, and screenshots without a display, run offscreen.
+    const bool screenshots = argc > 1 && std::strcmp(argv[1], "screenshots") == 0;
+    if (!screenshots || !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qapp(argc, argv);
     // Default colours and no recent files, whatever the developer's own settings hold.
     QTemporaryDir settings;

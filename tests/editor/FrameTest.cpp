@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,13 +15,16 @@
 
 #include "DropSimulation.h"
 #include "EditorFixtures.h"
+#include "MenuWalk.h"
 #include "ScriptedGuiPrompt.h"
 #include "editor/app/Commands.h"
 #include "editor/app/MainFrame.h"
 #include "editor/app/QM4EditApp.h"
 #include "editor/tree/QM4EditTreeView.h"
+#include "editor/dialogs/ImportExportTypeDlg.h"
 #include "editor/ortho/QM4EditView.h"
 #include "editor/app/UndoHistory.h"
+#include "interchange/ModelExport.h"
 #include "scene/SceneMessages.h"
 
 using namespace qm4edit;
@@ -158,6 +162,34 @@ private slots:
         QVERIFY(t.frame().isWindowModified());
     }
 
+    // Keyboard users reach every item by Alt, the menu's key and the item's key, also while a
+    // pane whose single-letter keys match an access key (F, P, W, V, G) has the focus.
+    void everyMenuItemAnswersItsAccessKeyWhicheverPaneHasFocus()
+    {
+        // File > Save writes the scene: a copy of its own.
+        const QString file = fixtures::WriteFile(m_dir.path(), "walk.qm4", fixtures::Bytes(fixtures::TwoObjects()));
+        CQM4EditApp app(std::make_unique<menuwalk::CancellingPrompt>());
+        QVERIFY(app.InitInstance({"QM4Edit", file}, false));
+        CMainFrame& frame = *app.GetMainWnd();
+        frame.SetDialogRunner([](QDialog&) { return int(QDialog::Rejected); });
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        app.GetDocument().SetVertex(0, 1, 2, 3);
+        frame.UpdateActions();
+
+        for (QWidget* pane :
+             {static_cast<QWidget*>(frame.GetSceneView()), static_cast<QWidget*>(frame.GetTreeView())}) {
+            menuwalk::Walker walk(frame, [pane] { return pane; });
+            const QStringList failures = walk.Run();
+            QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));
+            // The walk reached the items whose keys the focused view also binds.
+            for (const char* item : {"&View > &Front", "&View > Fit Se&lection\tF", "&View > &Grid\tG",
+                                     "&Options > Set &Primary Color", "&Options > Set &Wire Color"})
+                QVERIFY2(walk.Reached().contains(item), item);
+            QVERIFY(walk.Reached().contains("&View > &Controls > &Toolbar"));
+        }
+    }
+
     void exactlyOneProjectionIsChecked()
     {
         TestApp t(m_twoObjects);
@@ -186,7 +218,7 @@ private slots:
         QCOMPARE(
             MenuTexts(TopMenu(f, "&File")),
             QStringList({"&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-", "&Import...", "&Export...",
-                         "Export &Model...", "Import M&odel...", "-", "[O&verlay]", "-", "Recent File", "-", "E&xit"}));
+                         "Export &Model...", "Import Mo&del...", "-", "[O&verlay]", "-", "Recent File", "-", "E&xit"}));
         QCOMPARE(MenuTexts(TopMenu(f, "&Edit")),
                  QStringList({"&Undo\tCtrl+Z", "&Redo\tCtrl+Y", "-", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V",
                               "-", "&Vertex Tool\tV"}));
@@ -204,7 +236,7 @@ private slots:
                               "-",
                               "&Reset View",
                               "-",
-                              "Fit Sc&ene\tHome",
+                              "Fit Sce&ne\tHome",
                               "Fit Se&lection\tF",
                               "-",
                               "&Wireframe\tW",
@@ -934,6 +966,137 @@ private slots:
         QTest::mouseRelease(&v, Qt::LeftButton, {}, at(1) + QPoint(20, 0));
         QCOMPARE(v.GetPanX(), panX + 20);
         QCOMPARE(t.doc().GetVertex(1).x, 50.0f);
+    }
+
+    // Whatever way a vertex moves, the scene holds the bytes of storing the new positions into
+    // the opened file and recomputing every box, also when the file was saved with stale boxes
+    // in objects the edit does not reach; undo brings the stale bytes back.
+    void everyEditKindLeavesTheBoxesOfAWholeRecompute_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char* kind : {"drag", "nudge", "csv", "model"})
+            QTest::newRow(kind) << QString(kind);
+    }
+
+    void everyEditKindLeavesTheBoxesOfAWholeRecompute()
+    {
+        QFETCH(QString, kind);
+        // The demo scene with current boxes; then a vertex of its last object with a tree moves
+        // without a recompute, leaving that object's boxes and the scene bounds above it stale.
+        scene::CQM4EditDoc source;
+        QVERIFY(source.Serialize(fixtures::Bytes(scenegen::MakeDemoScene())).Ok());
+        source.UpdateGeometry();
+        int staleObject = source.GetObjectCount() - 1;
+        while (staleObject > 0 && source.ObjectInfo().GetTree(static_cast<std::size_t>(staleObject)).NodeCount() == 0)
+            --staleObject;
+        const scene::CVertexObjectIndex& users = source.VertexObjectIndex();
+        std::vector<int> othersOnly; // vertices of one object, not the stale one
+        int lastOnly = -1;
+        for (int v = 0; v < source.GetVertexCount(); ++v) {
+            const auto objects = users.ObjectsUsing(static_cast<std::size_t>(v));
+            if (objects.size() != 1)
+                continue;
+            if (int(objects[0]) == staleObject)
+                lastOnly = v;
+            else
+                othersOnly.push_back(v);
+        }
+        QVERIFY(staleObject > 0 && !othersOnly.empty() && lastOnly >= 0);
+        const scene::ObjectVertex old = source.GetVertex(lastOnly);
+        source.SetVertex(lastOnly, old.x + 3.0f, old.y + 5.0f, old.z - 2.0f);
+        const std::vector<std::uint8_t> staleBytes = source.SaveToBytes();
+
+        TestApp t(fixtures::WriteFile(m_dir.path(), "stale-" + kind + ".qm4", staleBytes));
+        t.frame().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&t.frame()));
+        QCoreApplication::processEvents(); // the frame prepares the scene for edits
+        CQM4EditView& v = t.view();
+        v.FitScene();
+        v.SetVertexTool(true);
+        // A vertex of one of those objects that no other vertex hides in the view.
+        int moved = -1;
+        for (int candidate : othersOnly) {
+            bool alone = true;
+            for (int other = 0; other < t.doc().GetVertexCount() && alone; ++other)
+                alone = other == candidate ||
+                    (PixelOf(v, t.doc().GetVertex(other)) - PixelOf(v, t.doc().GetVertex(candidate)))
+                            .manhattanLength() > 8;
+            if (alone) {
+                moved = candidate;
+                break;
+            }
+        }
+        QVERIFY(moved >= 0);
+
+        // The bytes of the opened file with the document's positions stored, then recomputed.
+        auto model = [&] {
+            scene::CQM4EditDoc m;
+            m.Serialize(staleBytes);
+            for (int i = 0; i < t.doc().GetVertexCount(); ++i) {
+                const scene::ObjectVertex p = t.doc().GetVertex(i);
+                m.SetVertex(i, p.x, p.y, p.z);
+            }
+            m.UpdateGeometry();
+            return m.SaveToBytes();
+        };
+        auto edit = [&](float offset) {
+            const scene::ObjectVertex p = t.doc().GetVertex(moved);
+            const scene::ObjectVertex to{p.x + offset, p.y, p.z + offset};
+            if (kind == "drag") {
+                const QPoint from = PixelOf(v, p);
+                QTest::mousePress(&v, Qt::LeftButton, {}, from);
+                QTest::mouseMove(&v, from + QPoint(5, -3));
+                QTest::mouseRelease(&v, Qt::LeftButton, {}, from + QPoint(9, -6));
+            } else if (kind == "nudge") {
+                v.SetSelectedVertices({moved});
+                v.setFocus();
+                QTest::keyClick(&v, Qt::Key_Right);
+            } else if (kind == "csv") {
+                const QString csv = m_dir.filePath("move.csv");
+                QFile f(csv);
+                QVERIFY(f.open(QIODevice::WriteOnly));
+                f.write(QString("%1,%2,%3,%4\r\n").arg(moved).arg(to.x).arg(to.y).arg(to.z).toLatin1());
+                f.close();
+                t.frame().SetDialogRunner([](QDialog& d) {
+                    auto& type = dynamic_cast<CImportExportTypeDlg&>(d);
+                    type.show();
+                    type.TypeButton(1)->setChecked(true);
+                    type.accept();
+                    return type.result();
+                });
+                t.prompt->QueueFileName(csv);
+                t.frame().Action(ID_FILE_IMPORT)->trigger();
+            } else {
+                scene::CQM4EditDoc target;
+                QVERIFY(target.Serialize(t.doc().SaveToBytes()).Ok());
+                target.SetVertex(moved, to.x, to.y, to.z);
+                interchange::ExportCounts counts;
+                const std::string obj = interchange::BuildObj(target, {}, "model", {}, counts).obj;
+                const QString path =
+                    fixtures::WriteFile(m_dir.path(), "model.obj", std::vector<std::uint8_t>(obj.begin(), obj.end()));
+                t.prompt->QueueFileName(path);
+                t.frame().Action(ID_FILE_IMPORT_MODEL)->trigger();
+            }
+            QVERIFY(t.prompt->ScriptUsedUp());
+        };
+
+        QVERIFY2(model() != staleBytes, "the opened file's boxes are current");
+        edit(4.0f);
+        QVERIFY2(t.Enabled(ID_EDIT_UNDO), "the edit moved nothing");
+        std::vector<std::uint8_t> afterFirst = t.doc().SaveToBytes();
+        QVERIFY(afterFirst == model());
+        t.frame().Action(ID_EDIT_UNDO)->trigger();
+        QVERIFY(t.doc().SaveToBytes() == staleBytes);
+        t.frame().Action(ID_EDIT_REDO)->trigger();
+        QVERIFY(t.doc().SaveToBytes() == afterFirst);
+        // The boxes are current now: a second edit takes the quick way to the same rule.
+        edit(-6.0f);
+        QVERIFY(t.doc().SaveToBytes() == model());
+        t.frame().Action(ID_EDIT_UNDO)->trigger();
+        QVERIFY(t.doc().SaveToBytes() == afterFirst);
+        t.frame().Action(ID_EDIT_UNDO)->trigger();
+        QVERIFY(t.doc().SaveToBytes() == staleBytes);
+        QVERIFY(!t.doc().IsModified());
     }
 
     void gridStepKeysStopAtTheirLimitsAndAreKept()

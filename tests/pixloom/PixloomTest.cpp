@@ -19,6 +19,7 @@
 #include <QtTest>
 
 #include "DropSimulation.h"
+#include "MenuWalk.h"
 #include "ScriptedGuiPrompt.h"
 #include "gui/FileAssocDlg.h"
 #include "gui/Settings.h"
@@ -141,6 +142,26 @@ private slots:
     }
 
     void init() { QSettings(gui::kCompanyKey, "Pixloom").clear(); }
+
+    // Keyboard users reach every item by Alt, the menu's key and the item's key, with the view
+    // holding the focus.
+    void everyMenuItemAnswersItsAccessKey()
+    {
+        const QString tex = Path("walk.tex");
+        QVERIFY(WriteAll(tex, TexBytes(16, 8, 32)));
+        menuwalk::CancellingPrompt prompt;
+        CPixloomApp app(&prompt);
+        QVERIFY(app.InitInstance({tex}));
+        CMainFrame& frame = *app.GetMainFrame();
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+
+        menuwalk::Walker walk(frame, [&frame] { return frame.GetActiveView(); });
+        const QStringList failures = walk.Run();
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));
+        for (const char* item :
+             {"&View > &Fit to Window\tCtrl+9", "&View > A&lpha", "H&eader > &Show...", "&Options > &Background..."})
+            QVERIFY2(walk.Reached().contains(item), item);
+    }
 
     void commandsFollowLoadedAndModifiedFlags()
     {
