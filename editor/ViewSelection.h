@@ -2,7 +2,7 @@
 // What the viewport asks about the tree's selection while it paints. The main frame answers
 // by asking its tree pane, so the two panes never hold pointers to each other.
 
-#include "EditorTypes.h"
+#include "editor/EditorTypes.h"
 
 namespace qm4edit {
 

@@ -5,10 +5,10 @@
 #include <cstring>
 #include <iostream>
 
-#include "EditorStrings.h"
-#include "Icons.h"
-#include "QM4EditApp.h"
-#include "QM4EditAssoc.h"
+#include "editor/app/EditorStrings.h"
+#include "editor/app/Icons.h"
+#include "editor/app/QM4EditApp.h"
+#include "editor/app/QM4EditAssoc.h"
 #include "common/Version.h"
 #include "gui/AssocSwitch.h"
 #include "gui/Settings.h"

@@ -13,11 +13,11 @@
 #include <QWheelEvent>
 
 #include "SceneGen.h"
-#include "editor/MainFrame.h"
-#include "editor/QM4EditApp.h"
-#include "editor/QM4EditTreeView.h"
-#include "editor/QM4EditView.h"
-#include "editor/ViewRenderer.h"
+#include "editor/app/MainFrame.h"
+#include "editor/app/QM4EditApp.h"
+#include "editor/tree/QM4EditTreeView.h"
+#include "editor/ortho/QM4EditView.h"
+#include "editor/ortho/ViewRenderer.h"
 #include "scene/VertexEdit.h"
 
 namespace {

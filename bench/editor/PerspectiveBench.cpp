@@ -21,7 +21,7 @@
 
 #include "SceneGen.h"
 #include "common/Prompt.h"
-#include "editor/PerspectiveView.h"
+#include "editor/perspective/PerspectiveView.h"
 #include "scene/QM4EditDoc.h"
 #include "texture/PixloomDoc.h"
 

@@ -21,7 +21,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "editor/Icons.h"
+#include "editor/app/Icons.h"
 #include "pixloom/AppIcon.h"
 
 namespace {

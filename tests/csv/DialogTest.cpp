@@ -15,12 +15,12 @@
 #include "SceneBuilder.h"
 #include "ScriptedGuiPrompt.h"
 #include "SceneGen.h"
-#include "editor/EditVertexDlg.h"
-#include "editor/ImportExportTypeDlg.h"
-#include "editor/DialogCommands.h"
-#include "editor/ObjectInfoDlg.h"
-#include "editor/PolygonInfoDlg.h"
-#include "editor/TextureVertexDlg.h"
+#include "editor/dialogs/EditVertexDlg.h"
+#include "editor/dialogs/ImportExportTypeDlg.h"
+#include "editor/dialogs/DialogCommands.h"
+#include "editor/dialogs/ObjectInfoDlg.h"
+#include "editor/dialogs/PolygonInfoDlg.h"
+#include "editor/dialogs/TextureVertexDlg.h"
 
 using namespace qm4edit;
 

@@ -28,9 +28,9 @@
 #include <QTimer>
 
 #include "ScriptedGuiPrompt.h"
-#include "editor/MainFrame.h"
-#include "editor/PerspectiveView.h"
-#include "editor/QM4EditApp.h"
+#include "editor/app/MainFrame.h"
+#include "editor/perspective/PerspectiveView.h"
+#include "editor/app/QM4EditApp.h"
 #include "pixloom/MainFrame.h"
 #include "pixloom/PixloomApp.h"
 

@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include "EditorFixtures.h"
-#include "editor/QM4EditView.h"
+#include "editor/ortho/QM4EditView.h"
 #include "gui/Settings.h"
 #include "scene/QM4EditDoc.h"
 

@@ -7,12 +7,12 @@
 
 #include "Monkey.h"
 #include "SceneGen.h"
-#include "editor/Commands.h"
-#include "editor/MainFrame.h"
-#include "editor/QM4EditApp.h"
-#include "editor/QM4EditTreeView.h"
-#include "editor/QM4EditView.h"
-#include "editor/ViewRenderer.h"
+#include "editor/app/Commands.h"
+#include "editor/app/MainFrame.h"
+#include "editor/app/QM4EditApp.h"
+#include "editor/tree/QM4EditTreeView.h"
+#include "editor/ortho/QM4EditView.h"
+#include "editor/ortho/ViewRenderer.h"
 #include "scene/QM4EditDoc.h"
 
 using namespace monkey;

@@ -9,7 +9,7 @@
 #include <random>
 #include <sstream>
 
-#include "editor/QM4EditAssoc.h"
+#include "editor/app/QM4EditAssoc.h"
 #include "pixloom/PixloomAssoc.h"
 #include "registrar/DesktopIntegration.h"
 

@@ -11,7 +11,7 @@
 #include <QtTest>
 
 #include "ScriptedGuiPrompt.h"
-#include "editor/QM4EditAssoc.h"
+#include "editor/app/QM4EditAssoc.h"
 #include "gui/FileAssocDlg.h"
 #include "pixloom/PixloomAssoc.h"
 

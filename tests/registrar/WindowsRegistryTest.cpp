@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "MemoryRegistry.h"
-#include "editor/QM4EditAssoc.h"
+#include "editor/app/QM4EditAssoc.h"
 #include "pixloom/PixloomAssoc.h"
 #include "registrar/Registrar.h"
 

@@ -1,0 +1,10 @@
+#include "editor/platform/GLChildWindows.h"
+
+namespace qm4edit {
+
+bool GLChildWindowsShown()
+{
+    return true;
+}
+
+} // namespace qm4edit
