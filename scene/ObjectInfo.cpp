@@ -137,6 +137,17 @@ std::size_t ComputeBoxes(const CPolygonBoundsNode& node, const ObjectGeometry& g
     return index;
 }
 
+// Exact boxes of every node of one object's trees, in preorder, and the object's box they join into.
+Box ComputeObjectBoxes(const std::vector<CPolygonBoundsNode>& roots, const ObjectGeometry& geo, std::vector<Box>& boxes)
+{
+    Box b = BOX_EMPTY;
+    for (const CPolygonBoundsNode& root : roots) {
+        const std::size_t r = ComputeBoxes(root, geo, boxes);
+        MergeBox(b, boxes[r]);
+    }
+    return b;
+}
+
 void QuantizeCached(CPolygonBoundsNode& node, const Box& p, const std::vector<Box>& boxes, std::size_t& next)
 {
     const Box d = QuantizeNode(node, boxes[next++], p);
@@ -490,11 +501,7 @@ void CObjectInfoList::RecomputeObjectBounds(std::span<const ObjectVertex> vertic
         [&](std::size_t i) {
             const ObjectGeometry geo{m_objects[i].polygons, vertices};
             std::vector<Box> boxes;
-            Box b = BOX_EMPTY;
-            for (const CPolygonBoundsNode& root : m_trees[i].roots) {
-                const std::size_t r = ComputeBoxes(root, geo, boxes);
-                MergeBox(b, boxes[r]);
-            }
+            const Box b = ComputeObjectBoxes(m_trees[i].roots, geo, boxes);
             std::size_t next = 0;
             std::vector<ObjectBoundsLog::Node>* nodes = log ? &logged[i].nodes : nullptr;
             for (CPolygonBoundsNode& root : m_trees[i].roots)
@@ -524,11 +531,7 @@ bool CObjectInfoList::BoundsMatchRecompute(std::span<const ObjectVertex> vertice
                 return;
             const ObjectGeometry geo{m_objects[i].polygons, vertices};
             std::vector<Box> boxes;
-            Box b = BOX_EMPTY;
-            for (const CPolygonBoundsNode& root : m_trees[i].roots) {
-                const std::size_t r = ComputeBoxes(root, geo, boxes);
-                MergeBox(b, boxes[r]);
-            }
+            const Box b = ComputeObjectBoxes(m_trees[i].roots, geo, boxes);
             bool same = SameBits(b, m_objects[i].bounds);
             std::size_t next = 0;
             for (const CPolygonBoundsNode& root : m_trees[i].roots)
