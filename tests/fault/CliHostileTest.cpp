@@ -118,6 +118,22 @@ protected:
         return p;
     }
 
+    // The texture as whole.tex, its export as whole.tga; returns the Targa's bytes.
+    std::string PutTextureAndTarga(const std::vector<std::uint8_t>& tex)
+    {
+        const fs::path whole = Put("whole.tex", tex);
+        const fs::path tga = dir.Path() / "whole.tga";
+        EXPECT_EQ(Exec(TEXTOOL, {"export", whole.string(), tga.string()}).exitCode, 0);
+        return Slurp(tga);
+    }
+
+    // The first n bytes of a Targa as cut.tga.
+    fs::path PutCutTarga(const std::string& tgaBytes, std::size_t n)
+    {
+        return Put("cut.tga",
+                   std::vector<std::uint8_t>(tgaBytes.begin(), tgaBytes.begin() + static_cast<std::ptrdiff_t>(n)));
+    }
+
     // 0, or 1 with a message; and never a sanitizer's report.
     static void ExpectCleanEnd(const ToolRun& r, const std::string& what)
     {
@@ -259,10 +275,9 @@ TEST_F(Tools, TextoolSurvivesTruncations)
 {
     for (int bpp : {16, 24, 32}) {
         const std::vector<std::uint8_t> tex = Tex(bpp);
-        const fs::path whole = Put("whole.tex", tex);
-        const fs::path tga = dir.Path() / "whole.tga";
-        ASSERT_EQ(Exec(TEXTOOL, {"export", whole.string(), tga.string()}).exitCode, 0);
-        const std::string tgaBytes = Slurp(tga);
+        const std::string tgaBytes = PutTextureAndTarga(tex);
+        if (HasFailure())
+            return;
         const std::vector<std::string> before = {"cut.tex", "cut.tga", "whole.tex", "whole.tga"};
 
         for (std::size_t n : Offsets(tex.size(), 34, 11)) {
@@ -274,11 +289,11 @@ TEST_F(Tools, TextoolSurvivesTruncations)
             fs::remove(out);
         }
         for (std::size_t n : Offsets(tgaBytes.size(), 19, 13)) {
-            Put("cut.tga",
-                std::vector<std::uint8_t>(tgaBytes.begin(), tgaBytes.begin() + static_cast<std::ptrdiff_t>(n)));
+            PutCutTarga(tgaBytes, n);
             const fs::path out = dir.Path() / "out.tex";
-            const ToolRun r =
-                Exec(TEXTOOL, {"import", whole.string(), (dir.Path() / "cut.tga").string(), out.string(), "--yes"});
+            const ToolRun r = Exec(TEXTOOL,
+                                   {"import", (dir.Path() / "whole.tex").string(), (dir.Path() / "cut.tga").string(),
+                                    out.string(), "--yes"});
             ExpectCleanEnd(r, "tga truncated at " + std::to_string(n));
             ExpectNoOutputOnFailure(r, out, before);
             fs::remove(out);
@@ -301,15 +316,13 @@ TEST_F(Tools, PreviewsAndNewTexturesOfDamagedFilesWriteNothing)
     fs::remove(dir.Path() / "cut.qm4");
     for (int bpp : {16, 24, 32}) {
         const std::vector<std::uint8_t> tex = Tex(bpp);
-        const fs::path whole = Put("whole.tex", tex);
-        const fs::path tga = dir.Path() / "whole.tga";
-        ASSERT_EQ(Exec(TEXTOOL, {"export", whole.string(), tga.string()}).exitCode, 0);
-        const std::string tgaBytes = Slurp(tga);
+        const std::string tgaBytes = PutTextureAndTarga(tex);
+        if (HasFailure())
+            return;
         const std::vector<std::string> texBefore = {"cut.tex", "cut.tga", "whole.tex", "whole.tga"};
         for (std::size_t n : Offsets(tex.size(), 0, 17)) {
             const fs::path in = Put("cut.tex", Truncated(tex, n));
-            Put("cut.tga",
-                std::vector<std::uint8_t>(tgaBytes.begin(), tgaBytes.begin() + static_cast<std::ptrdiff_t>(n)));
+            PutCutTarga(tgaBytes, n);
             const fs::path out = dir.Path() / "preview.png";
             const ToolRun r = Exec(TEXTOOL, {"thumbnail", in.string(), out.string(), "32"});
             ExpectCleanEnd(r, "texture preview truncated at " + std::to_string(n));
