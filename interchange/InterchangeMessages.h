@@ -100,4 +100,36 @@ inline std::string ObjCornerCountMessage(const std::string& object, const std::s
         Plural(corners, "corner", "corners") + " where the polygon has 3. Nothing was imported.";
 }
 
+inline std::string ObjTexVertexConflictMessage(std::size_t firstLine, std::size_t secondLine, const char* list,
+                                               std::uint32_t index)
+{
+    return "OBJ lines " + std::to_string(firstLine) + " and " + std::to_string(secondLine) + " give " + list +
+        " texture vertex " + std::to_string(index) +
+        ", which their faces share, different coordinates. Nothing was imported.";
+}
+
+inline std::string ObjMaterialWithoutLibraryMessage(const std::string& material)
+{
+    return "The material \"" + material +
+        "\" can only be matched to a texture through its material library, which was not found. "
+        "Nothing was imported.";
+}
+
+inline std::string ObjMaterialWithoutImageMessage(const std::string& material)
+{
+    return "The material \"" + material + "\" has no texture image (map_Kd). Nothing was imported.";
+}
+
+inline std::string ObjMaterialBadNameMessage(const std::string& material, const std::string& why)
+{
+    return "The material \"" + material + "\" would add a texture name that cannot be used: " + why +
+        " Nothing was imported.";
+}
+
+inline std::string ObjTooManyTexturesMessage(const std::string& material)
+{
+    return "The material \"" + material +
+        "\" would add a texture name beyond the 65536 a polygon can refer to. Nothing was imported.";
+}
+
 } // namespace interchange

@@ -7,8 +7,12 @@
 #include <cstring>
 #include <istream>
 #include <limits>
+#include <map>
 #include <optional>
+#include <span>
+#include <sstream>
 #include <streambuf>
+#include <unordered_map>
 
 #include "common/AtomicFile.h"
 #include "interchange/InterchangeMessages.h"
@@ -30,11 +34,18 @@ using scene::PolygonRecord;
 
 namespace {
 
+constexpr std::uint32_t NO_TEXCOORD = UINT32_MAX;
+
+struct ObjCorner {
+    std::uint32_t position = 0; // 0-based index into ObjFile::positions
+    std::uint32_t texcoord = NO_TEXCOORD; // 0-based index into ObjFile::texcoords
+};
+
 struct ObjFace {
-    int material = -1; // i of a "tex<i>_..." material, -1 for any other material or none
+    int texture = -1; // the texture its material stands for, once mapped; -1 for no material
     std::uint32_t firstCorner = 0;
     std::uint32_t cornerCount = 0;
-    std::uint32_t materialName = 0; // index into ObjFile::materialNames
+    std::uint32_t materialName = 0; // index into ObjFile::materialNames, 0 for none
 };
 
 struct ObjBlock {
@@ -45,9 +56,12 @@ struct ObjBlock {
 
 struct ObjFile {
     std::vector<std::array<double, 3>> positions;
-    std::vector<std::uint32_t> corners; // 0-based position index of every face corner
+    std::vector<std::array<double, 2>> texcoords; // u and v as written
+    std::vector<std::uint32_t> texcoordLines; // the line of each, from 1
+    std::vector<ObjCorner> corners;
     std::vector<ObjBlock> blocks;
-    std::vector<std::string> materialNames;
+    std::vector<std::string> materialNames; // one per "usemtl" line, after an empty one
+    std::vector<std::string> materialLibraries; // the text after "mtllib" of each such line
 };
 
 // The object number a block's name carries: the first run of digits once a trailing copy
@@ -97,13 +111,19 @@ public:
         char* p = const_cast<char*>(text.data()); // only ever read
         setg(p, p, p + text.size());
     }
-    // The line the reader has just consumed: its number (from 1) and its text.
+    // The line the reader has just consumed: its number (from 1) and its text. The reader
+    // only moves forward, so the line breaks are counted once.
     std::size_t LineNumber() const
     {
         const std::size_t end = LastLineEnd();
-        return static_cast<std::size_t>(
-                   std::count(m_text.begin(), m_text.begin() + static_cast<std::ptrdiff_t>(end), '\n')) +
-            1;
+        if (end < m_counted) {
+            m_counted = 0;
+            m_breaks = 0;
+        }
+        m_breaks += static_cast<std::size_t>(std::count(m_text.begin() + static_cast<std::ptrdiff_t>(m_counted),
+                                                        m_text.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
+        m_counted = end;
+        return m_breaks + 1;
     }
     std::string_view LastLine() const
     {
@@ -125,6 +145,8 @@ private:
         return end;
     }
     std::string_view m_text;
+    mutable std::size_t m_counted = 0; // line breaks before this offset are counted
+    mutable std::size_t m_breaks = 0;
 };
 
 std::string_view TrimBlanks(std::string_view s)
@@ -166,10 +188,11 @@ bool IsNumberText(std::string_view t)
     return i == t.size();
 }
 
-bool HasThreeNumbers(std::string_view line)
+// The line's first count words after its keyword are numbers.
+bool HasNumbers(std::string_view line, std::size_t keyword, int count)
 {
-    line = TrimBlanks(line).substr(1); // past "v"
-    for (int i = 0; i < 3; ++i) {
+    line = TrimBlanks(line).substr(keyword);
+    for (int i = 0; i < count; ++i) {
         line = TrimBlanks(line);
         const std::size_t end = std::min(line.find_first_of(" \t"), line.size());
         if (!IsNumberText(line.substr(0, end)))
@@ -190,7 +213,6 @@ struct ParseState {
     const TextBuf* buf = nullptr;
     std::string error; // the first problem; later lines are then ignored
     bool sawObjectStatement = false;
-    int material = -1;
     std::uint32_t materialName = 0;
 
     void Fail(const char* what)
@@ -212,7 +234,7 @@ void OnVertex(void* user, double x, double y, double z, double /*w*/)
     auto& st = *static_cast<ParseState*>(user);
     if (!st.error.empty())
         return;
-    if (!HasThreeNumbers(st.buf->LastLine())) {
+    if (!HasNumbers(st.buf->LastLine(), 1, 3)) {
         st.Fail("a vertex position is not three numbers");
         return;
     }
@@ -223,6 +245,25 @@ void OnVertex(void* user, double x, double y, double z, double /*w*/)
     st.file->positions.push_back({x, y, z});
 }
 
+void OnTexcoord(void* user, double u, double v, double /*w*/)
+{
+    auto& st = *static_cast<ParseState*>(user);
+    if (!st.error.empty())
+        return;
+    if (!HasNumbers(st.buf->LastLine(), 2, 2)) {
+        st.Fail("a texture coordinate is not two numbers");
+        return;
+    }
+    // v is stored as counted from the top, 1 - v.
+    if (!FitsFloat(u) || !FitsFloat(1.0 - v)) {
+        st.Fail("a texture coordinate is too large for the scene");
+        return;
+    }
+    st.file->texcoords.push_back({u, v});
+    st.file->texcoordLines.push_back(
+        static_cast<std::uint32_t>(std::min<std::size_t>(st.buf->LineNumber(), UINT32_MAX)));
+}
+
 void OnFace(void* user, tinyobj::index_t* corners, int count)
 {
     auto& st = *static_cast<ParseState*>(user);
@@ -230,12 +271,12 @@ void OnFace(void* user, tinyobj::index_t* corners, int count)
         return;
     ObjFile& file = *st.file;
     ObjFace face;
-    face.material = st.material;
     face.materialName = st.materialName;
     face.firstCorner = static_cast<std::uint32_t>(file.corners.size());
     const long long positions = static_cast<long long>(file.positions.size());
+    const long long texcoords = static_cast<long long>(file.texcoords.size());
     for (int i = 0; i < count; ++i) {
-        // Raw as written: 1-based, negative counting back from the last position, 0 for none.
+        // Raw as written: 1-based, negative counting back from the last one, 0 for none.
         const long long index = corners[i].vertex_index;
         if (index == 0) {
             st.Fail("a face corner does not name a vertex");
@@ -246,7 +287,17 @@ void OnFace(void* user, tinyobj::index_t* corners, int count)
             st.Fail("a face corner names a vertex that does not exist");
             return;
         }
-        file.corners.push_back(static_cast<std::uint32_t>(resolved));
+        ObjCorner corner;
+        corner.position = static_cast<std::uint32_t>(resolved);
+        if (const long long t = corners[i].texcoord_index; t != 0) {
+            const long long at = t > 0 ? t - 1 : texcoords + t;
+            if (at < 0 || at >= texcoords) {
+                st.Fail("a face corner names a texture coordinate that does not exist");
+                return;
+            }
+            corner.texcoord = static_cast<std::uint32_t>(at);
+        }
+        file.corners.push_back(corner);
     }
     face.cornerCount = static_cast<std::uint32_t>(count);
     file.blocks.back().faces.push_back(face);
@@ -256,7 +307,6 @@ void OnMaterial(void* user, const char* name, int /*materialId*/)
 {
     auto& st = *static_cast<ParseState*>(user);
     const std::string_view trimmed = TrimBlanks(name);
-    st.material = MaterialTexture(trimmed);
     st.materialName = static_cast<std::uint32_t>(st.file->materialNames.size());
     st.file->materialNames.emplace_back(trimmed);
 }
@@ -283,8 +333,33 @@ void OnGroup(void* user, const char** names, int count)
     st.StartBlock(name);
 }
 
-// Reads what the matching needs with tinyobjloader's streaming reader (no material library is
-// opened); returns a message for text that cannot be an OBJ we can use.
+// The reader names a material library only to a material reader; this one notes the line
+// and opens nothing, so the libraries are read once the import knows it needs them.
+class LibraryLineReader : public tinyobj::MaterialReader {
+public:
+    LibraryLineReader(const TextBuf& buf, ObjFile& file) : m_buf(buf), m_file(file) {}
+    bool operator()(const std::string&, std::vector<tinyobj::material_t>*, std::map<std::string, int>*, std::string*,
+                    std::string*) override
+    {
+        // Called once per name on the line: note the line once.
+        const std::size_t line = m_buf.LineNumber();
+        if (line != m_line) {
+            m_line = line;
+            std::string_view text = TrimBlanks(m_buf.LastLine());
+            text.remove_prefix(std::min<std::size_t>(text.size(), 6)); // "mtllib"
+            m_file.materialLibraries.emplace_back(TrimBlanks(text));
+        }
+        return false;
+    }
+
+private:
+    const TextBuf& m_buf;
+    ObjFile& m_file;
+    std::size_t m_line = 0;
+};
+
+// Reads what the matching needs with tinyobjloader's streaming reader (material libraries are
+// only noted); returns a message for text that cannot be an OBJ we can use.
 std::string ParseObj(std::string_view text, ObjFile& file)
 {
     file.positions.reserve(text.size() / 64);
@@ -299,12 +374,14 @@ std::string ParseObj(std::string_view text, ObjFile& file)
     st.buf = &buf;
     tinyobj::callback_t cb;
     cb.vertex_cb = OnVertex;
+    cb.texcoord_cb = OnTexcoord;
     cb.index_cb = OnFace;
     cb.usemtl_cb = OnMaterial;
     cb.object_cb = OnObject;
     cb.group_cb = OnGroup;
     std::string warn, err;
-    tinyobj::LoadObjWithCallback(in, cb, &st, nullptr, &warn, &err);
+    LibraryLineReader libraries(buf, file);
+    tinyobj::LoadObjWithCallback(in, cb, &st, &libraries, &warn, &err);
     if (!st.error.empty())
         return st.error;
     // Programs drop objects without faces; so do we.
@@ -317,9 +394,385 @@ bool Within(double a, double b, double tolerance)
     return std::fabs(a - b) <= tolerance;
 }
 
+std::string AsciiLowered(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+// "C:\maps\Wood.png" and "maps/Wood.png" are both "Wood.png".
+std::string_view FileNameOf(std::string_view path)
+{
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+// "brick.tex" without its extension is "brick"; a leading dot starts no extension.
+std::string_view WithoutExtension(std::string_view name)
+{
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string_view::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+// Which texture each material of the file stands for, found when a face first uses it. The
+// material libraries are read only when a material is not one of our "tex<i>_..." ones.
+class MaterialMapper {
+public:
+    MaterialMapper(const CQM4EditDoc& doc, const ObjFile& file, const MtlReader& mtl, std::vector<std::string>& added)
+        : m_doc(doc), m_file(file), m_mtl(mtl), m_added(added), m_entryTexture(file.materialNames.size(), UNMAPPED)
+    {}
+
+    // The texture of the face's material (-1 without one), or why the material cannot be used.
+    std::string Map(std::uint32_t entry, int& texture)
+    {
+        int& mapped = m_entryTexture[entry];
+        if (mapped == UNMAPPED) {
+            if (entry == 0 || m_file.materialNames[entry].empty()) {
+                mapped = -1;
+            } else {
+                const std::string& name = m_file.materialNames[entry];
+                const auto known = m_byName.find(name);
+                if (known != m_byName.end()) {
+                    mapped = known->second;
+                } else {
+                    if (std::string why = Resolve(name, mapped); !why.empty())
+                        return why;
+                    m_byName.emplace(name, mapped);
+                }
+            }
+        }
+        texture = mapped;
+        return {};
+    }
+
+private:
+    static constexpr int UNMAPPED = -2;
+
+    std::string Resolve(const std::string& name, int& texture)
+    {
+        const int count = m_doc.TextureNames().GetCount();
+        if (const int i = MaterialTexture(name); i >= 0 && i < count) {
+            texture = i;
+            return {};
+        }
+        ReadLibraries();
+        if (!m_libraryFound)
+            return ObjMaterialWithoutLibraryMessage(name);
+        const auto image = m_images.find(name);
+        if (image == m_images.end() || image->second.empty())
+            return ObjMaterialWithoutImageMessage(name);
+        const std::string_view fileName = FileNameOf(image->second);
+        const std::string stem = AsciiLowered(WithoutExtension(fileName));
+        BuildStems();
+        if (const auto found = m_stems.find(stem); found != m_stems.end()) {
+            texture = found->second;
+            return {};
+        }
+        // The name a new texture made from that image would get.
+        const std::string newName = std::string(WithoutExtension(fileName)) + ".tex";
+        if (static_cast<std::size_t>(count) + m_added.size() >= 65536)
+            return ObjTooManyTexturesMessage(name);
+        if (std::string why = scene::CheckTextureName(newName, m_doc.TextureNames()); !why.empty())
+            return ObjMaterialBadNameMessage(name, why);
+        texture = count + static_cast<int>(m_added.size());
+        m_added.push_back(newName);
+        m_stems.emplace(stem, texture);
+        return {};
+    }
+
+    // Each "mtllib" line names one library (a name may hold blanks) or several.
+    void ReadLibraries()
+    {
+        if (m_librariesRead)
+            return;
+        m_librariesRead = true;
+        if (!m_mtl)
+            return;
+        std::vector<std::string> tried;
+        auto read = [&](const std::string& name) {
+            if (name.empty() || std::find(tried.begin(), tried.end(), name) != tried.end())
+                return false;
+            tried.push_back(name);
+            const std::optional<std::string> text = m_mtl(name);
+            if (!text)
+                return false;
+            m_libraryFound = true;
+            std::map<std::string, int> index;
+            std::vector<tinyobj::material_t> materials;
+            std::istringstream in(*text);
+            std::string warn, err;
+            tinyobj::LoadMtl(&index, &materials, &in, &warn, &err);
+            for (const tinyobj::material_t& m : materials) // the first definition of a name counts
+                m_images.emplace(std::string(TrimBlanks(m.name)), std::string(TrimBlanks(m.diffuse_texname)));
+            return true;
+        };
+        for (const std::string& line : m_file.materialLibraries) {
+            if (read(line))
+                continue;
+            std::string_view rest = line;
+            while (!(rest = TrimBlanks(rest)).empty()) {
+                const std::size_t end = std::min(rest.find_first_of(" \t"), rest.size());
+                read(std::string(rest.substr(0, end)));
+                rest.remove_prefix(end);
+            }
+        }
+    }
+
+    void BuildStems()
+    {
+        if (m_stemsBuilt)
+            return;
+        m_stemsBuilt = true;
+        const int count = m_doc.TextureNames().GetCount();
+        for (int i = 0; i < count; ++i) // the lowest index of a name wins
+            m_stems.emplace(AsciiLowered(WithoutExtension(m_doc.GetTextureName(static_cast<std::uint32_t>(i)))), i);
+    }
+
+    const CQM4EditDoc& m_doc;
+    const ObjFile& m_file;
+    const MtlReader& m_mtl;
+    std::vector<std::string>& m_added;
+    std::vector<int> m_entryTexture; // by material entry
+    std::unordered_map<std::string, int> m_byName;
+    bool m_librariesRead = false;
+    bool m_libraryFound = false;
+    std::unordered_map<std::string, std::string> m_images; // material name -> map_Kd
+    bool m_stemsBuilt = false;
+    std::unordered_map<std::string, int> m_stems; // lower-case name without extension -> texture
+};
+
+// Scratch tables of the face matching, kept across objects: stamped with the object, so they
+// need no clearing.
+struct MatchScratch {
+    std::vector<int> vertexStamp; // by scene vertex
+    std::vector<std::uint32_t> vertexRank;
+    std::vector<int> positionStamp; // by file position
+    std::vector<std::uint32_t> positionRank;
+    std::vector<std::uint32_t> used;
+};
+
+// Faces against polygons by vertices: a face's corners, numbered by their rank among the
+// positions the block uses, and a polygon's, numbered by first use in the object, are the same
+// three numbers. Among polygons on the same vertices, one of the face's texture goes first.
+bool MatchByVertices(const ObjFile& file, const ObjBlock& block, const std::vector<PolygonRecord>& polygons,
+                     const std::vector<std::uint32_t>& exportable, const MatchScratch& scratch,
+                     std::vector<std::uint32_t>& faceOf)
+{
+    if (block.faces.size() != exportable.size())
+        return false;
+    struct Keyed {
+        std::uint64_t key;
+        std::uint32_t texture;
+        std::uint32_t index;
+        bool operator<(const Keyed& o) const
+        {
+            return key != o.key ? key < o.key : texture != o.texture ? texture < o.texture : index < o.index;
+        }
+    };
+    auto key = [](std::uint32_t a, std::uint32_t b, std::uint32_t c) {
+        return (std::uint64_t(a) << 42) | (std::uint64_t(b) << 21) | c;
+    };
+    std::vector<Keyed> scenePolys, fileFaces;
+    scenePolys.reserve(exportable.size());
+    fileFaces.reserve(exportable.size());
+    for (std::uint32_t k : exportable) {
+        const PolygonRecord& p = polygons[k];
+        scenePolys.push_back(
+            {key(scratch.vertexRank[p.vertex[0]], scratch.vertexRank[p.vertex[1]], scratch.vertexRank[p.vertex[2]]),
+             p.texture, k});
+    }
+    for (std::uint32_t f = 0; f < block.faces.size(); ++f) {
+        const ObjFace& face = block.faces[f];
+        if (face.cornerCount != 3)
+            return false;
+        const ObjCorner* c = &file.corners[face.firstCorner];
+        fileFaces.push_back({key(scratch.positionRank[c[0].position], scratch.positionRank[c[1].position],
+                                 scratch.positionRank[c[2].position]),
+                             face.texture < 0 ? UINT32_MAX : static_cast<std::uint32_t>(face.texture), f});
+    }
+    std::sort(scenePolys.begin(), scenePolys.end());
+    std::sort(fileFaces.begin(), fileFaces.end());
+
+    // First the pairs of the same vertices and texture, then the same vertices alone.
+    std::vector<bool> polyDone(scenePolys.size(), false), faceDone(fileFaces.size(), false);
+    for (std::size_t i = 0, j = 0; i < scenePolys.size() && j < fileFaces.size();) {
+        const Keyed& a = scenePolys[i];
+        const Keyed& b = fileFaces[j];
+        if (a.key == b.key && a.texture == b.texture) {
+            faceOf[a.index] = b.index;
+            polyDone[i++] = true;
+            faceDone[j++] = true;
+        } else if (a.key < b.key || (a.key == b.key && a.texture < b.texture)) {
+            ++i;
+        } else {
+            ++j;
+        }
+    }
+    std::size_t i = 0, j = 0;
+    while (true) {
+        while (i < scenePolys.size() && polyDone[i])
+            ++i;
+        while (j < fileFaces.size() && faceDone[j])
+            ++j;
+        if (i == scenePolys.size() || j == fileFaces.size())
+            return i == scenePolys.size() && j == fileFaces.size();
+        if (scenePolys[i].key != fileFaces[j].key)
+            return false; // sorted by key: one side has a key the other lacks
+        faceOf[scenePolys[i].index] = fileFaces[j].index;
+        polyDone[i] = faceDone[j] = true;
+    }
+}
+
+// Pairs the block's faces with the object's exportable polygons (faceOf, by polygon index), or
+// says why they do not meet.
+std::string MatchFaces(const CQM4EditDoc& doc, const ObjFile& file, const ObjBlock& block, int object,
+                       const std::vector<std::uint32_t>& exportable, MatchScratch& scratch,
+                       std::vector<std::uint32_t>& faceOf)
+{
+    const std::vector<PolygonRecord>& polygons = doc.GetObjectRecord(object).polygons;
+    const std::string objectName = ObjectName(object, doc.GetObjectCount());
+    faceOf.assign(polygons.size(), UINT32_MAX);
+
+    // By rank: the k-th face of a material is the k-th polygon of its texture; without
+    // materials on every face, the k-th face is the k-th polygon.
+    std::string byRank;
+    const bool byMaterial =
+        std::all_of(block.faces.begin(), block.faces.end(), [](const ObjFace& f) { return f.texture >= 0; });
+    if (byMaterial) {
+        std::vector<std::vector<std::uint32_t>> sceneByTex, fileByTex;
+        std::vector<std::uint32_t> fileMaterialName;
+        auto slot = [](std::vector<std::vector<std::uint32_t>>& v, std::size_t i) -> std::vector<std::uint32_t>& {
+            if (v.size() <= i)
+                v.resize(i + 1);
+            return v[i];
+        };
+        for (std::uint32_t k : exportable)
+            slot(sceneByTex, polygons[k].texture).push_back(k);
+        for (std::size_t f = 0; f < block.faces.size(); ++f) {
+            const std::size_t i = static_cast<std::size_t>(block.faces[f].texture);
+            slot(fileByTex, i).push_back(static_cast<std::uint32_t>(f));
+            if (fileMaterialName.size() <= i)
+                fileMaterialName.resize(i + 1, 0);
+            if (!fileMaterialName[i])
+                fileMaterialName[i] = block.faces[f].materialName;
+        }
+        const std::size_t n = std::max(sceneByTex.size(), fileByTex.size());
+        sceneByTex.resize(n);
+        fileByTex.resize(n);
+        fileMaterialName.resize(n, 0);
+        for (std::size_t i = 0; i < n && byRank.empty(); ++i) {
+            const std::string material =
+                fileMaterialName[i] ? file.materialNames[fileMaterialName[i]] : MaterialName(doc, static_cast<int>(i));
+            if (sceneByTex[i].size() != fileByTex[i].size()) {
+                byRank = ObjFaceCountMessage(objectName, material, fileByTex[i].size(), sceneByTex[i].size());
+                break;
+            }
+            for (std::size_t k = 0; k < sceneByTex[i].size(); ++k) {
+                const ObjFace& face = block.faces[fileByTex[i][k]];
+                if (face.cornerCount != 3) {
+                    byRank = ObjCornerCountMessage(objectName, material, k + 1, face.cornerCount);
+                    break;
+                }
+                faceOf[sceneByTex[i][k]] = fileByTex[i][k];
+            }
+        }
+    } else if (block.faces.size() != exportable.size()) {
+        byRank = ObjFaceCountMessage(objectName, {}, block.faces.size(), exportable.size());
+    } else {
+        for (std::size_t k = 0; k < exportable.size(); ++k) {
+            if (block.faces[k].cornerCount != 3) {
+                byRank = ObjCornerCountMessage(objectName, {}, k + 1, block.faces[k].cornerCount);
+                break;
+            }
+            faceOf[exportable[k]] = static_cast<std::uint32_t>(k);
+        }
+    }
+
+    // The vertex numbering of both sides: the scene's by first use, the file's by position.
+    std::uint32_t sceneVertices = 0;
+    for (std::uint32_t k : exportable)
+        for (const std::uint16_t v : polygons[k].vertex)
+            if (scratch.vertexStamp[v] != object) {
+                scratch.vertexStamp[v] = object;
+                scratch.vertexRank[v] = sceneVertices++;
+            }
+    scratch.used.clear();
+    for (const ObjFace& face : block.faces)
+        for (std::uint32_t c = 0; c < face.cornerCount; ++c) {
+            const std::uint32_t position = file.corners[face.firstCorner + c].position;
+            if (scratch.positionStamp[position] != object) {
+                scratch.positionStamp[position] = object;
+                scratch.used.push_back(position);
+            }
+        }
+    std::sort(scratch.used.begin(), scratch.used.end());
+    for (std::size_t r = 0; r < scratch.used.size(); ++r)
+        scratch.positionRank[scratch.used[r]] = static_cast<std::uint32_t>(r);
+    // Another numbering (a program that renumbered the vertices) leaves the ranks alone.
+    const bool sameNumbering = scratch.used.size() == sceneVertices;
+
+    if (byRank.empty()) {
+        bool agree = true;
+        for (std::size_t n = 0; agree && sameNumbering && n < exportable.size(); ++n) {
+            const std::uint32_t k = exportable[n];
+            const ObjCorner* c = &file.corners[block.faces[faceOf[k]].firstCorner];
+            for (int j = 0; j < 3; ++j)
+                agree = agree && scratch.positionRank[c[j].position] == scratch.vertexRank[polygons[k].vertex[j]];
+        }
+        if (agree)
+            return {};
+    }
+    std::vector<std::uint32_t> byVertices(polygons.size(), UINT32_MAX);
+    if (sameNumbering && MatchByVertices(file, block, polygons, exportable, scratch, byVertices)) {
+        faceOf = std::move(byVertices);
+        return {};
+    }
+    return byRank;
+}
+
+template <class Record>
+void WidenUvRange(std::span<const Record> records, double (&lo)[2], double (&hi)[2])
+{
+    for (const Record& r : records) {
+        const double uv[2] = {r.u, r.v};
+        if (!std::isfinite(uv[0]) || !std::isfinite(uv[1]))
+            continue;
+        for (int a = 0; a < 2; ++a) {
+            lo[a] = std::min(lo[a], uv[a]);
+            hi[a] = std::max(hi[a], uv[a]);
+        }
+    }
+}
+
+const char* TexVertexListName(int kind)
+{
+    return kind == scene::TEXVERTEX_PRELIT ? "prelit" : kind == scene::TEXVERTEX_LIT ? "lit" : "unlit";
+}
+
 } // namespace
 
-ObjImportPlan PlanObjImport(const CQM4EditDoc& doc, std::string_view objText, int object)
+MtlReader MtlFromFolder(std::filesystem::path folder)
+{
+    return [folder = std::move(folder)](const std::string& name) -> std::optional<std::string> {
+        const std::string_view file = FileNameOf(name);
+        if (file.empty() || file == "." || file == "..")
+            return std::nullopt;
+        std::vector<std::uint8_t> bytes;
+        if (common::ReadWholeFile(folder / common::PathFromUtf8(std::string(file)), bytes) != common::ReadStatus::Ok)
+            return std::nullopt;
+        return std::string(bytes.begin(), bytes.end());
+    };
+}
+
+MtlReader MtlFromText(std::string text)
+{
+    return [text = std::move(text)](const std::string&) -> std::optional<std::string> { return text; };
+}
+
+ObjImportPlan PlanObjImport(const CQM4EditDoc& doc, std::string_view objText, int object, const MtlReader& mtl)
 {
     ObjImportPlan plan;
     ObjFile file;
@@ -387,6 +840,22 @@ ObjImportPlan PlanObjImport(const CQM4EditDoc& doc, std::string_view objText, in
         }
     }
 
+    // The materials of the faces that take part, as textures.
+    {
+        MaterialMapper mapper(doc, file, mtl, plan.addedTextures);
+        for (int o = 0; o < objectCount; ++o) {
+            const int b = blockOf[static_cast<std::size_t>(o)];
+            if (b < 0)
+                continue;
+            for (ObjFace& face : file.blocks[static_cast<std::size_t>(b)].faces)
+                if (std::string why = mapper.Map(face.materialName, face.texture); !why.empty()) {
+                    plan.message = why;
+                    plan.addedTextures.clear();
+                    return plan;
+                }
+        }
+    }
+
     // The scene's extent sets the tolerance.
     double extent = 0.0;
     {
@@ -403,93 +872,65 @@ ObjImportPlan PlanObjImport(const CQM4EditDoc& doc, std::string_view objText, in
                 extent = std::max(extent, static_cast<double>(box.max[a]) - static_cast<double>(box.min[a]));
     }
     const double tolerance = extent * OBJ_IMPORT_TOLERANCE;
+    double uvExtent = 1.0;
+    {
+        double lo[2] = {0, 0}, hi[2] = {0, 0};
+        lo[0] = lo[1] = std::numeric_limits<double>::infinity();
+        hi[0] = hi[1] = -std::numeric_limits<double>::infinity();
+        WidenUvRange(doc.UnlitTexVertices().Records(), lo, hi);
+        WidenUvRange(doc.PrelitTexVertices().Records(), lo, hi);
+        WidenUvRange(doc.LitTexVertices().Records(), lo, hi);
+        for (int a = 0; a < 2; ++a)
+            if (hi[a] >= lo[a])
+                uvExtent = std::max(uvExtent, hi[a] - lo[a]);
+    }
+    const double uvTolerance = uvExtent * OBJ_IMPORT_TOLERANCE;
 
     const std::size_t vertexCount = static_cast<std::size_t>(doc.GetVertexCount());
     // 0 untouched, 1 has a position, 2 has a position and was given another one too.
     std::vector<std::uint8_t> state(vertexCount, 0);
     std::vector<std::array<double, 3>> target(vertexCount);
+    // The first file coordinate each texture vertex of each list got, by kind * 65536 + index.
+    std::vector<std::uint32_t> texcoordOf(3 * 65536, NO_TEXCOORD);
 
-    std::vector<int> polygonsByTexture; // scratch
+    MatchScratch scratch;
+    scratch.vertexStamp.assign(65536, -1);
+    scratch.vertexRank.assign(65536, 0);
+    scratch.positionStamp.assign(file.positions.size(), -1);
+    scratch.positionRank.assign(file.positions.size(), 0);
     std::vector<std::uint32_t> faceOf; // polygon -> face of the block
+    std::vector<std::uint32_t> exportable;
     for (int o = 0; o < objectCount; ++o) {
         const std::vector<PolygonRecord>& polygons = doc.GetObjectRecord(o).polygons;
         const int b = blockOf[static_cast<std::size_t>(o)];
-        std::vector<std::uint32_t> exportable;
+        exportable.clear();
         for (std::size_t k = 0; k < polygons.size(); ++k)
             if (IsExportable(doc, polygons[k]))
                 exportable.push_back(static_cast<std::uint32_t>(k));
         if (b < 0) {
             if (!exportable.empty() && (object < 0 || o == object)) {
                 plan.message = ObjMissingObjectMessage(nameOf(o), exportable.size());
+                plan.addedTextures.clear();
                 return plan;
             }
             continue;
         }
         const ObjBlock& block = file.blocks[static_cast<std::size_t>(b)];
-        faceOf.assign(polygons.size(), UINT32_MAX);
-        const bool byMaterial =
-            std::all_of(block.faces.begin(), block.faces.end(), [](const ObjFace& f) { return f.material >= 0; });
-        if (byMaterial) {
-            // Polygons of each texture in order, against faces of each material in order.
-            std::vector<std::vector<std::uint32_t>> sceneByTex, fileByTex;
-            std::vector<std::uint32_t> fileMaterialName;
-            auto slot = [](std::vector<std::vector<std::uint32_t>>& v, std::size_t i) -> std::vector<std::uint32_t>& {
-                if (v.size() <= i)
-                    v.resize(i + 1);
-                return v[i];
-            };
-            for (std::uint32_t k : exportable)
-                slot(sceneByTex, polygons[k].texture).push_back(k);
-            for (std::size_t f = 0; f < block.faces.size(); ++f) {
-                const std::size_t i = static_cast<std::size_t>(block.faces[f].material);
-                slot(fileByTex, i).push_back(static_cast<std::uint32_t>(f));
-                if (fileMaterialName.size() <= i)
-                    fileMaterialName.resize(i + 1, 0);
-                if (!fileMaterialName[i])
-                    fileMaterialName[i] = block.faces[f].materialName;
-            }
-            const std::size_t n = std::max(sceneByTex.size(), fileByTex.size());
-            sceneByTex.resize(n);
-            fileByTex.resize(n);
-            fileMaterialName.resize(n, 0);
-            for (std::size_t i = 0; i < n; ++i) {
-                if (sceneByTex[i].size() != fileByTex[i].size()) {
-                    const std::string material = fileMaterialName[i] ? file.materialNames[fileMaterialName[i]]
-                                                                     : MaterialName(doc, static_cast<int>(i));
-                    plan.message = ObjFaceCountMessage(nameOf(o), material, fileByTex[i].size(), sceneByTex[i].size());
-                    return plan;
-                }
-                for (std::size_t k = 0; k < sceneByTex[i].size(); ++k) {
-                    const ObjFace& face = block.faces[fileByTex[i][k]];
-                    if (face.cornerCount != 3) {
-                        plan.message = ObjCornerCountMessage(nameOf(o), file.materialNames[face.materialName], k + 1,
-                                                             face.cornerCount);
-                        return plan;
-                    }
-                    faceOf[sceneByTex[i][k]] = fileByTex[i][k];
-                }
-            }
-        } else {
-            if (block.faces.size() != exportable.size()) {
-                plan.message = ObjFaceCountMessage(nameOf(o), {}, block.faces.size(), exportable.size());
-                return plan;
-            }
-            for (std::size_t k = 0; k < exportable.size(); ++k) {
-                if (block.faces[k].cornerCount != 3) {
-                    plan.message = ObjCornerCountMessage(nameOf(o), {}, k + 1, block.faces[k].cornerCount);
-                    return plan;
-                }
-                faceOf[exportable[k]] = static_cast<std::uint32_t>(k);
-            }
+        if (std::string why = MatchFaces(doc, file, block, o, exportable, scratch, faceOf); !why.empty()) {
+            plan.message = why;
+            plan.addedTextures.clear();
+            return plan;
         }
 
         // Scene order: polygons in order, corners in order; the first position a vertex gets wins.
         for (std::uint32_t k : exportable) {
+            const PolygonRecord& polygon = polygons[k];
             const ObjFace& face = block.faces[faceOf[k]];
+            const std::size_t list = static_cast<std::size_t>(CQM4EditDoc::GetTextureVertexKind(polygon.type)) * 65536;
             for (int c = 0; c < 3; ++c) {
-                const std::size_t v = polygons[k].vertex[c];
-                const std::array<double, 3>& p =
-                    file.positions[file.corners[face.firstCorner + static_cast<std::uint32_t>(c)]];
+                const ObjCorner& corner = file.corners[face.firstCorner + static_cast<std::uint32_t>(c)];
+                const std::size_t v = polygon.vertex[c];
+                const std::array<double, 3>& p = file.positions[corner.position];
                 if (state[v] == 0) {
                     state[v] = 1;
                     target[v] = p;
@@ -499,7 +940,30 @@ ObjImportPlan PlanObjImport(const CQM4EditDoc& doc, std::string_view objText, in
                     state[v] = 2;
                     ++plan.disagreements;
                 }
+                if (corner.texcoord == NO_TEXCOORD)
+                    continue;
+                // Corners sharing a texture vertex must agree: there is no telling which to keep.
+                std::uint32_t& first = texcoordOf[list + polygon.texVertex[c]];
+                if (first == NO_TEXCOORD) {
+                    first = corner.texcoord;
+                } else if (first != corner.texcoord) {
+                    const std::array<double, 2>& a = file.texcoords[first];
+                    const std::array<double, 2>& t = file.texcoords[corner.texcoord];
+                    if (!Within(a[0], t[0], uvTolerance) || !Within(a[1], t[1], uvTolerance)) {
+                        const std::uint32_t lines[2] = {
+                            std::min(file.texcoordLines[first], file.texcoordLines[corner.texcoord]),
+                            std::max(file.texcoordLines[first], file.texcoordLines[corner.texcoord])};
+                        plan.message = ObjTexVertexConflictMessage(lines[0], lines[1],
+                                                                   TexVertexListName(static_cast<int>(list / 65536)),
+                                                                   polygon.texVertex[c]);
+                        plan.addedTextures.clear();
+                        return plan;
+                    }
+                }
             }
+            if (face.texture >= 0 && face.texture != polygon.texture)
+                plan.textureMoves.push_back(
+                    {{o, static_cast<int>(k)}, polygon.texture, static_cast<std::uint16_t>(face.texture)});
         }
         ++plan.objects;
         plan.faces += exportable.size();
@@ -520,17 +984,62 @@ ObjImportPlan PlanObjImport(const CQM4EditDoc& doc, std::string_view objText, in
         m.to = {static_cast<float>(p[0]), static_cast<float>(p[1]), static_cast<float>(p[2])};
         plan.moves.push_back(m);
     }
+
+    // Against what the export writes: u as stored, v as 1 - v in single precision.
+    for (std::size_t key = 0; key < texcoordOf.size(); ++key) {
+        if (texcoordOf[key] == NO_TEXCOORD)
+            continue;
+        TexVertexMove m;
+        m.kind = static_cast<int>(key / 65536);
+        m.index = static_cast<std::uint32_t>(key % 65536);
+        m.from = doc.GetTextureVertex(m.kind, m.index);
+        const std::array<double, 2>& t = file.texcoords[texcoordOf[key]];
+        const double written[2] = {m.from.u, static_cast<double>(1.0f - m.from.v)};
+        m.to = {static_cast<float>(t[0]), static_cast<float>(1.0 - t[1])};
+        if ((Within(t[0], written[0], uvTolerance) && Within(t[1], written[1], uvTolerance)) ||
+            (std::memcmp(&m.to.u, &m.from.u, sizeof(float)) == 0 &&
+             std::memcmp(&m.to.v, &m.from.v, sizeof(float)) == 0)) {
+            ++plan.texVerticesUnchanged;
+            continue;
+        }
+        plan.texVertexMoves.push_back(m);
+    }
     plan.ok = true;
     return plan;
 }
 
-void ApplyObjImport(CQM4EditDoc& doc, const ObjImportPlan& plan)
+scene::CSceneEdit ObjImportPlan::MakeEdit(const CQM4EditDoc& doc) const
+{
+    std::vector<scene::VertexChange> positions;
+    positions.reserve(moves.size());
+    for (const VertexMove& m : moves)
+        positions.push_back({m.index, m.to.x, m.to.y, m.to.z});
+    scene::CSceneEdit edit{scene::CVertexEdit(std::move(positions))};
+    std::vector<scene::TexVertexChange> uvs;
+    uvs.reserve(texVertexMoves.size());
+    for (const TexVertexMove& m : texVertexMoves)
+        uvs.push_back({m.kind, m.index, m.to.u, m.to.v});
+    edit.SetTexVertices(std::move(uvs));
+    std::vector<scene::PolygonTextureChange> textures;
+    textures.reserve(textureMoves.size());
+    for (const PolygonTextureMove& m : textureMoves)
+        textures.push_back({m.polygon, m.to});
+    edit.SetPolygonTextures(std::move(textures));
+    if (!addedTextures.empty()) {
+        std::vector<std::string> names = doc.TextureNames().Names();
+        names.insert(names.end(), addedTextures.begin(), addedTextures.end());
+        edit.SetTextureNames(std::move(names));
+    }
+    return edit;
+}
+
+scene::CSceneEdit ApplyObjImport(CQM4EditDoc& doc, const ObjImportPlan& plan)
 {
     if (!plan.ok)
-        return;
-    for (const VertexMove& m : plan.moves)
-        doc.SetVertex(m.index, m.to.x, m.to.y, m.to.z);
-    doc.UpdateGeometry();
+        return {};
+    scene::CSceneEdit edit = plan.MakeEdit(doc);
+    edit.Apply(doc);
+    return edit;
 }
 
 ObjImportPlan ImportObjFile(CQM4EditDoc& doc, const std::filesystem::path& path, int object)
@@ -541,8 +1050,8 @@ ObjImportPlan ImportObjFile(CQM4EditDoc& doc, const std::filesystem::path& path,
         plan.message = CannotReadMessage(common::PathToUtf8(path));
         return plan;
     }
-    ObjImportPlan plan =
-        PlanObjImport(doc, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), object);
+    ObjImportPlan plan = PlanObjImport(doc, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                                       object, MtlFromFolder(path.parent_path()));
     ApplyObjImport(doc, plan);
     return plan;
 }
@@ -551,7 +1060,14 @@ std::string ObjImportPlan::Summary() const
 {
     std::string s = "OBJ import: " + Plural(objects, "object", "objects") + ", " + Plural(faces, "face", "faces") +
         " matched; " + Plural(moves.size(), "vertex", "vertices") + " moved, " + std::to_string(unchanged) +
-        " unchanged.";
+        " unchanged";
+    if (!texVertexMoves.empty() || !textureMoves.empty() || !addedTextures.empty()) {
+        s += "; " + Plural(texVertexMoves.size(), "texture coordinate", "texture coordinates") + ", " +
+            Plural(textureMoves.size(), "polygon texture", "polygon textures") + " changed";
+        for (std::size_t i = 0; i < addedTextures.size(); ++i)
+            s += (i == 0 ? "; texture names added: \"" : ", \"") + addedTextures[i] + "\"";
+    }
+    s += '.';
     if (disagreements)
         s += " " + Plural(disagreements, "vertex was", "vertices were") +
             " given different positions by different faces; the first in scene order was kept.";

@@ -35,7 +35,8 @@ std::vector<std::uint8_t> SmallScene()
 
 // As a modelling program re-saves our export: objects renamed and sorted by name, the empty one
 // dropped, normals and comments added, faces grouped by material, coordinates off by a
-// rounding. Two intended moves: vertex 2 to (1, 1.5, 0) and vertex 6 to (3, 3, 4).
+// rounding, the second object's texture coordinates taken from the first's lines (line 20 is
+// one nothing uses). Two intended moves: vertex 2 to (1, 1.5, 0) and vertex 6 to (3, 3, 4).
 const char* FOREIGN_OBJ = R"(# Exported by a modeller
 mtllib scene.mtl
 o Object 03
@@ -44,13 +45,13 @@ v 2.0000002 2 2
 v 3 3 4
 v 0 1.0000001 0
 vn 0 0 1
-vt 0 0
-vt 1 0
+vt 0.000000 1.000000
 vt 1 1
+vt 1.0000001 0
 s off
 usemtl tex0_brick.tex
 f 1/1/1 2/2/1 3/3/1
-f 2/2/1 3/3/1 4/1/1
+f 2/1/1 3/2/1 4/3/1
 o Object_1.001
 v 0 0 0
 v 1.0000001 0 0
@@ -60,11 +61,11 @@ v 0 0 0.99999994
 vn 0 0 1
 vt 0 0
 usemtl tex0_brick.tex
-f 5/4/2 7/4/2 8/4/2
-f 8/4/2 9/4/2 5/4/2
+f 5/1/2 7/2/2 8/3/2
+f 8/1/2 9/2/2 5/3/2
 usemtl tex1_stone_map.tex
-f 5/4/2 6/4/2 7/4/2
-f 6/4/2 7/4/2 9/4/2
+f 5/1/2 6/2/2 7/3/2
+f 6/1/2 7/2/2 9/3/2
 )";
 
 std::string Replace(std::string text, const std::string& from, const std::string& to)
@@ -134,6 +135,10 @@ TEST(ObjImport, ForeignFileAppliesExactlyTheIntendedMoves)
     EXPECT_EQ(plan.moves[0].to.y, 1.5f);
     EXPECT_EQ(plan.moves[1].index, 6);
     EXPECT_EQ(plan.moves[1].to.z, 4.0f);
+    EXPECT_TRUE(plan.texVertexMoves.empty()) << "coordinates off by a rounding stay as they are";
+    EXPECT_EQ(plan.texVerticesUnchanged, 3u);
+    EXPECT_TRUE(plan.textureMoves.empty());
+    EXPECT_EQ(plan.Summary(), "OBJ import: 2 objects, 6 faces matched; 2 vertices moved, 5 unchanged.");
     EXPECT_EQ(s.doc.SaveToBytes(), before) << "planning must not touch the document";
 
     interchange::ApplyObjImport(s.doc, plan);
@@ -168,18 +173,18 @@ TEST(ObjImport, EveryMismatchRefusesTheWholeImport)
         int object;
         const char* message;
     } cases[] = {
-        {Replace(foreign, "f 6/4/2 7/4/2 9/4/2\n", ""), -1,
+        {Replace(foreign, "f 6/1/2 7/2/2 9/3/2\n", ""), -1,
          "Object_1, material tex1_stone_map.tex: the file has 1 face, the scene 2 polygons. Nothing was imported."},
         {Replace(foreign, "f 1/1/1 2/2/1 3/3/1\n", "f 1/1/1 2/2/1 3/3/1 4/1/1\n"), -1,
          "Object_3, material tex0_brick.tex, face 1: 4 corners where the polygon has 3. Nothing was imported."},
         {Replace(foreign, "o Object 03", "o Object 07"), -1,
          "The file's object \"Object 07\" has no counterpart: the scene has 3 objects. Nothing was imported."},
-        {Replace(foreign, "f 1/1/1 2/2/1 3/3/1\nf 2/2/1 3/3/1 4/1/1\n", ""), -1,
+        {Replace(foreign, "f 1/1/1 2/2/1 3/3/1\nf 2/1/1 3/2/1 4/3/1\n", ""), -1,
          "Object_3 is missing from the file but has 2 polygons. Nothing was imported."},
         {Replace(Replace(foreign, "o Object 03", "o Cube"), "o Object_1.001", "o Plane"), -1,
          "Object_1, material tex1_stone_map.tex: the file has 0 faces, the scene 2 polygons. Nothing was imported."},
         {foreign, 1, "The file holds 2 objects with faces, none of them Object_2. Nothing was imported."},
-        {Replace(foreign, "f 5/4/2 7/4/2 8/4/2", "f 5/4/2 7/4/2 80/4/2"), -1,
+        {Replace(foreign, "f 5/1/2 7/2/2 8/3/2", "f 5/1/2 7/2/2 80/3/2"), -1,
          "OBJ line 25: a face corner names a vertex that does not exist. Nothing was imported."},
         // The reader takes a word that is no number as 0; that must refuse, not move a vertex.
         {Replace(foreign, "v 3 3 4\n", "v 3 three 4\r\n"), -1,
