@@ -259,7 +259,7 @@ void CMainFrame::CreateCommands()
            .run = [this] { OnFileExportModel(); }});
     c.Add({.id = ID_FILE_IMPORT_MODEL,
            .text = "Import Mo&del...",
-           .prompt = "Move the vertices to the positions of an OBJ model of this scene\nImport Model",
+           .prompt = "Take positions, texture coordinates and materials from an OBJ model of this scene\nImport Model",
            .enabled = loaded,
            .run = [this] { OnFileImportModel(); }});
     c.Add({.id = ID_EDIT_VERTEXTOOL,

@@ -26,10 +26,14 @@ namespace qm4edit {
 
 CommandContext CMainFrame::Context()
 {
-    return CommandContext{m_doc, m_prompt, m_dialogRunner, this,
+    return CommandContext{m_doc,
+                          m_prompt,
+                          m_dialogRunner,
+                          this,
                           [this](const char* what, std::vector<scene::VertexChange> changes) {
                               ApplyEdit(what, scene::CVertexEdit(std::move(changes)));
-                          }};
+                          },
+                          [this](const char* what, scene::CSceneEdit edit) { ApplyEdit(what, std::move(edit)); }};
 }
 
 void CMainFrame::ShowEditVertexDialog(int vertexIndex)

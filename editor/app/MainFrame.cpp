@@ -222,6 +222,12 @@ void CMainFrame::UpdateAllViews()
     UpdateActions();
 }
 
+void CMainFrame::TexturingChanged()
+{
+    if (m_pPerspectiveView)
+        m_pPerspectiveView->OnTexturingChanged();
+}
+
 void CMainFrame::ModifiedChanged(bool)
 {
     UpdateTitle();

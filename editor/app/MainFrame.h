@@ -118,6 +118,7 @@ private:
     // scene::ISceneObserver
     void UpdateAllViews() override;
     void ModifiedChanged(bool modified) override;
+    void TexturingChanged() override;
 
     // The command rows, in Commands.cpp.
     void CreateCommands();

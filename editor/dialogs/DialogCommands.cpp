@@ -15,6 +15,7 @@
 #include "editor/app/EditorStrings.h"
 #include "scene/csv/CsvExchange.h"
 #include "scene/csv/CsvMessages.h"
+#include "scene/SceneEdit.h"
 #include "scene/VertexEdit.h"
 
 namespace qm4edit {
@@ -159,20 +160,21 @@ QString ImportModel(const CommandContext& ctx)
     interchange::ObjImportPlan plan;
     {
         gui::WaitCursor wait;
-        // The plan reads the file; a refused plan changes nothing.
+        // The plan reads the file and its material libraries; a refused plan changes nothing.
         const std::filesystem::path file = common::PathFromUtf8(path->toStdString());
         std::vector<std::uint8_t> bytes;
         if (common::ReadWholeFile(file, bytes) != common::ReadStatus::Ok)
             plan.message = interchange::CannotReadMessage(common::PathToUtf8(file));
         else
             plan = interchange::PlanObjImport(
-                ctx.doc, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+                ctx.doc, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), -1,
+                interchange::MtlFromFolder(file.parent_path()));
         if (plan.ok) {
-            std::vector<scene::VertexChange> changes;
-            changes.reserve(plan.moves.size());
-            for (const interchange::VertexMove& m : plan.moves)
-                changes.push_back({m.index, m.to.x, m.to.y, m.to.z});
-            StoreChanges(ctx, MODEL_IMPORT_STEP, std::move(changes));
+            scene::CSceneEdit edit = plan.MakeEdit(ctx.doc);
+            if (ctx.sceneEdit)
+                ctx.sceneEdit(MODEL_IMPORT_STEP, std::move(edit));
+            else
+                edit.Apply(ctx.doc);
         }
     }
     if (!plan.ok) {

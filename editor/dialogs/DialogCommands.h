@@ -4,12 +4,15 @@
 // through the given runner and every message and file dialog through the prompt, so tests
 // drive them headless.
 
+#include <functional>
+
 #include <QString>
 
 #include "editor/dialogs/DialogFields.h"
 #include "editor/dialogs/EditVertexDlg.h"
 #include "editor/EditorTypes.h"
 #include "scene/QM4EditDoc.h"
+#include "scene/SceneEdit.h"
 
 class QWidget;
 
@@ -26,6 +29,8 @@ struct CommandContext {
     QWidget* parent = nullptr;
     // Takes every change to the scene as one undoable step; empty: changes apply directly.
     EditSink edit = {};
+    // The same for an edit of more than positions (a model import), given not yet applied.
+    std::function<void(const char* what, scene::CSceneEdit edit)> sceneEdit = {};
 };
 
 void ShowEditVertexDialog(const CommandContext& ctx, int vertexIndex);
@@ -41,7 +46,8 @@ QString ImportCsv(const CommandContext& ctx, TreeItemKind selectedKind, int sele
 // File > "Export &Model...": an OBJ or a binary glTF of the whole scene, textures looked up
 // beside the scene file (sceneFolder).
 QString ExportModel(const CommandContext& ctx, const QString& sceneFolder);
-// File > "Import Mo&del...": vertex positions from an OBJ whose faces match the scene's.
+// File > "Import Mo&del...": vertex positions, texture coordinates and materials from an OBJ
+// whose faces match the scene's, as one undoable step.
 QString ImportModel(const CommandContext& ctx);
 // File > "&Export...".
 QString ExportCsv(const CommandContext& ctx, TreeItemKind selectedKind, int selectedData);

@@ -114,6 +114,12 @@ void CPerspectiveView::OnUpdate()
     update();
 }
 
+void CPerspectiveView::OnTexturingChanged()
+{
+    m_bSceneDirty = true;
+    update();
+}
+
 void CPerspectiveView::UpdateVertices(std::span<const int> changed)
 {
     if (m_bSceneDirty || !m_mesh.SameVertexCount(m_doc)) {

@@ -58,6 +58,9 @@ public:
     void SetScene(const std::filesystem::path& folder);
     // The document changed: moved vertices are found and only they are sent again.
     void OnUpdate();
+    // Texture names, polygons' textures or texture coordinates changed: the mesh and its
+    // textures are built again at the next paint; the camera stays where it is.
+    void OnTexturingChanged();
     // Sends the corners standing on these vertices again.
     void UpdateVertices(std::span<const int> changed);
     void Redraw() { update(); }
