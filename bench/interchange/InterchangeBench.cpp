@@ -4,7 +4,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
 
 #include "SceneGen.h"
 #include "common/AtomicFile.h"
@@ -114,6 +118,50 @@ void BM_ImportObjFile(benchmark::State& state)
     std::filesystem::remove(Temp("bench_interchange_in.mtl"));
 }
 BENCHMARK(BM_ImportObjFile)->Unit(benchmark::kMillisecond);
+
+// Every texture coordinate changed in the file, every line of a texture vertex alike (u
+// halved and shifted): reading, matching, and applying the one edit that sets them all.
+void BM_ImportObjEveryUv(benchmark::State& state)
+{
+    scene::CQM4EditDoc doc;
+    doc.Serialize(LargeFile());
+    const auto out = Temp("bench_interchange_uv.obj");
+    {
+        interchange::ExportCounts counts;
+        const std::string obj = interchange::BuildObj(doc, {}, "bench_interchange_uv", {}, counts).obj;
+        std::string edited;
+        edited.reserve(obj.size() + obj.size() / 8);
+        for (std::size_t at = 0; at < obj.size();) {
+            const std::size_t end = std::min(obj.find('\n', at), obj.size());
+            const std::string_view line(obj.data() + at, end - at);
+            if (line.starts_with("vt ")) {
+                const std::size_t blank = line.find(' ', 3);
+                const float u = std::stof(std::string(line.substr(3, blank - 3)));
+                edited += "vt ";
+                edited += std::to_string(u * 0.5f + 0.25f);
+                edited += line.substr(blank);
+            } else {
+                edited += line;
+            }
+            edited += '\n';
+            at = end + 1;
+        }
+        common::WriteFileAtomically(out,
+                                    std::span(reinterpret_cast<const std::uint8_t*>(edited.data()), edited.size()));
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        doc.Serialize(LargeFile());
+        state.ResumeTiming();
+        const interchange::ObjImportPlan plan = interchange::ImportObjFile(doc, out);
+        if (!plan.ok)
+            state.SkipWithError(plan.message.c_str());
+        state.counters["texture_coordinates"] = static_cast<double>(plan.texVertexMoves.size());
+        state.counters["faces"] = static_cast<double>(plan.faces);
+    }
+    std::filesystem::remove(out);
+}
+BENCHMARK(BM_ImportObjEveryUv)->Unit(benchmark::kMillisecond);
 
 void BM_EncodePng512(benchmark::State& state)
 {
