@@ -38,8 +38,9 @@ const Command COMMANDS[] = {
      "binary glTF 2.0 with textures embedded; the format follows OUT's extension",
      RunExportModel},
     {"import-model", "IN IN.obj OUT [--object N]",
-     "read vertex positions back from an OBJ file, matching its objects, materials and faces to the "
-     "scene's (only object N with --object); save",
+     "read vertex positions, texture coordinates and materials back from an OBJ file (and its material "
+     "library beside it), matching its objects, materials and faces to the scene's (only object N with "
+     "--object); save",
      RunImportModel},
     {"thumbnail", "IN.qm4 OUT.png SIZE",
      "write a preview of SIZE x SIZE pixels (1 to 2048): the scene from three-quarters above on a "
