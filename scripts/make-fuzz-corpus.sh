@@ -82,6 +82,18 @@ if [ -x "$bin/qm4tool" ] && [ -f "$out/scene/seed-demo.qm4" ]; then
   { printf '\x02'; cat "$tmp/one.obj"; } >"$out/obj/seed-object3.bin"
   { printf '\xff'; sed -e 's/^o Object_\([0-9]*\)/o Object \1.001\nvn 0 0 1/' -e 's/^# .*/# made elsewhere/' \
       "$tmp/demo.obj"; } >"$out/obj/seed-renamed.bin"
+  # Retextured: one texture coordinate moved in every line that writes it, runs of faces given
+  # a material whose image names a texture and one whose image is new; and a material without
+  # an image. The material library follows a zero byte.
+  first_vt=$(grep -m1 '^vt ' "$tmp/demo.obj")
+  { printf '\xff'
+    awk -v vt="$first_vt" '$0 == vt { print "vt 0.25 0.75"; next }
+      /^usemtl / { n++; if (n == 1) { print "usemtl pebbles"; next } if (n == 2) { print "usemtl wood"; next } }
+      { print }' "$tmp/demo.obj"
+    printf '\0newmtl pebbles\nmap_Kd maps\\STONE.png\nnewmtl wood\nKd 1 1 1\nmap_Kd -s 1 1 1 Wood.png\n'
+  } >"$out/obj/seed-retextured.bin"
+  { printf '\xff'; sed '0,/^usemtl /s/^usemtl .*/usemtl bare/' "$tmp/demo.obj"; printf '\0newmtl bare\nKd 1 1 1\n'; } \
+    >"$out/obj/seed-bare-material.bin"
 fi
 
 # Images: PNG and BMP in the kinds other programs write (alpha, palette, grey, 16-bit).
