@@ -57,7 +57,7 @@ struct ObjBlock {
 struct ObjFile {
     std::vector<std::array<double, 3>> positions;
     std::vector<std::array<double, 2>> texcoords; // u and v as written
-    std::vector<std::uint32_t> texcoordLines; // the line of each, from 1
+    std::vector<std::uint64_t> texcoordEnds; // where the line of each ends in the text
     std::vector<ObjCorner> corners;
     std::vector<ObjBlock> blocks;
     std::vector<std::string> materialNames; // one per "usemtl" line, after an empty one
@@ -125,16 +125,7 @@ public:
         m_counted = end;
         return m_breaks + 1;
     }
-    std::string_view LastLine() const
-    {
-        const std::size_t end = LastLineEnd();
-        const std::size_t nl = end == 0 ? std::string_view::npos : m_text.rfind('\n', end - 1);
-        const std::size_t start = nl == std::string_view::npos ? 0 : nl + 1;
-        return m_text.substr(start, end - start);
-    }
-
-private:
-    // Where the last consumed line's text ends (before its line break).
+    // Where the text of the line the reader has just consumed ends.
     std::size_t LastLineEnd() const
     {
         std::size_t end = static_cast<std::size_t>(gptr() - eback());
@@ -144,6 +135,15 @@ private:
             --end;
         return end;
     }
+    std::string_view LastLine() const
+    {
+        const std::size_t end = LastLineEnd();
+        const std::size_t nl = end == 0 ? std::string_view::npos : m_text.rfind('\n', end - 1);
+        const std::size_t start = nl == std::string_view::npos ? 0 : nl + 1;
+        return m_text.substr(start, end - start);
+    }
+
+private:
     std::string_view m_text;
     mutable std::size_t m_counted = 0; // line breaks before this offset are counted
     mutable std::size_t m_breaks = 0;
@@ -260,8 +260,8 @@ void OnTexcoord(void* user, double u, double v, double /*w*/)
         return;
     }
     st.file->texcoords.push_back({u, v});
-    st.file->texcoordLines.push_back(
-        static_cast<std::uint32_t>(std::min<std::size_t>(st.buf->LineNumber(), UINT32_MAX)));
+    // Their line numbers are only needed for a refusal, counted then.
+    st.file->texcoordEnds.push_back(st.buf->LastLineEnd());
 }
 
 void OnFace(void* user, tinyobj::index_t* corners, int count)
@@ -950,9 +950,15 @@ ObjImportPlan PlanObjImport(const CQM4EditDoc& doc, std::string_view objText, in
                     const std::array<double, 2>& a = file.texcoords[first];
                     const std::array<double, 2>& t = file.texcoords[corner.texcoord];
                     if (!Within(a[0], t[0], uvTolerance) || !Within(a[1], t[1], uvTolerance)) {
-                        const std::uint32_t lines[2] = {
-                            std::min(file.texcoordLines[first], file.texcoordLines[corner.texcoord]),
-                            std::max(file.texcoordLines[first], file.texcoordLines[corner.texcoord])};
+                        const std::uint64_t ends[2] = {
+                            std::min(file.texcoordEnds[first], file.texcoordEnds[corner.texcoord]),
+                            std::max(file.texcoordEnds[first], file.texcoordEnds[corner.texcoord])};
+                        auto lineAt = [&](std::uint64_t end) {
+                            return static_cast<std::size_t>(std::count(
+                                       objText.begin(), objText.begin() + static_cast<std::ptrdiff_t>(end), '\n')) +
+                                1;
+                        };
+                        const std::size_t lines[2] = {lineAt(ends[0]), lineAt(ends[1])};
                         plan.message = ObjTexVertexConflictMessage(lines[0], lines[1],
                                                                    TexVertexListName(static_cast<int>(list / 65536)),
                                                                    polygon.texVertex[c]);
