@@ -18,6 +18,7 @@
 #include "editor/ortho/QM4EditView.h"
 #include "gui/Settings.h"
 #include "scene/QM4EditDoc.h"
+#include "scene/SceneEdit.h"
 #include "texture/PixloomDoc.h"
 
 using namespace qm4edit;
@@ -244,6 +245,30 @@ private slots:
         QCOMPARE(after.pixel(150, 150), after.pixel(2, 2));
         QVERIFY(m_view->Mesh().ChangedVertices(m_doc).empty());
         QCOMPARE(m_view->Mesh().Vertices()[2].x, 0.0f); // first polygon's third corner
+    }
+
+    void retexturingRebuildsAndUndoShowsTheOldTexturesAgain()
+    {
+        const QImage before = ShowHeadOn(Quad(0, "quad.tex"));
+        QVERIFY(Near(before.pixel(70, 70), kRed));
+        QVERIFY(Near(before.pixel(70, 130), kBlue));
+        // u mirrored on every texture vertex; the lower-left polygon gets a texture not on disk.
+        scene::CSceneEdit edit;
+        edit.SetTexVertices({{scene::TEXVERTEX_UNLIT, 0, 1, 0},
+                             {scene::TEXVERTEX_UNLIT, 1, 0, 0},
+                             {scene::TEXVERTEX_UNLIT, 2, 0, 1},
+                             {scene::TEXVERTEX_UNLIT, 3, 1, 1}});
+        edit.SetTextureNames({"quad.tex", "absent.tex"});
+        edit.SetPolygonTextures({{{0, 1}, 1}});
+        edit.Apply(m_doc);
+        m_view->OnTexturingChanged();
+        const QImage after = m_view->grabFramebuffer();
+        QVERIFY(Near(after.pixel(130, 70), kRed));
+        QVERIFY(Near(after.pixel(70, 130), {255, 0, 255}) || Near(after.pixel(70, 130), {0, 0, 0}));
+        QCOMPARE(m_view->MissingTextures(), QStringList{"absent.tex"});
+        edit.Revert(m_doc);
+        m_view->OnTexturingChanged();
+        QCOMPARE(m_view->grabFramebuffer(), before);
     }
 
     void perspectiveTakesTheViewportsPlaceAndResetGoesBackToTop()
