@@ -9,6 +9,7 @@
 #include <limits>
 #include <map>
 #include <optional>
+#include <set>
 #include <span>
 #include <sstream>
 #include <streambuf>
@@ -491,14 +492,17 @@ private:
         m_librariesRead = true;
         if (!m_mtl)
             return;
-        std::vector<std::string> tried;
+        // A file naming thousands of libraries gets the first few read, each once.
+        constexpr int MAX_LIBRARIES = 64;
+        std::set<std::string> tried;
+        int libraries = 0;
         auto read = [&](const std::string& name) {
-            if (name.empty() || std::find(tried.begin(), tried.end(), name) != tried.end())
+            if (name.empty() || libraries == MAX_LIBRARIES || !tried.insert(name).second)
                 return false;
-            tried.push_back(name);
             const std::optional<std::string> text = m_mtl(name);
             if (!text)
                 return false;
+            ++libraries;
             m_libraryFound = true;
             std::map<std::string, int> index;
             std::vector<tinyobj::material_t> materials;

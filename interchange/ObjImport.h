@@ -15,11 +15,12 @@
 //   objects    by the number in the block's name ("Object_07", "Object 7.001"); when no name
 //              carries a number, the blocks with faces meet the objects with polygons in order
 //   faces      the k-th face of a material is the k-th polygon with its texture; without
-//              materials the k-th face is the k-th polygon. Where that pairs a face with a
-//              polygon of other vertices (a face's material changed, so the ranks moved), the
-//              faces are matched by their vertices instead: the export writes an object's
+//              materials the k-th face is the k-th polygon. Where those ranks do not meet,
+//              or pair a face with a polygon on other vertices (a face's material changed),
+//              the faces are matched by their vertices instead: the export writes an object's
 //              vertices in the order its polygons first use them, so the vertex numbers of a
-//              face tell its polygon.
+//              face tell its polygon; among polygons on the same vertices, one with the
+//              face's texture goes first.
 //   corners    corner j of a face is corner j of its polygon
 // Only polygons an export would write take part (see IsExportable). Any difference in
 // objects, faces or corners, corners that share one texture vertex but are given different
@@ -83,10 +84,9 @@ struct ObjImportPlan {
 
 // A position within this fraction of the scene's extent (the largest side of the box around
 // all its vertices) on every axis counts as unchanged, so re-saving never moves a vertex.
+// Texture coordinates are compared with what the export wrote the same way, on the scale of
+// the texture (1) or of the spread of the scene's coordinates, whichever is larger.
 inline constexpr double OBJ_IMPORT_TOLERANCE = 1e-6;
-
-// Texture coordinates are compared the same way, on the scale of the texture (1) or of the
-// spread of the scene's coordinates, whichever is larger.
 
 // Gives the text of a material library an OBJ names on its "mtllib" line, or nothing when
 // there is no such file.
