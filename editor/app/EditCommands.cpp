@@ -6,6 +6,7 @@
 #include "editor/app/Icons.h"
 #include "editor/app/MainFrame.h"
 #include "editor/ortho/QM4EditView.h"
+#include "editor/tools/VertexTool.h"
 
 namespace qm4edit {
 
@@ -67,8 +68,8 @@ void AddEditingCommands(gui::CommandModel& c, CMainFrame& frame)
            .checkable = true,
            .focusScope = view,
            .enabled = loaded,
-           .checked = [view] { return view->IsVertexTool(); },
-           .run = [view] { view->SetVertexTool(!view->IsVertexTool()); }});
+           .checked = [view] { return view->VertexTool().IsActive(); },
+           .run = [view] { view->VertexTool().SetActive(!view->VertexTool().IsActive()); }});
     // The grid belongs to the orthographic view; its keys act while that view has focus.
     c.Add({.id = ID_VIEW_GRID,
            .text = "&Grid\tG",

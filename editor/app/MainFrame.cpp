@@ -18,6 +18,7 @@
 #include "editor/app/SplitKeyMode.h"
 #include "editor/app/StatusPanes.h"
 #include "editor/ortho/QM4EditView.h"
+#include "editor/tools/VertexTool.h"
 #include "editor/perspective/PerspectiveStrings.h"
 #include "editor/perspective/PerspectiveView.h"
 #include "editor/tree/QM4EditTreeView.h"
@@ -45,7 +46,7 @@ CMainFrame::CMainFrame(scene::CQM4EditDoc& doc, gui::IGuiPrompt& prompt, gui::Re
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
-    m_pSceneView->SetEditTarget(
+    m_pSceneView->VertexTool().SetEditTarget(
         &m_doc, [this](const char* what, scene::CVertexEdit edit) { ApplyEdit(what, std::move(edit)); });
     m_doc.AddObserver(this);
     qApp->installEventFilter(this);
@@ -205,7 +206,7 @@ void CMainFrame::UpdateViewPanes()
 void CMainFrame::OnVertexPicked(int vertexIndex)
 {
     const int corners = m_pTreeView->SelectVertex(vertexIndex);
-    statusBar()->showMessage(CQM4EditView::PickMessage(vertexIndex, m_doc.GetVertex(vertexIndex), corners));
+    statusBar()->showMessage(PickMessage(vertexIndex, m_doc.GetVertex(vertexIndex), corners));
 }
 
 // ---------------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "editor/app/EditorStrings.h"
 #include "editor/app/MainFrame.h"
 #include "editor/ortho/QM4EditView.h"
+#include "editor/tools/VertexTool.h"
 
 namespace qm4edit {
 
@@ -18,14 +19,14 @@ void CUndoCommands::ApplyEdit(const char* what, scene::CSceneEdit edit)
 
 void CUndoCommands::OnEditUndo()
 {
-    m_frame.GetSceneView()->CancelVertexDrag();
+    m_frame.GetSceneView()->VertexTool().Cancel();
     if (m_history.Undo(m_doc))
         AfterHistoryStep();
 }
 
 void CUndoCommands::OnEditRedo()
 {
-    m_frame.GetSceneView()->CancelVertexDrag();
+    m_frame.GetSceneView()->VertexTool().Cancel();
     if (m_history.Redo(m_doc))
         AfterHistoryStep();
 }
