@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/ByteReader.h"
@@ -29,6 +30,7 @@ public:
     // The same, up to its first zero byte: what the user sees.
     std::string GetName(std::uint32_t index) const;
     const std::vector<std::string>& Names() const { return m_names; }
+    void SetNames(std::vector<std::string> names) { m_names = std::move(names); }
 
 private:
     Section m_section;

@@ -474,6 +474,14 @@ PolygonRecord CObjectInfoList::GetPolygon(std::size_t object, std::size_t polygo
     return PolygonRecord{};
 }
 
+bool CObjectInfoList::SetPolygonTexture(std::size_t object, std::size_t polygon, std::uint16_t texture)
+{
+    if (object >= m_objects.size() || polygon >= m_objects[object].polygons.size())
+        return false;
+    m_objects[object].polygons[polygon].texture = texture;
+    return true;
+}
+
 std::size_t CObjectInfoList::TotalPolygonCount() const
 {
     std::size_t n = 0;

@@ -103,6 +103,9 @@ public:
     int GetPolygonCount(std::size_t i) const;
     // Out of range: an all-zero record.
     PolygonRecord GetPolygon(std::size_t object, std::size_t polygon) const;
+    // A polygon's texture index, which no box depends on. Returns false, storing nothing,
+    // when the polygon is out of range.
+    bool SetPolygonTexture(std::size_t object, std::size_t polygon, std::uint16_t texture);
     const CPolygonBoundsTree& GetTree(std::size_t i) const { return m_trees[i]; } // unchecked
     std::span<const ObjectRecord> Objects() const { return m_objects; }
 

@@ -36,6 +36,12 @@ void CQM4EditDoc::NotifyUpdateAllViews()
         o->UpdateAllViews();
 }
 
+void CQM4EditDoc::NotifyTexturingChanged()
+{
+    for (ISceneObserver* o : m_observers)
+        o->TexturingChanged();
+}
+
 void CQM4EditDoc::SetModifiedFlag(bool modified)
 {
     if (m_bModified == modified)

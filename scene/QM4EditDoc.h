@@ -39,6 +39,9 @@ public:
     virtual void UpdateAllViews() {}
     // The modified flag changed (for the window title and the Save commands).
     virtual void ModifiedChanged(bool /*modified*/) {}
+    // Texture names, polygons' texture indices or texture vertices changed (an UpdateAllViews
+    // follows): for what caches them, such as meshes, thumbnails and texture lists.
+    virtual void TexturingChanged() {}
 };
 
 enum class LoadStatus {
@@ -180,12 +183,14 @@ public:
 private:
     friend class CVertexEdit;
     friend class CVertexDrag;
+    friend class CSceneEdit;
 
     // Whether the stored boxes equal a recompute of the current positions.
     enum class BoundsState : std::uint8_t { Unknown, Current, Stale };
 
     void NotifyClearTree();
     void NotifyUpdateAllViews();
+    void NotifyTexturingChanged();
     // The recompute of UpdateGeometryFor, logging what it overwrites when asked: only what
     // the moved vertices reach while the boxes are current, else everything. Leaves the
     // boxes current.

@@ -75,6 +75,16 @@ void CVertexEdit::Capture(const CQM4EditDoc& doc)
 
 void CVertexEdit::Apply(CQM4EditDoc& doc)
 {
+    Apply(doc, true);
+}
+
+void CVertexEdit::Revert(CQM4EditDoc& doc)
+{
+    Revert(doc, true);
+}
+
+void CVertexEdit::Apply(CQM4EditDoc& doc, bool notify)
+{
     if (m_applied)
         return;
     const bool first = !m_captured;
@@ -96,10 +106,11 @@ void CVertexEdit::Apply(CQM4EditDoc& doc)
         m_sceneLog.nodes.shrink_to_fit();
         doc.SetModifiedFlag(true);
     }
-    doc.NotifyUpdateAllViews();
+    if (notify)
+        doc.NotifyUpdateAllViews();
 }
 
-void CVertexEdit::Revert(CQM4EditDoc& doc)
+void CVertexEdit::Revert(CQM4EditDoc& doc, bool notify)
 {
     if (!m_applied)
         return;
@@ -114,7 +125,8 @@ void CVertexEdit::Revert(CQM4EditDoc& doc)
     }
     // Stale boxes put back are stale again.
     doc.m_boundsState = m_boundsBefore;
-    doc.NotifyUpdateAllViews();
+    if (notify)
+        doc.NotifyUpdateAllViews();
 }
 
 std::size_t CVertexEdit::ByteSize() const

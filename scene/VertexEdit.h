@@ -46,6 +46,10 @@ public:
     std::size_t ByteSize() const;
 
 private:
+    friend class CSceneEdit;
+    // Apply and Revert, telling the views only when asked (a scene edit tells them once).
+    void Apply(CQM4EditDoc& doc, bool notify);
+    void Revert(CQM4EditDoc& doc, bool notify);
     void Capture(const CQM4EditDoc& doc);
 
     struct Positions {

@@ -471,7 +471,7 @@ void CMainFrame::ConnectEditingTools()
         &m_doc, [this](const char* what, scene::CVertexEdit edit) { ApplyEdit(what, std::move(edit)); });
 }
 
-void CMainFrame::ApplyEdit(const char* what, scene::CVertexEdit edit)
+void CMainFrame::ApplyEdit(const char* what, scene::CSceneEdit edit)
 {
     edit.Apply(m_doc);
     m_history.Push(what, std::move(edit));

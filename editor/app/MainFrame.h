@@ -106,7 +106,7 @@ public:
 
     // ---- undo and editing tools ----
     // Applies the edit and keeps it as one undoable step named what ("Edit Vertex").
-    void ApplyEdit(const char* what, scene::CVertexEdit edit);
+    void ApplyEdit(const char* what, scene::CSceneEdit edit);
     const CUndoHistory& History() const { return m_history; }
 
 protected:

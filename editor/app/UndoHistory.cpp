@@ -2,7 +2,7 @@
 
 namespace qm4edit {
 
-bool CUndoHistory::Push(std::string what, scene::CVertexEdit edit)
+bool CUndoHistory::Push(std::string what, scene::CSceneEdit edit)
 {
     if (!edit.HasEffect())
         return false;

@@ -1,5 +1,5 @@
 #pragma once
-// The editor's undo history: every change to the scene is one CVertexEdit with the words the
+// The editor's undo history: every change to the scene is one CSceneEdit with the words the
 // Edit menu shows for it ("Edit Vertex", "CSV Import"). The history remembers which step
 // matches the file on disk, so undoing back to it clears the modified flag, and it keeps its
 // memory under a byte budget by forgetting the oldest steps first.
@@ -8,7 +8,7 @@
 #include <deque>
 #include <string>
 
-#include "scene/VertexEdit.h"
+#include "scene/SceneEdit.h"
 
 namespace qm4edit {
 
@@ -21,7 +21,7 @@ public:
 
     // Takes an edit that is already applied; steps that were undone are gone for good. An edit
     // that changed nothing is not kept. Returns whether it was kept.
-    bool Push(std::string what, scene::CVertexEdit edit);
+    bool Push(std::string what, scene::CSceneEdit edit);
     bool Undo(scene::CQM4EditDoc& doc);
     bool Redo(scene::CQM4EditDoc& doc);
     // Forgets every step; documentMatchesFile says whether the scene as it stands is the saved one.
@@ -43,7 +43,7 @@ public:
 private:
     struct Step {
         std::string what;
-        scene::CVertexEdit edit;
+        scene::CSceneEdit edit;
         std::size_t bytes = 0;
     };
     std::deque<Step> m_steps;
