@@ -73,6 +73,9 @@ enum CommandId : int {
     // The perspective view.
     ID_VIEW_PERSPECTIVE = 32797,
     ID_VIEW_FLIPTEXTUREV = 32798,
+
+    // Retexturing (editor/textures/TextureCommands.cpp).
+    ID_VIEW_TEXTURES = 32820,
 };
 
 // An item of the tree pane's context menus.

@@ -26,6 +26,7 @@
 #include "editor/ortho/QM4EditView.h"
 #include "editor/perspective/PerspectiveStrings.h"
 #include "editor/perspective/PerspectiveView.h"
+#include "editor/textures/TextureCommands.h"
 #include "gui/FileDrop.h"
 #include "gui/GuiPrompt.h"
 #include "gui/RecentFilesMenu.h"
@@ -53,6 +54,7 @@ CMainFrame::CMainFrame(scene::CQM4EditDoc& doc, gui::IGuiPrompt& prompt, gui::Re
     // The panes first: commands may bind keys that act only while one of them has focus.
     CreateClient();
     CreateCommands();
+    CreateTextureCommands();
     m_commands.SetAfterUpdate([this] {
         UpdateIndicators();
         UpdateViewPanes();
@@ -78,6 +80,7 @@ CMainFrame::~CMainFrame()
     qApp->removeEventFilter(this);
     m_doc.RemoveObserver(this);
     m_pSplitMode->End(true);
+    m_pTextures.reset();
     // The panes go first, while the frame is still whole: nothing they signal on the way out
     // reaches a half-destroyed frame. The viewport saves its colours here.
     disconnect(m_pTreeView, nullptr, this, nullptr);
@@ -157,6 +160,32 @@ void CMainFrame::CreateClient()
     });
 }
 
+void CMainFrame::CreateTextureCommands()
+{
+    m_pTextures = std::make_unique<CTextureCommands>(CTextureCommands::Host{
+        .window = *this,
+        .doc = m_doc,
+        .prompt = m_prompt,
+        .tree = *m_pTreeView,
+        .perspective = m_pPerspectiveView,
+        .runDialog = [this](QDialog& dialog) { return RunDialog(dialog); },
+        .applyEdit = [this](const char* what, scene::CSceneEdit edit) { ApplyEdit(what, std::move(edit)); },
+        .sceneFolder =
+            [this] {
+                return m_strPathName.isEmpty() ? std::filesystem::path()
+                                               : ToFsPath(QFileInfo(m_strPathName).absolutePath());
+            },
+        .status =
+            [this](const QString& text) {
+                if (text.isEmpty())
+                    statusBar()->clearMessage();
+                else
+                    statusBar()->showMessage(text);
+            },
+        .updateActions = [this] { UpdateActions(); }});
+    m_pTextures->AddCommands(m_commands);
+}
+
 void CMainFrame::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
@@ -222,6 +251,13 @@ void CMainFrame::UpdateAllViews()
     UpdateActions();
 }
 
+void CMainFrame::TexturingChanged()
+{
+    if (m_pPerspectiveView)
+        m_pPerspectiveView->OnTexturingChanged();
+    m_pTextures->OnTexturingChanged();
+}
+
 void CMainFrame::ModifiedChanged(bool)
 {
     UpdateTitle();
@@ -252,6 +288,7 @@ void CMainFrame::AfterDocumentChanged()
     if (m_pPerspectiveView)
         m_pPerspectiveView->SetScene(m_strPathName.isEmpty() ? std::filesystem::path()
                                                              : ToFsPath(QFileInfo(m_strPathName).absolutePath()));
+    m_pTextures->OnNewScene();
     if (!m_doc.IsLoaded())
         ShowPerspective(false);
     UpdateActions();
@@ -276,6 +313,7 @@ OpenOutcome CMainFrame::OpenDocumentFile(const QString& path)
         // then no step of the history fits it any more.
         m_history.Clear(!m_doc.IsModified());
         m_pSceneView->OnUpdate();
+        m_pTextures->OnNewScene();
         UpdateTitle();
         UpdateActions();
         return OpenOutcome::Failed;

@@ -39,6 +39,7 @@ class CPerspectiveView;
 class CScenePanes;
 class CSplitKeyMode;
 class CStatusPanes;
+class CTextureCommands;
 
 enum class OpenOutcome { Opened, Cancelled, Failed };
 
@@ -108,6 +109,8 @@ public:
     // Applies the edit and keeps it as one undoable step named what ("Edit Vertex").
     void ApplyEdit(const char* what, scene::CSceneEdit edit);
     const CUndoHistory& History() const { return m_history; }
+    // The picked faces, the Textures pane and its commands.
+    CTextureCommands& Textures() const { return *m_pTextures; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -118,6 +121,7 @@ private:
     // scene::ISceneObserver
     void UpdateAllViews() override;
     void ModifiedChanged(bool modified) override;
+    void TexturingChanged() override;
 
     // The command rows, in Commands.cpp.
     void CreateCommands();
@@ -125,6 +129,7 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void CreateClient();
+    void CreateTextureCommands();
     void UpdateTitle();
     void UpdateIndicators();
     QString DocumentTitle() const;
@@ -181,6 +186,7 @@ private:
     DialogRunner m_dialogRunner;
     CExchangeCommands m_exchange;
     CUndoHistory m_history;
+    std::unique_ptr<CTextureCommands> m_pTextures;
 };
 
 } // namespace qm4edit
