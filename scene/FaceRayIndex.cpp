@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 
 #include "scene/QM4EditDoc.h"
@@ -111,6 +112,10 @@ void CFaceRayIndex::Clear()
     m_positions.clear();
     m_objectStart.assign(1, 0);
     m_vertexCount = 0;
+    m_parent.clear();
+    m_leafOf.clear();
+    m_vertexStart.clear();
+    m_vertexTriangles.clear();
 }
 
 void CFaceRayIndex::Build(const CQM4EditDoc& doc)
@@ -226,33 +231,90 @@ bool CFaceRayIndex::TriangleBox(const Triangle& t, float (&lo)[3], float (&hi)[3
     return true;
 }
 
+void CFaceRayIndex::RefitNode(std::uint32_t i)
+{
+    Node& n = m_nodes[i];
+    float lo[3] = {kInf, kInf, kInf}, hi[3] = {-kInf, -kInf, -kInf};
+    if (n.count > 0) {
+        for (std::uint32_t k = n.first; k < n.first + n.count; ++k) {
+            float tlo[3] = {kInf, kInf, kInf}, thi[3] = {-kInf, -kInf, -kInf};
+            if (!TriangleBox(m_triangles[k], tlo, thi))
+                continue; // a triangle that is never hit adds nothing
+            for (int a = 0; a < 3; ++a) {
+                lo[a] = std::min(lo[a], tlo[a]);
+                hi[a] = std::max(hi[a], thi[a]);
+            }
+        }
+    } else {
+        const Node& l = m_nodes[i + 1];
+        const Node& r = m_nodes[n.first];
+        for (int a = 0; a < 3; ++a) {
+            lo[a] = std::min(l.lo[a], r.lo[a]);
+            hi[a] = std::max(l.hi[a], r.hi[a]);
+        }
+    }
+    std::memcpy(n.lo, lo, sizeof lo);
+    std::memcpy(n.hi, hi, sizeof hi);
+}
+
 void CFaceRayIndex::Refit()
 {
     // Children stand after their parent, so going backwards meets them first.
-    for (std::size_t i = m_nodes.size(); i-- > 0;) {
-        Node& n = m_nodes[i];
-        float lo[3] = {kInf, kInf, kInf}, hi[3] = {-kInf, -kInf, -kInf};
+    for (std::size_t i = m_nodes.size(); i-- > 0;)
+        RefitNode(static_cast<std::uint32_t>(i));
+}
+
+void CFaceRayIndex::BuildVertexLookup()
+{
+    constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+    m_parent.assign(m_nodes.size(), kNone);
+    m_leafOf.assign(m_triangles.size(), 0);
+    for (std::uint32_t i = 0; i < m_nodes.size(); ++i) {
+        const Node& n = m_nodes[i];
         if (n.count > 0) {
-            for (std::uint32_t k = n.first; k < n.first + n.count; ++k) {
-                float tlo[3] = {kInf, kInf, kInf}, thi[3] = {-kInf, -kInf, -kInf};
-                if (!TriangleBox(m_triangles[k], tlo, thi))
-                    continue; // a triangle that is never hit adds nothing
-                for (int a = 0; a < 3; ++a) {
-                    lo[a] = std::min(lo[a], tlo[a]);
-                    hi[a] = std::max(hi[a], thi[a]);
-                }
-            }
+            for (std::uint32_t k = n.first; k < n.first + n.count; ++k)
+                m_leafOf[k] = i;
         } else {
-            const Node& l = m_nodes[i + 1];
-            const Node& r = m_nodes[n.first];
-            for (int a = 0; a < 3; ++a) {
-                lo[a] = std::min(l.lo[a], r.lo[a]);
-                hi[a] = std::max(l.hi[a], r.hi[a]);
-            }
+            m_parent[i + 1] = i;
+            m_parent[n.first] = i;
         }
-        std::memcpy(n.lo, lo, sizeof lo);
-        std::memcpy(n.hi, hi, sizeof hi);
     }
+    m_vertexStart.assign(m_positions.size() + 1, 0);
+    for (const Triangle& t : m_triangles)
+        for (std::uint16_t v : t.vertex)
+            ++m_vertexStart[v + 1u];
+    for (std::size_t v = 1; v < m_vertexStart.size(); ++v)
+        m_vertexStart[v] += m_vertexStart[v - 1];
+    m_vertexTriangles.resize(m_vertexStart.back());
+    std::vector<std::uint32_t> fill(m_vertexStart.begin(), m_vertexStart.end() - 1);
+    for (std::uint32_t k = 0; k < m_triangles.size(); ++k)
+        for (std::uint16_t v : m_triangles[k].vertex)
+            m_vertexTriangles[fill[v]++] = k;
+}
+
+void CFaceRayIndex::RefitVertices(const std::vector<std::uint32_t>& moved)
+{
+    if (m_vertexStart.empty())
+        BuildVertexLookup();
+    std::size_t reached = 0;
+    for (std::uint32_t v : moved)
+        reached += m_vertexStart[v + 1] - m_vertexStart[v];
+    // Past a share of the scene, one pass over every node is quicker than walking up.
+    if (reached * 8 > m_triangles.size()) {
+        Refit();
+        return;
+    }
+    constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+    std::vector<std::uint32_t> nodes;
+    for (std::uint32_t v : moved)
+        for (std::uint32_t k = m_vertexStart[v]; k < m_vertexStart[v + 1]; ++k)
+            for (std::uint32_t n = m_leafOf[m_vertexTriangles[k]]; n != kNone; n = m_parent[n])
+                nodes.push_back(n);
+    // Deepest first: a child's index is above its parent's.
+    std::sort(nodes.begin(), nodes.end(), std::greater<>());
+    nodes.erase(std::unique(nodes.begin(), nodes.end()), nodes.end());
+    for (std::uint32_t n : nodes)
+        RefitNode(n);
 }
 
 bool CFaceRayIndex::Refresh(const CQM4EditDoc& doc)
@@ -268,8 +330,14 @@ bool CFaceRayIndex::Refresh(const CQM4EditDoc& doc)
     if (m_positions.empty() ||
         std::memcmp(all.data(), m_positions.data(), m_positions.size() * sizeof(ObjectVertex)) == 0)
         return false;
-    std::copy_n(all.begin(), m_positions.size(), m_positions.begin());
-    Refit();
+    std::vector<std::uint32_t> moved;
+    for (std::size_t v = 0; v < m_positions.size(); ++v)
+        if (std::memcmp(&all[v], &m_positions[v], sizeof(ObjectVertex)) != 0) {
+            m_positions[v] = all[v];
+            moved.push_back(static_cast<std::uint32_t>(v));
+        }
+    if (!m_nodes.empty())
+        RefitVertices(moved);
     return true;
 }
 

@@ -3,8 +3,9 @@
 //
 // A bounding volume hierarchy over every polygon's triangle. It is built once per scene
 // (triangles ordered along a Morton curve of their centres, split where the curve's top bit
-// changes), and moved vertices only refit its boxes: the polygons themselves never change
-// while a scene is loaded, so the tree's shape stays good enough for single rays.
+// changes), and moved vertices only refit its boxes (those above the triangles on them, or
+// all of them when many moved): the polygons themselves never change while a scene is
+// loaded, so the tree's shape stays good enough for single rays.
 //
 // The index keeps its own copy of the positions it was built or refreshed with, so a pick
 // never reads a position its boxes do not hold.
@@ -64,6 +65,10 @@ private:
 
     std::uint32_t BuildRange(const std::vector<std::uint32_t>& codes, std::uint32_t first, std::uint32_t last);
     void Refit();
+    // Refits only the leaves holding triangles on these vertices, and the nodes above them.
+    void RefitVertices(const std::vector<std::uint32_t>& moved);
+    void RefitNode(std::uint32_t node);
+    void BuildVertexLookup();
     bool TriangleBox(const Triangle& t, float (&lo)[3], float (&hi)[3]) const;
 
     bool m_built = false;
@@ -71,6 +76,13 @@ private:
     std::vector<Node> m_nodes; // preorder: children after their parent
     std::vector<ObjectVertex> m_positions; // the first 65536 vertices, as last taken
     std::vector<std::uint64_t> m_objectStart{0}; // first face of each object, and the total
+    // For refitting a few moved vertices, built at the first such refit: each node's
+    // parent, each triangle's leaf, and the triangles on each vertex (vertex v's are
+    // m_vertexTriangles[m_vertexStart[v] .. m_vertexStart[v + 1])).
+    std::vector<std::uint32_t> m_parent;
+    std::vector<std::uint32_t> m_leafOf;
+    std::vector<std::uint32_t> m_vertexStart;
+    std::vector<std::uint32_t> m_vertexTriangles;
     std::size_t m_vertexCount = 0;
 };
 
