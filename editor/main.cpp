@@ -21,7 +21,11 @@ int main(int argc, char* argv[])
         return 0;
     }
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::cout << "usage: QM4Edit [FILE.qm4]\n";
+        std::cout << "usage: QM4Edit [FILE.qm4]\n"
+                     "       QM4Edit --register | --unregister\n"
+                     "  --register    make QM4Edit the handler of .qm4 files for this user, as\n"
+                     "                Options > Associations... does\n"
+                     "  --unregister  take that back, where .qm4 files still open QM4Edit\n";
         return 0;
     }
     // An installer's call: no window, no display needed.

@@ -18,7 +18,11 @@ int main(int argc, char** argv)
         return 0;
     }
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::cout << "usage: Pixloom [FILE.tex]\n";
+        std::cout << "usage: Pixloom [FILE.tex]\n"
+                     "       Pixloom --register | --unregister\n"
+                     "  --register    make Pixloom the handler of .tex files for this user, as\n"
+                     "                Options > Associate... does\n"
+                     "  --unregister  take that back, where .tex files still open Pixloom\n";
         return 0;
     }
     // An installer's call: no window, no display needed.

@@ -15,16 +15,7 @@ t0=$(date +%s)
 QM_WINDOWS_TESTS=ON scripts/windows-build.sh "$build"
 t1=$(date +%s)
 
-made=
-if [ -z "${WINEPREFIX:-}" ]; then
-  WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/qm-wine.XXXXXX")"
-  made="$WINEPREFIX"
-fi
-export WINEPREFIX WINEDEBUG=-all
-wineserver="$(command -v wineserver || echo /usr/lib/wine/wineserver)"
-trap '"$wineserver" -k 2>/dev/null || true; [ -z "$made" ] || rm -rf "$made"' EXIT
-"$wineserver" -p
-scripts/wine-run.sh wineboot -i >/dev/null 2>&1 || true
+source scripts/wine-prefix.sh
 
 status=0
 # Qt Test prints each skipped case with its reason (SKIP   : ...); -V keeps them in the log.

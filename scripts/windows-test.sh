@@ -10,20 +10,7 @@ cd "$(dirname "$0")/.."
 build="${1:-build-win}"
 scripts/check-windows-build.sh "$build"
 
-# One prefix for the whole run, made before the tests start so parallel tests do not race
-# to create it; one wine server kept alive across all of them, stopped at the end.
-made=
-if [ -z "${WINEPREFIX:-}" ]; then
-  WINEPREFIX="$(mktemp -d "${TMPDIR:-/tmp}/qm-wine.XXXXXX")"
-  made="$WINEPREFIX"
-fi
-export WINEPREFIX WINEDEBUG=-all
-wineserver="$(command -v wineserver || echo /usr/lib/wine/wineserver)"
-trap '"$wineserver" -k 2>/dev/null || true; [ -z "$made" ] || rm -rf "$made"' EXIT
-# Started first, so that it is the server every later wine start joins (a second one started
-# once wineboot has brought up its own would only find that one running, and exit).
-"$wineserver" -p
-scripts/wine-run.sh wineboot -i >/dev/null 2>&1 || true
+source scripts/wine-prefix.sh
 
 # Every program writes its report here; the skipped cases are read back from them.
 reports="$PWD/$build/Testing/gtest-reports"

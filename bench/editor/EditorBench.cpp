@@ -17,6 +17,7 @@
 #include "editor/app/QM4EditApp.h"
 #include "editor/tree/QM4EditTreeView.h"
 #include "editor/ortho/QM4EditView.h"
+#include "editor/tools/VertexTool.h"
 #include "editor/ortho/ViewRenderer.h"
 #include "scene/VertexEdit.h"
 
@@ -234,8 +235,8 @@ void BM_VertexDragFrame1M(benchmark::State& state)
     LargeViewFixture& f = LargeFixture();
     f.view->FitScene();
     f.view->SetWireframe(state.range(0) != 0);
-    f.view->SetEditTarget(&f.doc, [](const char*, scene::CVertexEdit) {});
-    f.view->SetVertexTool(true);
+    f.view->VertexTool().SetEditTarget(&f.doc, [](const char*, scene::CVertexEdit) {});
+    f.view->VertexTool().SetActive(true);
     f.view->show();
     QApplication::processEvents();
     std::int64_t px = 0, py = 0;
@@ -244,7 +245,7 @@ void BM_VertexDragFrame1M(benchmark::State& state)
     const QPointF at(static_cast<double>(px), static_cast<double>(py));
     QMouseEvent press(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(f.view.get(), &press);
-    if (!f.view->IsMovingVertices())
+    if (!f.view->VertexTool().IsMoving())
         state.SkipWithError("no vertex under the pointer");
     int step = 0;
     for (auto _ : state) {
@@ -253,8 +254,8 @@ void BM_VertexDragFrame1M(benchmark::State& state)
         QApplication::sendEvent(f.view.get(), &move);
         f.view->repaint();
     }
-    f.view->CancelVertexDrag();
-    f.view->SetVertexTool(false);
+    f.view->VertexTool().Cancel();
+    f.view->VertexTool().SetActive(false);
     f.view->SetWireframe(false);
     f.view->hide();
 }

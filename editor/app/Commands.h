@@ -1,14 +1,18 @@
 #pragma once
-// Command ids of QM4Edit. The main window's commands are rows of its command model, written
-// out in Commands.cpp (CMainFrame::CreateCommands) with their menu and toolbar layout; the
-// tree pane's context-menu items are the small table below. Every user-facing string of the
-// editor window lives in Commands.cpp or in EditorStrings.h, so the texts are easy to find.
+// Command ids of QM4Edit, and the main window's command groups. Each group adds its rows to
+// the frame's command model from a file of its own (FileCommands.cpp, EditCommands.cpp,
+// ViewCommands.cpp, OptionsCommands.cpp); AddMainCommands calls them in order, and the menu
+// and toolbar layouts in Commands.cpp place the ids. The tree pane's context-menu items are
+// the small table below. Every user-facing string of the editor window lives in a command
+// group, in Commands.cpp or in EditorStrings.h, so the texts are easy to find.
 
 #include <vector>
 
 #include "gui/CommandModel.h"
 
 namespace qm4edit {
+
+class CMainFrame;
 
 enum CommandId : int {
     ID_FILE_NEW = 57600,
@@ -90,5 +94,23 @@ const CommandInfo* FindCommand(int id);
 // The main window's menu bar and toolbar, as lists of command ids.
 const gui::MenuLayout& MainMenuLayout();
 const std::vector<int>& MainToolbarLayout();
+
+// The main window's command rows, group by group; a row's handler calls a public operation
+// of the frame, of a pane, or of the part of the frame that owns its concern.
+void AddMainCommands(gui::CommandModel& c, CMainFrame& frame);
+// File: the document, CSV exchange, the overlay items, the recent files and Exit.
+void AddFileCommands(gui::CommandModel& c, CMainFrame& frame);
+// Edit: the clipboard commands, which nothing handles.
+void AddClipboardCommands(gui::CommandModel& c);
+// View: the window's controls, projections, zoom, the perspective view, fitting, wireframe.
+void AddViewCommands(gui::CommandModel& c, CMainFrame& frame);
+// Options: the views' colours and the file associations.
+void AddOptionsCommands(gui::CommandModel& c, CMainFrame& frame);
+// Help, and the keys that move between the panes.
+void AddHelpCommands(gui::CommandModel& c, CMainFrame& frame);
+// Undo and the editing tools: the history, the model exchange, the vertex tool and its grid.
+void AddEditingCommands(gui::CommandModel& c, CMainFrame& frame);
+// Retexturing: View > Textures (editor/textures/TextureCommands.cpp).
+void AddTextureCommands(gui::CommandModel& c, CMainFrame& frame);
 
 } // namespace qm4edit

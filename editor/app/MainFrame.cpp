@@ -4,66 +4,52 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
-#include <QDir>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QSplitter>
-#include <QStackedWidget>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
-#include <QVBoxLayout>
 
 #include "editor/app/Commands.h"
 #include "editor/app/EditorStrings.h"
 #include "editor/app/Icons.h"
-#include "editor/dialogs/DialogCommands.h"
 #include "editor/app/ScenePanes.h"
 #include "editor/app/SplitKeyMode.h"
 #include "editor/app/StatusPanes.h"
-#include "editor/tree/QM4EditTreeView.h"
 #include "editor/ortho/QM4EditView.h"
+#include "editor/tools/VertexTool.h"
 #include "editor/perspective/PerspectiveStrings.h"
 #include "editor/perspective/PerspectiveView.h"
 #include "editor/textures/TextureCommands.h"
+#include "editor/tree/QM4EditTreeView.h"
 #include "gui/FileDrop.h"
-#include "gui/GuiPrompt.h"
-#include "gui/RecentFilesMenu.h"
-#include "gui/Settings.h"
-#include "gui/WaitCursor.h"
 
 namespace qm4edit {
 
-namespace {
-
-std::filesystem::path ToFsPath(const QString& path)
-{
-    return common::PathFromUtf8(path.toStdString());
-}
-
-} // namespace
-
 CMainFrame::CMainFrame(scene::CQM4EditDoc& doc, gui::IGuiPrompt& prompt, gui::RecentFileList& recentFiles,
                        QWidget* parent)
-    : QMainWindow(parent), m_doc(doc), m_prompt(prompt), m_recentFiles(recentFiles),
-      m_exchange([this] { return Context(); }, [this](const QString& status) { statusBar()->showMessage(status); })
+    : QMainWindow(parent), m_doc(doc), m_prompt(prompt), m_undo(*this, doc),
+      m_documents(*this, doc, prompt, recentFiles, m_undo.History()),
+      m_exchange([this] { return Context(); }, [this](const QString& status) { statusBar()->showMessage(status); }),
+      m_dialogs(*this, prompt)
 {
     m_dialogRunner = [](QDialog& dialog) { return dialog.exec(); };
     setWindowIcon(ProgramIcon());
     // The panes first: commands may bind keys that act only while one of them has focus.
     CreateClient();
-    CreateCommands();
     CreateTextureCommands();
+    AddMainCommands(m_commands, *this);
     m_commands.SetAfterUpdate([this] {
         UpdateIndicators();
         UpdateViewPanes();
-        UpdateUndoTexts();
+        m_undo.UpdateUndoTexts();
     });
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
-    ConnectEditingTools();
+    m_pSceneView->VertexTool().SetEditTarget(
+        &m_doc, [this](const char* what, scene::CVertexEdit edit) { ApplyEdit(what, std::move(edit)); });
     m_doc.AddObserver(this);
     qApp->installEventFilter(this);
     // A scene dropped onto the window opens as from File > Open.
@@ -71,7 +57,7 @@ CMainFrame::CMainFrame(scene::CQM4EditDoc& doc, gui::IGuiPrompt& prompt, gui::Re
         *this, {scene::QM4_EXTENSION}, [](const QString&) { return true; },
         [this](const QString& path) { OpenDocumentFile(path); });
     resize(800, 600);
-    UpdateTitle();
+    m_documents.UpdateTitle();
     UpdateActions();
 }
 
@@ -98,48 +84,18 @@ CMainFrame::~CMainFrame()
 // ---------------------------------------------------------------------------------------
 // Building the window
 
-void CMainFrame::CreateMenus()
-{
-    const std::vector<QMenu*> menus = m_commands.BuildMenuBar(*menuBar(), MainMenuLayout());
-    m_recentMenu = std::make_unique<gui::RecentFilesMenu>(*menus.front(), *Action(ID_FILE_MRU_FILE1), m_recentFiles,
-                                                          [this](int i) { OnOpenRecentFile(i); });
-}
-
-void CMainFrame::CreateToolBar()
-{
-    m_wndToolBar = addToolBar(QString());
-    m_wndToolBar->setObjectName("AFX_IDW_TOOLBAR");
-    m_wndToolBar->setIconSize(QSize(16, 16));
-    m_wndToolBar->setAllowedAreas(Qt::AllToolBarAreas);
-    // Its own show/hide menu item stands in the View menu; no extra one in the context menu.
-    m_wndToolBar->toggleViewAction()->setVisible(false);
-    connect(m_wndToolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateActions);
-    m_commands.FillToolBar(*m_wndToolBar, MainToolbarLayout());
-}
-
-void CMainFrame::CreateStatusBar()
-{
-    QStatusBar* bar = statusBar();
-    bar->setObjectName("AFX_IDW_STATUS_BAR");
-    m_pStatusPanes = std::make_unique<CStatusPanes>(*bar);
-    UpdateIndicators();
-    UpdateViewPanes();
-}
-
 void CMainFrame::CreateClient()
 {
     m_pPanes = std::make_unique<CScenePanes>(m_doc, *this, this);
     m_wndSplitter = m_pPanes->Splitter();
     m_pTreeView = m_pPanes->Tree();
     m_pSceneView = m_pPanes->SceneView();
-    m_pViewStack = m_pPanes->ViewStack();
     m_pPerspectiveView = m_pPanes->PerspectiveView();
-    m_strNoPerspective = m_pPanes->NoPerspective();
     if (m_pPerspectiveView)
         connect(m_pPerspectiveView, &CPerspectiveView::StatusMessage, this,
                 [this](const QString& text) { statusBar()->showMessage(text); });
     else
-        statusBar()->showMessage(QString(PERSPECTIVE_UNAVAILABLE).arg(m_strNoPerspective));
+        statusBar()->showMessage(QString(PERSPECTIVE_UNAVAILABLE).arg(m_pPanes->NoPerspective()));
     setCentralWidget(m_wndSplitter);
     m_pSplitMode = std::make_unique<CSplitKeyMode>(*m_wndSplitter);
 
@@ -170,11 +126,6 @@ void CMainFrame::CreateTextureCommands()
         .perspective = m_pPerspectiveView,
         .runDialog = [this](QDialog& dialog) { return RunDialog(dialog); },
         .applyEdit = [this](const char* what, scene::CSceneEdit edit) { ApplyEdit(what, std::move(edit)); },
-        .sceneFolder =
-            [this] {
-                return m_strPathName.isEmpty() ? std::filesystem::path()
-                                               : ToFsPath(QFileInfo(m_strPathName).absolutePath());
-            },
         .status =
             [this](const QString& text) {
                 if (text.isEmpty())
@@ -183,205 +134,39 @@ void CMainFrame::CreateTextureCommands()
                     statusBar()->showMessage(text);
             },
         .updateActions = [this] { UpdateActions(); }});
-    m_pTextures->AddCommands(m_commands);
+}
+
+void CMainFrame::CreateMenus()
+{
+    const std::vector<QMenu*> menus = m_commands.BuildMenuBar(*menuBar(), MainMenuLayout());
+    m_documents.AttachRecentMenu(*menus.front(), *Action(ID_FILE_MRU_FILE1));
+}
+
+void CMainFrame::CreateToolBar()
+{
+    m_wndToolBar = addToolBar(QString());
+    m_wndToolBar->setObjectName("AFX_IDW_TOOLBAR");
+    m_wndToolBar->setIconSize(QSize(16, 16));
+    m_wndToolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    // Its own show/hide menu item stands in the View menu; no extra one in the context menu.
+    m_wndToolBar->toggleViewAction()->setVisible(false);
+    connect(m_wndToolBar, &QToolBar::visibilityChanged, this, &CMainFrame::UpdateActions);
+    m_commands.FillToolBar(*m_wndToolBar, MainToolbarLayout());
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName("AFX_IDW_STATUS_BAR");
+    m_pStatusPanes = std::make_unique<CStatusPanes>(*bar);
+    UpdateIndicators();
+    UpdateViewPanes();
 }
 
 void CMainFrame::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     m_pPanes->SizeAtFirstShow();
-}
-
-bool CMainFrame::IsInSplitMode() const
-{
-    return m_pSplitMode->IsOn();
-}
-
-std::vector<QAction*> CMainFrame::RecentFileActions() const
-{
-    return m_recentMenu->Shown();
-}
-
-// ---------------------------------------------------------------------------------------
-// Title and indicators
-
-void CMainFrame::UpdateIndicators()
-{
-    if (m_pStatusPanes)
-        m_pStatusPanes->UpdateIndicators();
-}
-
-QString CMainFrame::DocumentTitle() const
-{
-    return m_strPathName.isEmpty() ? QString(UNTITLED) : QFileInfo(m_strPathName).fileName();
-}
-
-void CMainFrame::UpdateTitle()
-{
-    setWindowTitle(DocumentTitle() + "[*] - " + APP_TITLE);
-    setWindowModified(m_doc.IsModified());
-    m_prompt.SetDocumentPath(m_strPathName);
-}
-
-void CMainFrame::UpdateViewPanes()
-{
-    if (!m_pSceneView || !m_pStatusPanes)
-        return;
-    // The perspective view has no scale or plane to report.
-    const bool perspective = IsPerspective();
-    const bool loaded = m_doc.IsLoaded();
-    const QString texts[4] = {perspective ? QString(STATUS_PROJECTION_PERSPECTIVE) : m_pSceneView->ProjectionText(),
-                              perspective ? QString() : m_pSceneView->ZoomText(),
-                              perspective ? QString() : m_pSceneView->PointerText(),
-                              perspective || !loaded ? QString() : m_pSceneView->GridText()};
-    m_pStatusPanes->SetViewTexts(texts);
-}
-
-void CMainFrame::OnVertexPicked(int vertexIndex)
-{
-    const int corners = m_pTreeView->SelectVertex(vertexIndex);
-    statusBar()->showMessage(CQM4EditView::PickMessage(vertexIndex, m_doc.GetVertex(vertexIndex), corners));
-}
-
-void CMainFrame::UpdateAllViews()
-{
-    m_pSceneView->OnUpdate();
-    if (m_pPerspectiveView)
-        m_pPerspectiveView->OnUpdate();
-    UpdateActions();
-}
-
-void CMainFrame::TexturingChanged()
-{
-    if (m_pPerspectiveView)
-        m_pPerspectiveView->OnTexturingChanged();
-    m_pTextures->OnTexturingChanged();
-}
-
-void CMainFrame::ModifiedChanged(bool)
-{
-    UpdateTitle();
-    UpdateActions();
-}
-
-// ---------------------------------------------------------------------------------------
-// Documents
-
-bool CMainFrame::SaveModified()
-{
-    if (!m_doc.IsModified())
-        return true;
-    switch (m_prompt.AskSaveChanges(QString(ASK_SAVE_CHANGES).arg(DocumentTitle()))) {
-    case gui::SaveChangesAnswer::Yes: return DoFileSave();
-    case gui::SaveChangesAnswer::No: return true;
-    case gui::SaveChangesAnswer::Cancel: break;
-    }
-    return false;
-}
-
-void CMainFrame::AfterDocumentChanged()
-{
-    m_history.Clear();
-    UpdateTitle();
-    m_pTreeView->OnInitialUpdate();
-    m_pSceneView->OnUpdate();
-    if (m_pPerspectiveView)
-        m_pPerspectiveView->SetScene(m_strPathName.isEmpty() ? std::filesystem::path()
-                                                             : ToFsPath(QFileInfo(m_strPathName).absolutePath()));
-    m_pTextures->OnNewScene();
-    if (!m_doc.IsLoaded())
-        ShowPerspective(false);
-    UpdateActions();
-    // Once the window has painted the new scene: a large scene's first drag then commits as
-    // quickly as any later one.
-    QTimer::singleShot(0, this, [this] { m_doc.PrepareForEdits(); });
-}
-
-OpenOutcome CMainFrame::OpenDocumentFile(const QString& path)
-{
-    if (!SaveModified())
-        return OpenOutcome::Cancelled;
-    const QString absolute = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    scene::LoadResult result;
-    {
-        gui::WaitCursor wait;
-        result = m_doc.OnOpenDocument(ToFsPath(absolute));
-    }
-    result.Report(m_prompt);
-    if (result.status == scene::LoadStatus::NotOpened) {
-        // The document keeps its name; its scene may have been emptied if reading began, and
-        // then no step of the history fits it any more.
-        m_history.Clear(!m_doc.IsModified());
-        m_pSceneView->OnUpdate();
-        m_pTextures->OnNewScene();
-        UpdateTitle();
-        UpdateActions();
-        return OpenOutcome::Failed;
-    }
-    // A file that opened but held no valid scene still counts as opened: it takes the
-    // window title and joins the recent files, with an empty scene.
-    m_strPathName = absolute;
-    m_recentFiles.Add(absolute);
-    m_recentMenu->Rebuild();
-    AfterDocumentChanged();
-    return OpenOutcome::Opened;
-}
-
-bool CMainFrame::NewDocument()
-{
-    if (!SaveModified())
-        return false;
-    if (!m_doc.OnNewDocument())
-        return false;
-    m_strPathName.clear();
-    AfterDocumentChanged();
-    return true;
-}
-
-bool CMainFrame::DoFileSave()
-{
-    if (m_strPathName.isEmpty())
-        return DoSaveAs();
-    scene::SaveResult result;
-    {
-        gui::WaitCursor wait;
-        result = m_doc.OnSaveDocument(ToFsPath(m_strPathName));
-    }
-    result.Report(m_prompt);
-    if (result.ok)
-        m_history.SetClean();
-    UpdateTitle();
-    UpdateActions();
-    return result.ok;
-}
-
-bool CMainFrame::DoSaveAs()
-{
-    gui::FileDialogOptions options;
-    options.filter = QString(scene::QM4_FILTER);
-    options.defaultExt = QString(scene::QM4_EXTENSION).mid(1);
-    options.overwritePrompt = true;
-    const std::optional<QString> chosen = m_prompt.GetSaveFileName(options);
-    if (!chosen || chosen->isEmpty())
-        return false;
-    const QString absolute = QDir::toNativeSeparators(QFileInfo(*chosen).absoluteFilePath());
-    scene::SaveResult result;
-    {
-        gui::WaitCursor wait;
-        result = m_doc.OnSaveDocument(ToFsPath(absolute));
-    }
-    result.Report(m_prompt);
-    // A failed save leaves no new file behind and whatever was there untouched, so there is
-    // nothing to delete; the document keeps its old name.
-    if (result.ok) {
-        m_history.SetClean();
-        m_strPathName = absolute;
-        m_recentFiles.Add(absolute);
-        m_recentMenu->Rebuild();
-    }
-    UpdateTitle();
-    UpdateActions();
-    return result.ok;
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)
@@ -391,37 +176,6 @@ void CMainFrame::closeEvent(QCloseEvent* event)
         event->accept();
     else
         event->ignore();
-}
-
-// ---------------------------------------------------------------------------------------
-// Commands
-
-void CMainFrame::OnFileOpen()
-{
-    gui::FileDialogOptions options;
-    options.filter = QString(scene::QM4_FILTER);
-    options.fileMustExist = true;
-    const std::optional<QString> chosen = m_prompt.GetOpenFileName(options);
-    if (chosen && !chosen->isEmpty())
-        OpenDocumentFile(*chosen);
-}
-
-void CMainFrame::OnOpenRecentFile(int index)
-{
-    const QStringList& files = m_recentFiles.Files();
-    if (index < 0 || index >= files.size())
-        return;
-    const QString path = files[index];
-    if (OpenDocumentFile(path) == OpenOutcome::Failed) {
-        // A file that is gone does not stay in the list.
-        m_recentFiles.Remove(path);
-        m_recentMenu->Rebuild();
-    }
-}
-
-void CMainFrame::OnNextPane(bool)
-{
-    m_pPanes->FocusOtherPane();
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
@@ -444,12 +198,95 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
+bool CMainFrame::IsInSplitMode() const
+{
+    return m_pSplitMode->IsOn();
+}
+
+// ---------------------------------------------------------------------------------------
+// The status bar
+
+void CMainFrame::UpdateIndicators()
+{
+    if (m_pStatusPanes)
+        m_pStatusPanes->UpdateIndicators();
+}
+
+void CMainFrame::UpdateViewPanes()
+{
+    if (!m_pSceneView || !m_pStatusPanes)
+        return;
+    // The perspective view has no scale or plane to report.
+    const bool perspective = IsPerspective();
+    const bool loaded = m_doc.IsLoaded();
+    const QString texts[4] = {perspective ? QString(STATUS_PROJECTION_PERSPECTIVE) : m_pSceneView->ProjectionText(),
+                              perspective ? QString() : m_pSceneView->ZoomText(),
+                              perspective ? QString() : m_pSceneView->PointerText(),
+                              perspective || !loaded ? QString() : m_pSceneView->GridText()};
+    m_pStatusPanes->SetViewTexts(texts);
+}
+
+void CMainFrame::OnVertexPicked(int vertexIndex)
+{
+    const int corners = m_pTreeView->SelectVertex(vertexIndex);
+    statusBar()->showMessage(PickMessage(vertexIndex, m_doc.GetVertex(vertexIndex), corners));
+}
+
 // ---------------------------------------------------------------------------------------
 // Mediator
+
+void CMainFrame::UpdateAllViews()
+{
+    m_pSceneView->OnUpdate();
+    if (m_pPerspectiveView)
+        m_pPerspectiveView->OnUpdate();
+    UpdateActions();
+}
+
+void CMainFrame::TexturingChanged()
+{
+    if (m_pPerspectiveView)
+        m_pPerspectiveView->OnTexturingChanged();
+    m_pTextures->OnTexturingChanged();
+}
+
+void CMainFrame::ModifiedChanged(bool)
+{
+    m_documents.UpdateTitle();
+    UpdateActions();
+}
+
+void CMainFrame::ShowNewScene(const std::filesystem::path& sceneFolder)
+{
+    m_pTreeView->OnInitialUpdate();
+    m_pSceneView->OnUpdate();
+    if (m_pPerspectiveView)
+        m_pPerspectiveView->SetScene(sceneFolder);
+    m_pTextures->OnNewScene(sceneFolder);
+    if (!m_doc.IsLoaded())
+        ShowPerspective(false);
+    UpdateActions();
+    // Once the window has painted the new scene: a large scene's first drag then commits as
+    // quickly as any later one.
+    QTimer::singleShot(0, this, [this] { m_doc.PrepareForEdits(); });
+}
+
+bool CMainFrame::IsPerspective() const
+{
+    return m_pPanes->IsPerspective();
+}
+
+void CMainFrame::ShowPerspective(bool on)
+{
+    if (m_pPanes->ShowPerspective(on))
+        UpdateActions();
+}
 
 void CMainFrame::ClearTree()
 {
     m_pTreeView->ClearTree();
+    // The scene may be another one now (or none): its faces and names go.
+    m_pTextures->OnSceneReplaced();
 }
 
 void CMainFrame::AddObjectToTree(int objectIndex, const scene::ObjectRecord& record)
@@ -467,88 +304,12 @@ void CMainFrame::RedrawSceneView()
     m_pPanes->RedrawViews();
 }
 
-// ---------------------------------------------------------------------------------------
-// The perspective view
-
-bool CMainFrame::IsPerspective() const
+CommandContext CMainFrame::Context()
 {
-    return m_pPanes->IsPerspective();
-}
-
-QWidget* CMainFrame::ActiveSceneView() const
-{
-    return m_pPanes->ActiveView();
-}
-
-void CMainFrame::ShowPerspective(bool on)
-{
-    if (m_pPanes->ShowPerspective(on))
-        UpdateActions();
-}
-
-void CMainFrame::OnFlipTextureV()
-{
-    if (!m_pPerspectiveView)
-        return;
-    const bool flip = !m_pPerspectiveView->FlipTextureV();
-    m_pPerspectiveView->SetFlipTextureV(flip);
-    gui::WriteProfileInt(APP_TITLE, KEY_FLIP_TEXTURE_V, flip ? 1 : 0);
-}
-
-void CMainFrame::SetWireframe(bool on)
-{
-    m_pPanes->SetWireframe(on);
-}
-
-// ---------------------------------------------------------------------------------------
-// Undo and editing tools
-
-void CMainFrame::ConnectEditingTools()
-{
-    m_pSceneView->SetEditTarget(
-        &m_doc, [this](const char* what, scene::CVertexEdit edit) { ApplyEdit(what, std::move(edit)); });
-}
-
-void CMainFrame::ApplyEdit(const char* what, scene::CSceneEdit edit)
-{
-    edit.Apply(m_doc);
-    m_history.Push(what, std::move(edit));
-    AfterHistoryStep();
-}
-
-void CMainFrame::OnEditUndo()
-{
-    m_pSceneView->CancelVertexDrag();
-    if (m_history.Undo(m_doc))
-        AfterHistoryStep();
-}
-
-void CMainFrame::OnEditRedo()
-{
-    m_pSceneView->CancelVertexDrag();
-    if (m_history.Redo(m_doc))
-        AfterHistoryStep();
-}
-
-void CMainFrame::AfterHistoryStep()
-{
-    // Undoing back to what was saved leaves nothing to save.
-    m_doc.SetModifiedFlag(!m_history.IsClean());
-    UpdateActions();
-}
-
-void CMainFrame::UpdateUndoTexts()
-{
-    const std::string undo = m_history.UndoText();
-    const std::string redo = m_history.RedoText();
-    const QString undoText =
-        undo.empty() ? QString(UNDO_TEXT) : QString(UNDO_TEXT_STEP).arg(QString::fromStdString(undo));
-    const QString redoText =
-        redo.empty() ? QString(REDO_TEXT) : QString(REDO_TEXT_STEP).arg(QString::fromStdString(redo));
-    if (QAction* a = Action(ID_EDIT_UNDO); a && a->text() != undoText)
-        a->setText(undoText);
-    if (QAction* a = Action(ID_EDIT_REDO); a && a->text() != redoText)
-        a->setText(redoText);
+    return CommandContext{m_doc, m_prompt, m_dialogRunner, this,
+                          [this](const char* what, std::vector<scene::VertexChange> changes) {
+                              ApplyEdit(what, scene::CVertexEdit(std::move(changes)));
+                          }};
 }
 
 TreeItemKind CMainFrame::GetSelectedKind() const

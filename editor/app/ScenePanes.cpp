@@ -108,4 +108,13 @@ void CScenePanes::SetWireframe(bool on)
         m_pPerspectiveView->setWireframe(on);
 }
 
+void CScenePanes::ToggleFlipTextureV()
+{
+    if (!m_pPerspectiveView)
+        return;
+    const bool flip = !m_pPerspectiveView->FlipTextureV();
+    m_pPerspectiveView->SetFlipTextureV(flip);
+    gui::WriteProfileInt(APP_TITLE, KEY_FLIP_TEXTURE_V, flip ? 1 : 0);
+}
+
 } // namespace qm4edit

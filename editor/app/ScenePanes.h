@@ -45,6 +45,8 @@ public:
     void SizeAtFirstShow();
     void RedrawViews();
     void SetWireframe(bool on);
+    // View > Flip Texture V, kept in the settings; nothing without the perspective view.
+    void ToggleFlipTextureV();
 
 private:
     QSplitter* m_pSplitter = nullptr;

@@ -32,12 +32,6 @@ void WriteColor(const char* key, std::uint32_t value)
     gui::WriteProfileInt(APP_TITLE, key, static_cast<int>(value));
 }
 
-QString Number(double value)
-{
-    // "%g", whatever the user's locale says about decimal points.
-    return QString::number(value, 'g', 6);
-}
-
 } // namespace
 
 CQM4EditView::CQM4EditView(const scene::CQM4EditDoc& doc, QWidget* parent) : QWidget(parent), m_doc(doc)
@@ -76,7 +70,7 @@ CQM4EditView::~CQM4EditView()
     WriteColor(KEY_WIRE_COLOR, m_state.wireColor);
     gui::WriteProfileInt(APP_TITLE, KEY_WIREFRAME, m_state.wireframe ? 1 : 0);
     gui::WriteProfileInt(APP_TITLE, KEY_GRID, m_state.grid ? 1 : 0);
-    gui::WriteProfileString(APP_TITLE, KEY_GRID_STEP, Number(m_state.gridStep));
+    gui::WriteProfileString(APP_TITLE, KEY_GRID_STEP, NumberText(m_state.gridStep));
 }
 
 void CQM4EditView::OnUpdate()
@@ -268,11 +262,6 @@ void CQM4EditView::DoubleGridStep()
         SetGridStep(m_state.gridStep * 2.0);
 }
 
-QString CQM4EditView::GridText() const
-{
-    return QString(m_state.grid ? STATUS_GRID_ON : STATUS_GRID_OFF).arg(Number(m_state.gridStep));
-}
-
 double CQM4EditView::ToGrid(double value) const
 {
     const double step = m_state.gridStep;
@@ -280,7 +269,7 @@ double CQM4EditView::ToGrid(double value) const
 }
 
 // ---------------------------------------------------------------------------------------
-// Picking and the status panes
+// Picking and the pointer's status pane
 
 int CQM4EditView::PickVertex(const QPoint& point) const
 {
@@ -296,87 +285,19 @@ int CQM4EditView::PickVertex(const QPoint& point) const
     return index->Nearest(camera, width(), height(), point.x(), point.y(), PICK_RADIUS);
 }
 
-QString CQM4EditView::PickMessage(int vertexIndex, const scene::ObjectVertex& v, int cornerCount)
-{
-    return QString(STATUS_PICKED_VERTEX).arg(vertexIndex).arg(Number(v.x), Number(v.y), Number(v.z)).arg(cornerCount);
-}
-
-QString CQM4EditView::SnapMessage(int vertexIndex, const scene::ObjectVertex& v)
-{
-    return QString(STATUS_SNAP_VERTEX).arg(vertexIndex).arg(Number(v.x), Number(v.y), Number(v.z));
-}
-
-QString CQM4EditView::ProjectionText() const
-{
-    switch (m_state.projection) {
-    case Projection::Front: return QString(STATUS_PROJECTION_FRONT);
-    case Projection::Side: return QString(STATUS_PROJECTION_SIDE);
-    default: return QString(STATUS_PROJECTION_TOP);
-    }
-}
-
-QString CQM4EditView::ZoomText() const
-{
-    return QString(STATUS_ZOOM_FACTOR).arg(Number(m_state.Scale()));
-}
-
 QString CQM4EditView::PointerText() const
 {
     if (!m_bPointerInside || !m_doc.IsLoaded())
         return {};
-    double h, v;
-    m_state.ToWorld(m_ptPointer.x(), m_ptPointer.y(), width(), height(), h, v);
-    static constexpr const char* kAxes[3][2] = {{"X", "Z"}, {"X", "Y"}, {"Z", "Y"}};
-    const auto& axes = kAxes[std::clamp(static_cast<int>(m_state.projection), 0, 2)];
-    return QString(STATUS_POINTER).arg(axes[0], Number(h), axes[1], Number(v));
+    return qm4edit::PointerText(m_state, m_ptPointer.x(), m_ptPointer.y(), width(), height());
 }
 
 // ---------------------------------------------------------------------------------------
-// The vertex tool's state, kept by the tool
+// The left button's pan, kept by its tool
 
 bool CQM4EditView::IsDragging() const
 {
     return m_pDragPan->IsDragging();
-}
-
-void CQM4EditView::SetEditTarget(scene::CQM4EditDoc* doc, EditCommit commit)
-{
-    m_pVertexTool->SetEditTarget(doc, std::move(commit));
-}
-
-void CQM4EditView::SetVertexTool(bool on)
-{
-    m_pVertexTool->SetActive(on);
-}
-
-bool CQM4EditView::IsVertexTool() const
-{
-    return m_pVertexTool->IsActive();
-}
-
-const std::vector<int>& CQM4EditView::SelectedVertices() const
-{
-    return m_pVertexTool->Selected();
-}
-
-void CQM4EditView::SetSelectedVertices(std::vector<int> vertices)
-{
-    m_pVertexTool->SetSelected(std::move(vertices));
-}
-
-void CQM4EditView::CancelVertexDrag()
-{
-    m_pVertexTool->Cancel();
-}
-
-bool CQM4EditView::IsMovingVertices() const
-{
-    return m_pVertexTool->IsMoving();
-}
-
-int CQM4EditView::SnapVertex() const
-{
-    return m_pVertexTool->SnapVertex();
 }
 
 // ---------------------------------------------------------------------------------------

@@ -18,6 +18,7 @@
 #include <QWidget>
 
 #include "editor/ortho/ViewRenderer.h"
+#include "editor/ortho/ViewTexts.h"
 #include "editor/tools/Tool.h"
 #include "scene/VertexEdit.h"
 
@@ -82,14 +83,14 @@ public:
 
     // The vertex a click at point would pick, or -1.
     int PickVertex(const QPoint& point) const;
-    // "Vertex N: (x, y, z), used by K corners".
-    static QString PickMessage(int vertexIndex, const scene::ObjectVertex& v, int cornerCount);
 
-    // The texts of the status panes: projection, zoom factor, world point under the pointer
-    // (empty while the pointer is outside the view or nothing is loaded).
-    QString ProjectionText() const;
-    QString ZoomText() const;
+    // The texts of the status panes (editor/ortho/ViewTexts.h): projection, zoom factor,
+    // world point under the pointer (empty while the pointer is outside the view or nothing
+    // is loaded), grid.
+    QString ProjectionText() const { return qm4edit::ProjectionText(m_state.projection); }
+    QString ZoomText() const { return qm4edit::ZoomText(m_state); }
     QString PointerText() const;
+    QString GridText() const { return qm4edit::GridText(m_state.grid, m_state.gridStep); }
 
     // Invalidates the whole view; it is painted again at the next paint.
     void Redraw();
@@ -111,26 +112,9 @@ public:
     // ---- the vertex tool ----
     // While on, a left drag on a vertex moves it (and the other selected ones) on the
     // projection's two axes, and a left drag on empty space selects the vertices inside its
-    // band; the arrow keys nudge the selection. While off, the left button pans as before.
-    using EditCommit = std::function<void(const char* what, scene::CVertexEdit edit)>;
-    // The document the tool moves vertices of, and where a finished move goes (applied there).
-    void SetEditTarget(scene::CQM4EditDoc* doc, EditCommit commit);
-    void SetVertexTool(bool on);
-    bool IsVertexTool() const;
-    // Ascending vertex indices.
-    const std::vector<int>& SelectedVertices() const;
-    void SetSelectedVertices(std::vector<int> vertices);
-    // Puts a drag in progress back where it began; nothing when there is none.
-    void CancelVertexDrag();
-    bool IsMovingVertices() const;
-    // World units the arrow keys move the selection by (ten times with Shift): the grid step,
-    // which setting this changes (to the nearest power of two the grid allows).
-    void SetNudgeStep(float step) { SetGridStep(step); }
-    float NudgeStep() const { return GridStep(); }
-    // The vertex a Ctrl-drag snaps onto now, or -1.
-    int SnapVertex() const;
-    // "Snap to Vertex N: (x, y, z)".
-    static QString SnapMessage(int vertexIndex, const scene::ObjectVertex& v);
+    // band; the arrow keys nudge the selection by the grid step. While off, the left button
+    // pans as before. Its switch, selection and edit target are the tool's own.
+    CVertexTool& VertexTool() const { return *m_pVertexTool; }
 
     // ---- the grid ----
     // Steps are powers of two from 1/8 to 4096 world units.
@@ -148,8 +132,6 @@ public:
     bool CanDoubleGridStep() const { return m_state.gridStep < std::ldexp(1.0f, MAX_GRID_EXPONENT); }
     void HalveGridStep();
     void DoubleGridStep();
-    // "Grid 16" or "Grid 16 (off)", for the status bar.
-    QString GridText() const;
     // A world coordinate on the grid, nearest to value.
     double ToGrid(double value) const;
 

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 
 #include "editor/app/Commands.h"
+#include "editor/app/MainFrame.h"
 #include "editor/perspective/PerspectiveView.h"
 #include "editor/textures/TextureNameDlg.h"
 #include "editor/textures/TextureStrings.h"
@@ -159,11 +160,16 @@ void CTextureCommands::AfterFacesChanged()
 // ---------------------------------------------------------------------------------------
 // The document
 
-void CTextureCommands::OnNewScene()
+void CTextureCommands::OnNewScene(const std::filesystem::path& sceneFolder)
+{
+    m_textures.SetSceneFolder(sceneFolder);
+    m_thumbnails.clear();
+    OnSceneReplaced();
+}
+
+void CTextureCommands::OnSceneReplaced()
 {
     m_faces.Clear();
-    m_textures.SetSceneFolder(m_host.sceneFolder());
-    m_thumbnails.clear();
     AfterFacesChanged();
     OnTexturingChanged();
 }
@@ -297,6 +303,11 @@ void CTextureCommands::RemoveTexture(int texture)
         return;
     }
     m_host.applyEdit(STEP_REMOVE_TEXTURE, std::move(plan.edit));
+}
+
+void AddTextureCommands(gui::CommandModel& c, CMainFrame& frame)
+{
+    frame.Textures().AddCommands(c);
 }
 
 } // namespace qm4edit

@@ -53,8 +53,6 @@ public:
         std::function<int(QDialog&)> runDialog;
         // Applies an edit as one undoable step named what.
         std::function<void(const char* what, scene::CSceneEdit edit)> applyEdit;
-        // Where the scene's textures are looked for; empty for an untitled scene.
-        std::function<std::filesystem::path()> sceneFolder;
         std::function<void(const QString&)> status;
         std::function<void()> updateActions;
     };
@@ -62,7 +60,7 @@ public:
     explicit CTextureCommands(Host host);
     ~CTextureCommands() override;
 
-    // View > Textures.
+    // View > Textures (the row AddTextureCommands adds).
     void AddCommands(gui::CommandModel& commands);
 
     CTexturesPane& Pane() const { return *m_pPane; }
@@ -71,9 +69,11 @@ public:
     void SelectFaces(std::vector<FaceRef> faces);
     void ClearFaces();
 
-    // The document: a new scene (or none), and its texturing changed (names, polygons'
+    // The document: a new scene (or none) shown, its textures looked up in sceneFolder; the
+    // scene emptied or read again (the faces go); its texturing changed (names, polygons'
     // textures or texture coordinates; also after undo and redo).
-    void OnNewScene();
+    void OnNewScene(const std::filesystem::path& sceneFolder);
+    void OnSceneReplaced();
     void OnTexturingChanged();
 
     // The pane's commands, on a texture index.

@@ -187,8 +187,7 @@ void CVertexTool::SetSnapVertex(int vertex)
     if (vertex == m_nSnapVertex)
         return;
     m_nSnapVertex = vertex;
-    m_view.ReportStatus(vertex >= 0 ? CQM4EditView::SnapMessage(vertex, m_view.Document().GetVertex(vertex))
-                                    : QString());
+    m_view.ReportStatus(vertex >= 0 ? SnapMessage(vertex, m_view.Document().GetVertex(vertex)) : QString());
 }
 
 bool CVertexTool::MouseRelease(QMouseEvent& event)

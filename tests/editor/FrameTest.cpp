@@ -23,6 +23,7 @@
 #include "editor/tree/QM4EditTreeView.h"
 #include "editor/dialogs/ImportExportTypeDlg.h"
 #include "editor/ortho/QM4EditView.h"
+#include "editor/tools/VertexTool.h"
 #include "editor/app/UndoHistory.h"
 #include "interchange/ModelExport.h"
 #include "scene/SceneMessages.h"
@@ -917,7 +918,7 @@ private slots:
         CQM4EditView& v = t.view();
         auto at = [&](int vertex) { return PixelOf(v, t.doc().GetVertex(vertex)); };
         t.frame().Action(ID_EDIT_VERTEXTOOL)->trigger();
-        QVERIFY(v.IsVertexTool() && t.Checked(ID_EDIT_VERTEXTOOL));
+        QVERIFY(v.VertexTool().IsActive() && t.Checked(ID_EDIT_VERTEXTOOL));
 
         // Top view at 1 pixel per unit: right is +X, up is +Z, Y stays.
         const QPoint from = at(1);
@@ -947,11 +948,11 @@ private slots:
             QTest::mouseRelease(&v, Qt::LeftButton, mods, r.bottomRight());
         };
         band(0, 2, {});
-        QCOMPARE(v.SelectedVertices(), std::vector<int>({0, 2}));
+        QCOMPARE(v.VertexTool().Selected(), std::vector<int>({0, 2}));
         band(1, 1, Qt::ShiftModifier);
-        QCOMPARE(v.SelectedVertices(), std::vector<int>({0, 1, 2}));
+        QCOMPARE(v.VertexTool().Selected(), std::vector<int>({0, 1, 2}));
         band(0, 0, Qt::ControlModifier);
-        QCOMPARE(v.SelectedVertices(), std::vector<int>({1, 2}));
+        QCOMPARE(v.VertexTool().Selected(), std::vector<int>({1, 2}));
 
         // Arrows nudge the selection one step, ten with Shift; dragging one moves both.
         v.setFocus();
@@ -1017,7 +1018,7 @@ private slots:
         QCoreApplication::processEvents(); // the frame prepares the scene for edits
         CQM4EditView& v = t.view();
         v.FitScene();
-        v.SetVertexTool(true);
+        v.VertexTool().SetActive(true);
         // A vertex of one of those objects that no other vertex hides in the view.
         int moved = -1;
         for (int candidate : othersOnly) {
@@ -1053,7 +1054,7 @@ private slots:
                 QTest::mouseMove(&v, from + QPoint(5, -3));
                 QTest::mouseRelease(&v, Qt::LeftButton, {}, from + QPoint(9, -6));
             } else if (kind == "nudge") {
-                v.SetSelectedVertices({moved});
+                v.VertexTool().SetSelected({moved});
                 v.setFocus();
                 QTest::keyClick(&v, Qt::Key_Right);
             } else if (kind == "csv") {
@@ -1180,7 +1181,7 @@ private slots:
         QVERIFY(is(1, 48, 0, 0));
         // Two selected: the grabbed one, (0, 0, 30) to (7, 0, 33), lands on (0, 0, 32); the
         // other moves by the same (0, 0, 2).
-        v.SetSelectedVertices({1, 2});
+        v.VertexTool().SetSelected({1, 2});
         QTest::mousePress(&v, Qt::LeftButton, {}, at(2));
         QTest::mouseRelease(&v, Qt::LeftButton, {}, at(2) + QPoint(7, -3));
         QVERIFY(is(2, 0, 0, 32) && is(1, 48, 0, 2));
@@ -1193,14 +1194,14 @@ private slots:
 
         // Ctrl: (20, 20, 20) dragged near (40, 0, 30) takes its X and Z, keeps its own Y, and
         // the status bar names the target; this wins over the grid. Never onto itself.
-        v.SetSelectedVertices({});
+        v.VertexTool().SetSelected({});
         const QPoint from = at(5);
         QTest::mousePress(&v, Qt::LeftButton, {}, from);
         QTest::mouseMove(&v, from + QPoint(5, 0));
         QMouseEvent ctrlMove(QEvent::MouseMove, from + QPoint(5, 0), v.mapToGlobal(from + QPoint(5, 0)), Qt::NoButton,
                              Qt::LeftButton, Qt::ControlModifier);
         QApplication::sendEvent(&v, &ctrlMove);
-        QCOMPARE(v.SnapVertex(), -1);
+        QCOMPARE(v.VertexTool().SnapVertex(), -1);
         QTest::mouseRelease(&v, Qt::LeftButton, Qt::ControlModifier, from + QPoint(18, -12));
         QVERIFY(is(5, 40, 20, 30));
         QCOMPARE(t.frame().statusBar()->currentMessage(), QString("Snap to Vertex 3: (40, 0, 30)"));

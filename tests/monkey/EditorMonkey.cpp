@@ -12,6 +12,7 @@
 #include "editor/app/QM4EditApp.h"
 #include "editor/tree/QM4EditTreeView.h"
 #include "editor/ortho/QM4EditView.h"
+#include "editor/tools/VertexTool.h"
 #include "editor/ortho/ViewRenderer.h"
 #include "scene/QM4EditDoc.h"
 
@@ -153,7 +154,7 @@ private:
         qm4edit::CQM4EditView& view = *Frame().GetSceneView();
         if (Doc().GetVertexCount() == 0)
             return "vertex tool: no vertices";
-        if (!view.IsVertexTool())
+        if (!view.VertexTool().IsActive())
             Frame().Action(qm4edit::ID_EDIT_VERTEXTOOL)->trigger();
         if (Chance(rng, 30))
             view.FitScene();
@@ -176,7 +177,7 @@ private:
             QTest::keyClick(&view, arrows[Pick(rng, 4)], Chance(rng, 25) ? Qt::ShiftModifier : Qt::NoModifier);
             did += " nudge";
         }
-        return did + ", " + std::to_string(view.SelectedVertices().size()) + " selected";
+        return did + ", " + std::to_string(view.VertexTool().Selected().size()) + " selected";
     }
 
     // A CSV file of vertex and polygon lines that name vertices of the scene as it stands, read
