@@ -146,6 +146,14 @@ private slots:
         button("Rename...")->click();
         QCOMPARE(doc.GetTextureName(1), std::string("pav\xE9"));
         QCOMPARE(Rows(pane), QStringList({"brick 0", QString::fromLatin1("pav\xE9 1"), "spare 3"}));
+        // The core's words name the clashing name as the lists show it.
+        pane.SetCurrentTexture(2);
+        names << QString::fromLatin1("PAV\xE9");
+        button("Rename...")->click();
+        QCOMPARE(QString::fromStdString(prompt.All().back().text),
+                 QString::fromLatin1("The scene already has a texture named \"pav\xE9\"."));
+        QCOMPARE(doc.GetTextureName(2), std::string("spare"));
+        pane.SetCurrentTexture(1);
         // Cancelled: nothing.
         button("Rename...")->click();
         QCOMPARE(doc.GetTextureName(1), std::string("pav\xE9"));
