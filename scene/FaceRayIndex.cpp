@@ -161,8 +161,12 @@ void CFaceRayIndex::Build(const CQM4EditDoc& doc)
         }
     }
     float scale[3];
-    for (int k = 0; k < 3; ++k)
+    for (int k = 0; k < 3; ++k) {
+        // A spread too thin to divide by (or none) puts every centre in one cell.
         scale[k] = hi[k] > lo[k] ? 1023.0f / (hi[k] - lo[k]) : 0.0f;
+        if (!std::isfinite(scale[k]))
+            scale[k] = 0.0f;
+    }
     std::vector<std::uint32_t> codes(triangles.size());
     std::vector<std::uint32_t> order(triangles.size());
     for (std::size_t i = 0; i < triangles.size(); ++i) {
@@ -172,9 +176,10 @@ void CFaceRayIndex::Build(const CQM4EditDoc& doc)
             continue;
         }
         std::uint32_t q[3];
-        for (int k = 0; k < 3; ++k)
-            q[k] =
-                static_cast<std::uint32_t>(std::clamp((centres[i][std::size_t(k)] - lo[k]) * scale[k], 0.0f, 1023.0f));
+        for (int k = 0; k < 3; ++k) {
+            const float cell = (centres[i][std::size_t(k)] - lo[k]) * scale[k];
+            q[k] = cell > 0.0f ? static_cast<std::uint32_t>(std::min(cell, 1023.0f)) : 0u;
+        }
         codes[i] = (Spread10(q[0]) << 2) | (Spread10(q[1]) << 1) | Spread10(q[2]);
     }
     centres = {};
