@@ -65,9 +65,21 @@ TextureEditPlan Planned(CSceneEdit edit)
     return plan;
 }
 
+// Messages are UTF-8 and names single bytes (Latin-1): a byte from 0x80 up becomes the two
+// bytes of its character, so that "pav\xE9" shows as the name the user sees in the lists.
 std::string Quoted(std::string_view name)
 {
-    return "\"" + std::string(name) + "\"";
+    std::string out = "\"";
+    for (const char c : name) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (b >> 6));
+            out += static_cast<char>(0x80 | (b & 0x3F));
+        }
+    }
+    return out + "\"";
 }
 
 } // namespace

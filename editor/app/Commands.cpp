@@ -15,6 +15,7 @@ void AddMainCommands(gui::CommandModel& c, CMainFrame& frame)
     AddOptionsCommands(c, frame);
     AddHelpCommands(c, frame);
     AddEditingCommands(c, frame);
+    AddTextureCommands(c, frame);
 }
 
 const gui::MenuLayout& MainMenuLayout()
@@ -60,7 +61,9 @@ const gui::MenuLayout& MainMenuLayout()
           ID_VIEW_GRID_FINER,
           ID_VIEW_GRID_COARSER,
           gui::kSeparator,
-          ID_VIEW_FLIPTEXTUREV}},
+          ID_VIEW_FLIPTEXTUREV,
+          gui::kSeparator,
+          ID_VIEW_TEXTURES}},
         {MENU_OPTIONS,
          {ID_OPTIONS_PRIMARYCOLOR, ID_OPTIONS_SECONDARYCOLOR1, ID_OPTIONS_SECONDARYCOLOR2, ID_OPTIONS_HIGHLIGHTCOLOR,
           ID_OPTIONS_OVERLAYCOLOR, ID_OPTIONS_WIRECOLOR, ID_OPTIONS_ASSOCIATIONS}},

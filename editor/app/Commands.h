@@ -77,6 +77,9 @@ enum CommandId : int {
     // The perspective view.
     ID_VIEW_PERSPECTIVE = 32797,
     ID_VIEW_FLIPTEXTUREV = 32798,
+
+    // Retexturing (editor/textures/TextureCommands.cpp).
+    ID_VIEW_TEXTURES = 32820,
 };
 
 // An item of the tree pane's context menus.
@@ -107,5 +110,7 @@ void AddOptionsCommands(gui::CommandModel& c, CMainFrame& frame);
 void AddHelpCommands(gui::CommandModel& c, CMainFrame& frame);
 // Undo and the editing tools: the history, the model exchange, the vertex tool and its grid.
 void AddEditingCommands(gui::CommandModel& c, CMainFrame& frame);
+// Retexturing: View > Textures (editor/textures/TextureCommands.cpp).
+void AddTextureCommands(gui::CommandModel& c, CMainFrame& frame);
 
 } // namespace qm4edit

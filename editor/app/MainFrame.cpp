@@ -21,6 +21,7 @@
 #include "editor/tools/VertexTool.h"
 #include "editor/perspective/PerspectiveStrings.h"
 #include "editor/perspective/PerspectiveView.h"
+#include "editor/textures/TextureCommands.h"
 #include "editor/tree/QM4EditTreeView.h"
 #include "gui/FileDrop.h"
 
@@ -37,6 +38,7 @@ CMainFrame::CMainFrame(scene::CQM4EditDoc& doc, gui::IGuiPrompt& prompt, gui::Re
     setWindowIcon(ProgramIcon());
     // The panes first: commands may bind keys that act only while one of them has focus.
     CreateClient();
+    CreateTextureCommands();
     AddMainCommands(m_commands, *this);
     m_commands.SetAfterUpdate([this] {
         UpdateIndicators();
@@ -64,6 +66,7 @@ CMainFrame::~CMainFrame()
     qApp->removeEventFilter(this);
     m_doc.RemoveObserver(this);
     m_pSplitMode->End(true);
+    m_pTextures.reset();
     // The panes go first, while the frame is still whole: nothing they signal on the way out
     // reaches a half-destroyed frame. The viewport saves its colours here.
     disconnect(m_pTreeView, nullptr, this, nullptr);
@@ -111,6 +114,26 @@ void CMainFrame::CreateClient()
         else
             statusBar()->showMessage(text);
     });
+}
+
+void CMainFrame::CreateTextureCommands()
+{
+    m_pTextures = std::make_unique<CTextureCommands>(CTextureCommands::Host{
+        .window = *this,
+        .doc = m_doc,
+        .prompt = m_prompt,
+        .tree = *m_pTreeView,
+        .perspective = m_pPerspectiveView,
+        .runDialog = [this](QDialog& dialog) { return RunDialog(dialog); },
+        .applyEdit = [this](const char* what, scene::CSceneEdit edit) { ApplyEdit(what, std::move(edit)); },
+        .status =
+            [this](const QString& text) {
+                if (text.isEmpty())
+                    statusBar()->clearMessage();
+                else
+                    statusBar()->showMessage(text);
+            },
+        .updateActions = [this] { UpdateActions(); }});
 }
 
 void CMainFrame::CreateMenus()
@@ -224,6 +247,7 @@ void CMainFrame::TexturingChanged()
 {
     if (m_pPerspectiveView)
         m_pPerspectiveView->OnTexturingChanged();
+    m_pTextures->OnTexturingChanged();
 }
 
 void CMainFrame::ModifiedChanged(bool)
@@ -238,6 +262,7 @@ void CMainFrame::ShowNewScene(const std::filesystem::path& sceneFolder)
     m_pSceneView->OnUpdate();
     if (m_pPerspectiveView)
         m_pPerspectiveView->SetScene(sceneFolder);
+    m_pTextures->OnNewScene(sceneFolder);
     if (!m_doc.IsLoaded())
         ShowPerspective(false);
     UpdateActions();
@@ -260,6 +285,8 @@ void CMainFrame::ShowPerspective(bool on)
 void CMainFrame::ClearTree()
 {
     m_pTreeView->ClearTree();
+    // The scene may be another one now (or none): its faces and names go.
+    m_pTextures->OnSceneReplaced();
 }
 
 void CMainFrame::AddObjectToTree(int objectIndex, const scene::ObjectRecord& record)

@@ -38,6 +38,7 @@ class CPerspectiveView;
 class CScenePanes;
 class CSplitKeyMode;
 class CStatusPanes;
+class CTextureCommands;
 
 class CMainFrame final : public QMainWindow, public scene::ISceneObserver, public ISceneSelection {
     Q_OBJECT
@@ -81,6 +82,8 @@ public:
     CUndoCommands& Edits() { return m_undo; }
     CExchangeCommands& Exchange() { return m_exchange; }
     CFrameDialogs& Dialogs() { return m_dialogs; }
+    // The picked faces, the Textures pane and its commands.
+    CTextureCommands& Textures() const { return *m_pTextures; }
 
     // ---- the document's side (CDocumentCommands) ----
     QString GetPathName() const { return m_documents.GetPathName(); }
@@ -128,6 +131,7 @@ private:
     void TexturingChanged() override;
 
     void CreateClient();
+    void CreateTextureCommands();
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();
@@ -157,6 +161,7 @@ private:
     CDocumentCommands m_documents;
     CExchangeCommands m_exchange;
     CFrameDialogs m_dialogs;
+    std::unique_ptr<CTextureCommands> m_pTextures;
 };
 
 } // namespace qm4edit

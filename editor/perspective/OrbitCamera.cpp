@@ -103,4 +103,17 @@ void COrbitCamera::ZoomAt(float steps, float px, float py, int width, int height
     distance = newDistance;
 }
 
+void COrbitCamera::RayThrough(float px, float py, int width, int height, QVector3D& origin, QVector3D& direction) const
+{
+    const float h = std::max(height, 1), w = std::max(width, 1);
+    const float tanHalf = std::tan(FOV_Y * 0.5f * kDegrees);
+    const float nx = (2.0f * px / w - 1.0f) * tanHalf * (w / h);
+    const float ny = (1.0f - 2.0f * py / h) * tanHalf;
+    const QVector3D forward = Forward();
+    const QVector3D right = QVector3D::crossProduct(forward, QVector3D(0, 1, 0)).normalized();
+    const QVector3D up = QVector3D::crossProduct(right, forward);
+    origin = Eye();
+    direction = forward + nx * right + ny * up;
+}
+
 } // namespace qm4edit

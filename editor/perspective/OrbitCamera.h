@@ -36,6 +36,9 @@ public:
     // Moves towards (steps > 0) or away from the point under the pixel (px, py), which stays
     // where it is on screen.
     void ZoomAt(float steps, float px, float py, int width, int height);
+    // The ray from the eye through the point (px, py) of a view width x height pixels: the
+    // eye, and a direction (not of unit length) that reaches the target's plane at 1.
+    void RayThrough(float px, float py, int width, int height, QVector3D& origin, QVector3D& direction) const;
 };
 
 } // namespace qm4edit

@@ -17,6 +17,8 @@ namespace {
 
 constexpr float kWireColor[4] = {0.1f, 0.1f, 0.1f, 1.0f};
 constexpr float kRingSize = 9.0f; // pixels across the selected vertex's ring
+// How much of the highlight colour covers a picked face: its texture still shows through.
+constexpr float kTintAlpha = 0.45f;
 // Above this share of the mesh, sending everything is cheaper than many small updates.
 constexpr std::size_t kWholeUploadDivisor = 8;
 // The software renderer starts drawing only what has been flushed to it. Sent in slices of
@@ -46,6 +48,9 @@ QString CPerspectiveRenderer::Create(bool contextUsable)
     glGenBuffers(1, &m_vbo);
     glGenVertexArrays(1, &m_overlayVao);
     glGenBuffers(1, &m_overlayVbo);
+    glGenVertexArrays(1, &m_tintVao);
+    glGenBuffers(1, &m_tintVbo);
+    m_tintCorners = 0;
 
     const texture::RgbaImage& board = CTextureCache::Checkerboard();
     glGenTextures(1, &m_checkerId);
@@ -66,11 +71,14 @@ void CPerspectiveRenderer::Release()
         glDeleteBuffers(1, &m_vbo);
         glDeleteVertexArrays(1, &m_overlayVao);
         glDeleteBuffers(1, &m_overlayVbo);
+        glDeleteVertexArrays(1, &m_tintVao);
+        glDeleteBuffers(1, &m_tintVbo);
         if (!m_textureIds.empty())
             glDeleteTextures(static_cast<GLsizei>(m_textureIds.size()), m_textureIds.data());
         glDeleteTextures(1, &m_checkerId);
     }
-    m_vao = m_vbo = m_overlayVao = m_overlayVbo = m_checkerId = 0;
+    m_vao = m_vbo = m_overlayVao = m_overlayVbo = m_tintVao = m_tintVbo = m_checkerId = 0;
+    m_tintCorners = 0;
     m_textureIds.clear();
     delete m_pMeshProgram;
     delete m_pOverlayProgram;
@@ -198,6 +206,44 @@ void CPerspectiveRenderer::DrawMesh(const CPerspectiveMesh& mesh, const QMatrix4
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     }
     glBindVertexArray(0);
+}
+
+void CPerspectiveRenderer::UploadFaceTint(const std::vector<scene::ObjectVertex>& corners)
+{
+    glBindVertexArray(m_tintVao);
+    glBindBuffer(GL_ARRAY_BUFFER, m_tintVbo);
+    glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(corners.size() * sizeof(scene::ObjectVertex)), corners.data(),
+                 GL_STATIC_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, sizeof(scene::ObjectVertex), nullptr);
+    glBindVertexArray(0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    m_tintCorners = static_cast<std::uint32_t>(corners.size());
+}
+
+void CPerspectiveRenderer::DrawFaceTint(const QMatrix4x4& mvp, std::uint32_t colorref)
+{
+    if (m_tintCorners == 0)
+        return;
+    m_pOverlayProgram->bind();
+    m_pOverlayProgram->setUniformValue("uMvp", mvp);
+    QColor tint(int(colorref & 0xFF), int((colorref >> 8) & 0xFF), int((colorref >> 16) & 0xFF));
+    tint.setAlphaF(kTintAlpha);
+    m_pOverlayProgram->setUniformValue("uColor", tint);
+    m_pOverlayProgram->setUniformValue("uRing", false);
+    m_pOverlayProgram->setUniformValue("uPointSize", 1.0f);
+    // The faces were drawn pushed back a little: the tint lies on them where they show and
+    // stays hidden behind whatever stands in front.
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_FALSE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glBindVertexArray(m_tintVao);
+    DrawSliced(0, m_tintCorners);
+    glBindVertexArray(0);
+    glDisable(GL_BLEND);
+    glDepthMask(GL_TRUE);
 }
 
 void CPerspectiveRenderer::DrawSelection(const std::vector<scene::ObjectVertex>& points, int kind,

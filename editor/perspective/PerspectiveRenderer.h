@@ -49,6 +49,10 @@ public:
     void UploadTextures(const CPerspectiveMesh& mesh, const scene::CQM4EditDoc& doc, CTextureCache& textures);
     // The polygons, and the wireframe over them when asked.
     void DrawMesh(const CPerspectiveMesh& mesh, const QMatrix4x4& view, const QMatrix4x4& proj, const Look& look);
+    // The picked faces' corners, three per face, kept until the next upload.
+    void UploadFaceTint(const std::vector<scene::ObjectVertex>& corners);
+    // The picked faces washed with the colour where they show, after DrawMesh.
+    void DrawFaceTint(const QMatrix4x4& mvp, std::uint32_t colorref);
     // The selection over everything: a ring around one point (kind 3), else lines by pairs.
     void DrawSelection(const std::vector<scene::ObjectVertex>& points, int kind, const QMatrix4x4& mvp,
                        std::uint32_t colorref);
@@ -64,6 +68,8 @@ private:
     QOpenGLShaderProgram* m_pOverlayProgram = nullptr;
     unsigned m_vao = 0, m_vbo = 0;
     unsigned m_overlayVao = 0, m_overlayVbo = 0;
+    unsigned m_tintVao = 0, m_tintVbo = 0;
+    std::uint32_t m_tintCorners = 0;
     std::vector<unsigned> m_textureIds; // by batch
     unsigned m_checkerId = 0;
 };

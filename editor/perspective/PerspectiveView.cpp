@@ -14,6 +14,7 @@
 #include "editor/perspective/PerspectiveStrings.h"
 #include "editor/platform/GLChildWindows.h"
 #include "editor/ViewSelection.h"
+#include "editor/tools/FacePickTool.h"
 #include "editor/tools/OrbitTools.h"
 #include "scene/QM4EditDoc.h"
 
@@ -61,6 +62,7 @@ QString ProbeOpenGL()
 CPerspectiveView::CPerspectiveView(const scene::CQM4EditDoc& doc) : m_doc(doc)
 {
     setFormat(SurfaceFormat());
+    m_tools.Add<CFacePickTool>(*this);
     m_tools.Add<COrbitTool>(*this);
     m_tools.Add<CPerspectiveZoomTool>(*this);
 }
@@ -102,6 +104,8 @@ void CPerspectiveView::ForceOpenGLUnavailable(const QString& reason)
 void CPerspectiveView::SetScene(const std::filesystem::path& folder)
 {
     m_textures.SetSceneFolder(folder);
+    m_faceIndex.Clear();
+    m_bTintDirty = true;
     m_bSceneDirty = true;
     m_bNeedsFit = true;
     m_bReportedMissing = false;
@@ -111,6 +115,7 @@ void CPerspectiveView::SetScene(const std::filesystem::path& folder)
 void CPerspectiveView::OnUpdate()
 {
     m_bUpdatePending = true;
+    m_bTintDirty = true;
     update();
 }
 
@@ -127,6 +132,7 @@ void CPerspectiveView::UpdateVertices(std::span<const int> changed)
         update();
         return;
     }
+    m_bTintDirty = true;
     std::vector<std::uint32_t> touched;
     m_mesh.UpdateVertices(m_doc, changed, touched);
     if (!touched.empty() && m_renderer.MeshUploaded()) {
@@ -135,6 +141,37 @@ void CPerspectiveView::UpdateVertices(std::span<const int> changed)
         doneCurrent();
     }
     update();
+}
+
+void CPerspectiveView::SetFaceSelection(const CFaceSelection* faces)
+{
+    m_pFaces = faces;
+    FaceSelectionChanged();
+}
+
+void CPerspectiveView::FaceSelectionChanged()
+{
+    m_bTintDirty = true;
+    update();
+}
+
+std::optional<scene::FaceHit> CPerspectiveView::FaceAt(const QPointF& point)
+{
+    if (!m_doc.IsLoaded())
+        return std::nullopt;
+    // The positions may have moved since the last pick; only then are the boxes refit.
+    m_faceIndex.Refresh(m_doc);
+    QVector3D origin, direction;
+    m_camera.RayThrough(float(point.x()), float(point.y()), width(), height(), origin, direction);
+    const float o[3] = {origin.x(), origin.y(), origin.z()};
+    const float d[3] = {direction.x(), direction.y(), direction.z()};
+    return m_faceIndex.Pick(o, d);
+}
+
+void CPerspectiveView::PickFaceAt(const QPointF& point, FacePick how)
+{
+    const std::optional<scene::FaceHit> hit = FaceAt(point);
+    emit FacePicked(hit ? hit->object : -1, hit ? hit->polygon : -1, static_cast<int>(how));
 }
 
 void CPerspectiveView::SetHiliteColor(std::uint32_t colorref)
@@ -247,6 +284,10 @@ void CPerspectiveView::wheelEvent(QWheelEvent* event)
 
 void CPerspectiveView::keyPressEvent(QKeyEvent* event)
 {
+    if (m_tools.KeyPress(*event)) {
+        event->accept();
+        return;
+    }
     if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
         if (event->key() == Qt::Key_Home) {
             fitScene();
@@ -273,8 +314,9 @@ void CPerspectiveView::initializeGL()
         emit StatusMessage(m_failure);
         return;
     }
-    // A new context holds nothing of the scene: send it all again, textures included.
+    // A new context holds nothing of the scene: send it all again, textures and tint included.
     m_bSceneDirty = true;
+    m_bTintDirty = true;
 }
 
 void CPerspectiveView::ReleaseGL()
@@ -348,6 +390,31 @@ std::vector<scene::ObjectVertex> CPerspectiveView::SelectionLines(int& kind) con
     return points;
 }
 
+void CPerspectiveView::SyncFaceTint()
+{
+    const std::uint64_t generation = m_pFaces ? m_pFaces->Generation() : 0;
+    if (!m_bTintDirty && generation == m_tintGeneration)
+        return;
+    m_bTintDirty = false;
+    m_tintGeneration = generation;
+    std::vector<scene::ObjectVertex> corners;
+    if (m_pFaces) {
+        corners.reserve(m_pFaces->Count() * 3);
+        const int vertexCount = m_doc.GetVertexCount();
+        for (const FaceRef& f : m_pFaces->Faces()) {
+            if (f.object < 0 || f.object >= m_doc.GetObjectCount() || f.polygon < 0 ||
+                f.polygon >= m_doc.GetPolygonCount(f.object))
+                continue;
+            const scene::PolygonRecord& p = m_doc.GetObjectRecord(f.object).polygons[std::size_t(f.polygon)];
+            if (p.vertex[0] >= vertexCount || p.vertex[1] >= vertexCount || p.vertex[2] >= vertexCount)
+                continue;
+            for (int k = 0; k < 3; ++k)
+                corners.push_back(m_doc.GetVertex(p.vertex[k]));
+        }
+    }
+    m_renderer.UploadFaceTint(corners);
+}
+
 QImage CPerspectiveView::grabFramebuffer()
 {
     if (!isValid())
@@ -368,6 +435,8 @@ void CPerspectiveView::paintGL()
     const QMatrix4x4 view = m_camera.View();
     const QMatrix4x4 proj = m_camera.Projection(Aspect(), m_bounds);
     m_renderer.DrawMesh(m_mesh, view, proj, {.flipV = m_bFlipV, .wireframe = m_bWireframe});
+    SyncFaceTint();
+    m_renderer.DrawFaceTint(proj * view, m_hiliteColor);
     int kind = 0;
     const std::vector<scene::ObjectVertex> points = SelectionLines(kind);
     if (!points.empty())

@@ -2,7 +2,8 @@
 // The perspective view: the scene's polygons filled with their textures, lit by a light at
 // the eye, with the tree's selection in the highlight colour and an optional wireframe. The
 // left button orbits, the middle button pans, the wheel zooms towards the pointer (tools
-// in a chain, as in the orthographic view); Home fits the scene and F the selection.
+// in a chain, as in the orthographic view); Home fits the scene and F the selection. A
+// click picks the face under it; the picked faces are tinted.
 //
 // The geometry is sent to the graphics card once per scene; edits send only the corners
 // of the vertices that moved.
@@ -13,6 +14,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -25,7 +27,9 @@
 #include "editor/perspective/PerspectiveMesh.h"
 #include "editor/perspective/PerspectiveRenderer.h"
 #include "editor/perspective/TextureCache.h"
+#include "editor/textures/FaceSelection.h"
 #include "editor/tools/Tool.h"
+#include "scene/FaceRayIndex.h"
 
 namespace scene {
 class CQM4EditDoc;
@@ -53,6 +57,17 @@ public:
 
     // Asked for the tree's selection while painting. Not owned; null draws none.
     void SetSelection(const ISceneSelection* selection) { m_pSelection = selection; }
+    // The faces to tint, read while painting. Not owned; null tints none.
+    void SetFaceSelection(const CFaceSelection* faces);
+    // The faces changed: tinted anew at the next paint.
+    void FaceSelectionChanged();
+    // The polygon under a point of the view, nearest first; none over empty space.
+    std::optional<scene::FaceHit> FaceAt(const QPointF& point);
+    // A click of the face pick tool: reports the face under point (or none) with how.
+    void PickFaceAt(const QPointF& point, FacePick how);
+    bool HasPickedFaces() const { return m_pFaces && !m_pFaces->IsEmpty(); }
+    // Escape: asks for the picked faces to be let go.
+    void ClearPickedFaces() { emit FaceSelectionClearRequested(); }
     // A new scene was read from (or the document emptied in) this folder: geometry and
     // textures are built again and the camera looks at it from the front.
     void SetScene(const std::filesystem::path& folder);
@@ -88,6 +103,9 @@ public slots:
 signals:
     // A line for the status bar: missing textures, or why the view cannot draw.
     void StatusMessage(const QString& text);
+    // A click picked a face (object -1: empty space); how is a FacePick.
+    void FacePicked(int object, int polygon, int how);
+    void FaceSelectionClearRequested();
 
 protected:
     void initializeGL() override;
@@ -102,10 +120,15 @@ private:
     void ReleaseGL();
     void SyncGeometry();
     std::vector<scene::ObjectVertex> SelectionLines(int& kind) const;
+    void SyncFaceTint();
     float Aspect() const;
 
     const scene::CQM4EditDoc& m_doc;
     const ISceneSelection* m_pSelection = nullptr;
+    const CFaceSelection* m_pFaces = nullptr;
+    scene::CFaceRayIndex m_faceIndex; // built at the first pick of a scene
+    bool m_bTintDirty = true; // send the tinted faces again at the next paint
+    std::uint64_t m_tintGeneration = 0;
     CPerspectiveMesh m_mesh;
     CTextureCache m_textures;
     COrbitCamera m_camera;
@@ -120,7 +143,8 @@ private:
     std::uint32_t m_hiliteColor = 0x0000FF;
     QString m_failure;
 
-    // Orbit and pan with the buttons, zoom with the wheel (editor/tools/OrbitTools.h).
+    // Pick faces with a click, orbit and pan with the buttons, zoom with the wheel
+    // (editor/tools/FacePickTool.h, OrbitTools.h).
     CToolChain m_tools;
 
     CPerspectiveRenderer m_renderer; // what lives on the graphics card

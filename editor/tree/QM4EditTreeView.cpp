@@ -261,6 +261,17 @@ int CQM4EditTreeView::SelectVertex(int vertexIndex)
     return count;
 }
 
+bool CQM4EditTreeView::SelectPolygon(int objectIndex, int polygonIndex)
+{
+    const QModelIndex item = m_model->PolygonItem(objectIndex, polygonIndex);
+    if (!item.isValid())
+        return false;
+    expand(item.parent());
+    setCurrentIndex(item);
+    scrollTo(item);
+    return true;
+}
+
 void CQM4EditTreeView::OnCollapsed(const QModelIndex& item)
 {
     // A selection hidden inside a collapsed item moves up to that item, as the platform's
@@ -366,8 +377,21 @@ void CQM4EditTreeView::mouseDoubleClickEvent(QMouseEvent* event)
 void CQM4EditTreeView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
 {
     QTreeView::selectionChanged(selected, deselected);
-    if (GetSelectedItem().isValid())
-        emit RedrawSceneViewRequested();
+    const QModelIndex item = GetSelectedItem();
+    if (!item.isValid())
+        return;
+    emit RedrawSceneViewRequested();
+    switch (m_model->Kind(item)) {
+    case TreeItemKind::Object: emit ItemSelected(TreeItemKind::Object, m_model->ItemData(item), -1); break;
+    case TreeItemKind::Polygon:
+        emit ItemSelected(TreeItemKind::Polygon, m_model->ItemData(item.parent()), m_model->ItemData(item));
+        break;
+    case TreeItemKind::Vertex:
+        emit ItemSelected(TreeItemKind::Vertex, m_model->ItemData(item.parent().parent()),
+                          m_model->ItemData(item.parent()));
+        break;
+    default: break;
+    }
 }
 
 } // namespace qm4edit

@@ -54,6 +54,9 @@ public:
     // Selects the first corner item that uses a vertex, expanding its parents and scrolling
     // it into view; returns how many corners use the vertex (0: nothing is selected).
     int SelectVertex(int vertexIndex);
+    // Selects a polygon's item, expanding its object and scrolling it into view; false when
+    // the tree has no such item.
+    bool SelectPolygon(int objectIndex, int polygonIndex);
     // The selected item's context menu, opened from the keyboard at the item.
     void OpenContextMenuFromKeyboard();
     // The first command of the selected item's context menu (View... or Edit...).
@@ -74,6 +77,9 @@ signals:
     void PolygonInfoRequested(int objectIndex, int polygonIndex);
     void ExportObjectRequested(int objectIndex);
     void ExportPolygonRequested(int objectIndex, int polygonIndex);
+    // An item became the selection: an object (polygon -1), a polygon or a corner (its
+    // polygon's numbers), by the user or by a call.
+    void ItemSelected(TreeItemKind kind, int objectIndex, int polygonIndex);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

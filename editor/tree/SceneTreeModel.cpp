@@ -82,6 +82,21 @@ QModelIndex CSceneTreeModel::FirstCornerOf(int vertexIndex, int& cornerCount) co
     return createIndex(static_cast<int>(corner % 3), 0, MakeId(corner, TreeItemKind::Vertex));
 }
 
+QModelIndex CSceneTreeModel::ObjectItem(int objectIndex) const
+{
+    // Rows show the objects in index order, so the row is nearly always the index itself.
+    const auto rows = static_cast<int>(m_objectIndex.size());
+    if (objectIndex >= 0 && objectIndex < rows && m_objectIndex[static_cast<std::size_t>(objectIndex)] == objectIndex)
+        return index(objectIndex, 0);
+    const auto it = std::find(m_objectIndex.begin(), m_objectIndex.end(), objectIndex);
+    return it == m_objectIndex.end() ? QModelIndex() : index(static_cast<int>(it - m_objectIndex.begin()), 0);
+}
+
+QModelIndex CSceneTreeModel::PolygonItem(int objectIndex, int polygonIndex) const
+{
+    return index(polygonIndex, 0, ObjectItem(objectIndex));
+}
+
 std::uint64_t CSceneTreeModel::TotalItemCount() const
 {
     // Each polygon brings itself and its three corners.

@@ -41,6 +41,9 @@ public:
     // The corner item of the first object, polygon and corner, in index order, that uses
     // a vertex, and how many corners use it; invalid (and 0) when none does.
     QModelIndex FirstCornerOf(int vertexIndex, int& cornerCount) const;
+    // The item of an object, or of one of its polygons; invalid when the tree has none.
+    QModelIndex ObjectItem(int objectIndex) const;
+    QModelIndex PolygonItem(int objectIndex, int polygonIndex) const;
 
     TreeItemKind Kind(const QModelIndex& index) const;
     // -1 for an invalid index.

@@ -30,6 +30,7 @@
 #include "ScriptedGuiPrompt.h"
 #include "editor/app/MainFrame.h"
 #include "editor/perspective/PerspectiveView.h"
+#include "editor/tree/QM4EditTreeView.h"
 #include "editor/app/QM4EditApp.h"
 #include "pixloom/MainFrame.h"
 #include "pixloom/PixloomApp.h"
@@ -206,6 +207,20 @@ bool Screenshots(const QString& samples, const QString& outDir)
                 painter.drawImage(frame.mapFromGlobal(view->mapToGlobal(QPoint(0, 0))), picture);
             }
             ok = Save(shot, outDir, "qm4edit-perspective.png") && ok;
+            // The Textures pane beside the tree, the first object's faces picked (as its tree
+            // item picks them) and tinted in the 3D view.
+            if (QAction* textures = FindCommand(frame, {"Textures"})) {
+                textures->trigger();
+                qm4edit::CQM4EditTreeView& tree = *frame.GetTreeView();
+                tree.setCurrentIndex(tree.model()->index(0, 0));
+                QImage panes = Grab(frame);
+                if (qm4edit::CPerspectiveView* view = frame.GetPerspectiveView(); view && frame.IsPerspective()) {
+                    QPainter painter(&panes);
+                    painter.drawImage(frame.mapFromGlobal(view->mapToGlobal(QPoint(0, 0))), view->grabFramebuffer());
+                }
+                ok = Save(panes, outDir, "qm4edit-textures.png") && ok;
+                textures->trigger();
+            }
         } else {
             std::fprintf(stderr, "No OpenGL here: qm4edit-perspective.png is left as it was.\n");
         }

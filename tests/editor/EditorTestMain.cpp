@@ -5,6 +5,7 @@
 int RunCameraTests(int argc, char** argv);
 int RunViewTests(int argc, char** argv);
 int RunFrameTests(int argc, char** argv);
+int RunTextureTests(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
@@ -13,5 +14,6 @@ int main(int argc, char** argv)
     failures += RunCameraTests(argc, argv);
     failures += RunViewTests(argc, argv);
     failures += RunFrameTests(argc, argv);
+    failures += RunTextureTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }

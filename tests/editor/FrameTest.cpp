@@ -246,7 +246,9 @@ private slots:
                               "&Halve Grid Step\t[",
                               "&Double Grid Step\t]",
                               "-",
-                              "Flip Texture &V"}));
+                              "Flip Texture &V",
+                              "-",
+                              "Te&xtures"}));
         QCOMPARE(MenuTexts(view->actions().first()->menu()), QStringList({"&Toolbar", "&Status Bar", "S&plit"}));
         QCOMPARE(MenuTexts(TopMenu(f, "&Options")),
                  QStringList({"Set &Primary Color", "Set Secondary Color &1", "Set Secondary Color &2",

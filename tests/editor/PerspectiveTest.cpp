@@ -4,6 +4,7 @@
 
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QTreeWidget>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -14,6 +15,9 @@
 #include "editor/app/Commands.h"
 #include "editor/app/MainFrame.h"
 #include "editor/perspective/PerspectiveView.h"
+#include "editor/textures/TextureCommands.h"
+#include "editor/textures/TexturesPane.h"
+#include "editor/tree/QM4EditTreeView.h"
 #include "editor/app/QM4EditApp.h"
 #include "editor/ortho/QM4EditView.h"
 #include "gui/Settings.h"
@@ -232,6 +236,56 @@ private slots:
         m_view->SetSelection(nullptr);
     }
 
+    // A click picks the face under it (Shift adds, Ctrl toggles), a drag orbits without
+    // picking, Escape asks to clear; the picked faces are tinted and the rest drawn as before.
+    void clickPicksTheFaceUnderItAndTheTintLeavesTheRestAlone()
+    {
+        CFaceSelection faces;
+        m_view->SetFaceSelection(&faces);
+        m_view->SetHiliteColor(0xFFFF00);
+        const QImage plain = ShowHeadOn(Quad(0, "quad.tex"));
+        QSignalSpy picks(m_view.get(), &CPerspectiveView::FacePicked);
+        QSignalSpy clears(m_view.get(), &CPerspectiveView::FaceSelectionClearRequested);
+        // Polygon 0 is the upper right half of the square, polygon 1 the lower left.
+        const QPoint upperRight(140, 60), lowerLeft(60, 140);
+        QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier, upperRight);
+        QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::ShiftModifier, lowerLeft);
+        QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::ControlModifier, upperRight);
+        QTest::mouseClick(m_view.get(), Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+        QCOMPARE(picks.count(), 4);
+        const QList<QVariantList> want = {{0, 0, int(FacePick::Replace)},
+                                          {0, 1, int(FacePick::Add)},
+                                          {0, 0, int(FacePick::Toggle)},
+                                          {-1, -1, int(FacePick::Replace)}};
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(picks[i], want[i]);
+
+        // Escape asks only while faces are picked.
+        QTest::keyClick(m_view.get(), Qt::Key_Escape);
+        QCOMPARE(clears.count(), 0);
+        const FaceRef upper{0, 0};
+        faces.Pick(&upper, FacePick::Replace);
+        m_view->FaceSelectionChanged();
+        const QImage tinted = m_view->grabFramebuffer();
+        QVERIFY(tinted.pixel(upperRight) != plain.pixel(upperRight));
+        for (int y = 0; y < plain.height(); ++y)
+            for (int x = 0; x < plain.width(); ++x)
+                if (x < y - 3) // well inside the lower left half, or beside the square
+                    QCOMPARE(tinted.pixel(x, y), plain.pixel(x, y));
+        QTest::keyClick(m_view.get(), Qt::Key_Escape);
+        QCOMPARE(clears.count(), 1);
+
+        // A drag turns the camera and picks nothing.
+        const float yaw = m_view->Camera().yaw;
+        QTest::mousePress(m_view.get(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+        QTest::mouseMove(m_view.get(), QPoint(120, 100));
+        QTest::mouseMove(m_view.get(), QPoint(140, 100));
+        QTest::mouseRelease(m_view.get(), Qt::LeftButton, Qt::NoModifier, QPoint(140, 100));
+        QVERIFY(m_view->Camera().yaw != yaw);
+        QCOMPARE(picks.count(), 4);
+        m_view->SetFaceSelection(nullptr);
+    }
+
     void movedVertexRewritesOnlyItsCorners()
     {
         QImage before = ShowHeadOn(Quad(0, "quad.tex"));
@@ -292,6 +346,63 @@ private slots:
         QVERIFY(f.GetPerspectiveView()->FlipTextureV());
         QCOMPARE(gui::ReadProfileInt("QM4Edit", "FlipTextureV", 0), 1);
         f.Action(ID_VIEW_FLIPTEXTUREV)->trigger();
+    }
+
+    // In the window: a click names the face in the status bar and the tree follows it; the
+    // Textures pane gives it another texture, which the 3D view shows at once and after undo.
+    void pickedFaceIsNamedFollowedAndRetexturedFromThePane()
+    {
+        scenegen::GenScene s = Quad(0, "quad.tex");
+        s.textureNames.push_back("absent.tex");
+        const QString file = fixtures::WriteFile(m_dir.path(), "pick.qm4", fixtures::Bytes(s));
+        TestApp t(file);
+        CMainFrame& f = t.frame();
+        f.resize(700, 500);
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        f.Action(ID_VIEW_PERSPECTIVE)->trigger();
+        f.Action(ID_VIEW_TEXTURES)->trigger();
+        QApplication::processEvents();
+        CPerspectiveView& view = *f.GetPerspectiveView();
+        view.grabFramebuffer();
+        view.Camera().pitch = 0;
+        view.Camera().yaw = 0;
+        view.fitScene();
+        view.grabFramebuffer();
+        const int side = std::min(view.width(), view.height());
+        const QPoint upperRight(view.width() / 2 + side / 5, view.height() / 2 - side / 5);
+
+        QVERIFY(view.grabFramebuffer().rect().contains(upperRight + QPoint(6, 6)));
+        QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, upperRight);
+        QCOMPARE(f.statusBar()->currentMessage(), QString("Object 1, Polygon 1, texture quad.tex"));
+        QCOMPARE(f.GetTreeView()->GetSelectedKind(), qm4edit::TreeItemKind::Polygon);
+        QCOMPARE(f.GetTreeView()->GetSelectedData(), 0);
+        QCOMPARE(f.Textures().Faces().Count(), std::size_t(1));
+        QVERIFY(Near(view.grabFramebuffer().pixel(upperRight), kGreen) == false); // tinted
+
+        CTexturesPane& pane = f.Textures().Pane();
+        pane.SetCurrentTexture(1);
+        QTest::keyClick(pane.List(), Qt::Key_Return);
+        QCOMPARE(t.app->GetDocument().GetPolygon(0, 0).texture, 1);
+        // Escape lets the face go; the checkerboard of the missing texture shows there.
+        view.requestActivate();
+        QTest::keyClick(&view, Qt::Key_Escape);
+        QVERIFY(f.Textures().Faces().IsEmpty());
+        // The checkerboard's squares, magenta or black, around the point.
+        auto magentaNear = [](const QImage& img, QPoint p) {
+            int n = 0;
+            for (int dy = -6; dy <= 6; ++dy)
+                for (int dx = -6; dx <= 6; ++dx) {
+                    const QRgb c = img.pixel((p + QPoint(dx, dy)) * img.devicePixelRatio());
+                    n += Near(c, {255, 0, 255}) || Near(c, {0, 0, 0});
+                }
+            return n;
+        };
+        QVERIFY(magentaNear(view.grabFramebuffer(), upperRight) > 10);
+        f.Action(ID_EDIT_UNDO)->trigger();
+        QCOMPARE(t.app->GetDocument().GetPolygon(0, 0).texture, 0);
+        QCOMPARE(magentaNear(view.grabFramebuffer(), upperRight), 0);
+        t.prompt->QueueSaveChanges(gui::SaveChangesAnswer::No);
     }
 
     void withoutOpenGLPerspectiveIsGreyedAndTheRestWorks()
