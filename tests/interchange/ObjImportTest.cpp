@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ObjTestScene.h"
+
 #include <cstring>
 #include <string>
 
@@ -13,25 +15,6 @@
 using interchange::ObjImportPlan;
 
 namespace {
-
-// Three objects, the middle one empty; two textures used alternately by the first object, and
-// vertices 3 and 4 shared between the first and the last object.
-std::vector<std::uint8_t> SmallScene()
-{
-    SceneBuilder b;
-    b.vertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {2, 2, 2}, {3, 3, 3}};
-    b.unlit = {{0, 0}, {1, 0}, {1, 1}};
-    b.textures = {"brick.tex", "stone map.tex"};
-    b.objects = {
-        {{{0, 1, 2}, {0, 1, 2}, 0, 1},
-         {{0, 2, 3}, {0, 1, 2}, 0, 0},
-         {{1, 2, 4}, {0, 1, 2}, 0, 1},
-         {{3, 4, 0}, {0, 1, 2}, 0, 0}},
-        {},
-        {{{4, 5, 6}, {0, 1, 2}, 0xF000, 0}, {{5, 6, 3}, {0, 1, 2}, 0, 0}},
-    };
-    return b.Bytes();
-}
 
 // As a modelling program re-saves our export: objects renamed and sorted by name, the empty one
 // dropped, normals and comments added, faces grouped by material, coordinates off by a
@@ -111,7 +94,7 @@ TEST(ObjImport, OwnExportChangesNothing)
 
 TEST(ObjImport, SingleObjectRoundTrip)
 {
-    Loaded s(SmallScene());
+    Loaded s(SmallObjScene());
     const std::string obj = ExportObj(s.doc, 2);
     EXPECT_NE(obj.find("o Object_3\n"), std::string::npos);
     EXPECT_EQ(obj.find("Object_1"), std::string::npos);
@@ -123,7 +106,7 @@ TEST(ObjImport, SingleObjectRoundTrip)
 
 TEST(ObjImport, ForeignFileAppliesExactlyTheIntendedMoves)
 {
-    Loaded s(SmallScene());
+    Loaded s(SmallObjScene());
     const std::vector<std::uint8_t> before = s.doc.SaveToBytes();
     const ObjImportPlan plan = interchange::PlanObjImport(s.doc, FOREIGN_OBJ);
     ASSERT_TRUE(plan.ok) << plan.message;
@@ -146,7 +129,7 @@ TEST(ObjImport, ForeignFileAppliesExactlyTheIntendedMoves)
     // The positions off by a rounding kept their exact bits.
     const auto& v = s.doc.ObjectVertices().Records();
     for (int i : {0, 1, 3, 4, 5}) {
-        Loaded original(SmallScene());
+        Loaded original(SmallObjScene());
         EXPECT_EQ(std::memcmp(&v[i], &original.doc.ObjectVertices().Records()[i], sizeof v[i]), 0) << i;
     }
     EXPECT_EQ(v[2].y, 1.5f);
@@ -155,7 +138,7 @@ TEST(ObjImport, ForeignFileAppliesExactlyTheIntendedMoves)
 
 TEST(ObjImport, CornersThatDisagreeKeepTheFirstInSceneOrder)
 {
-    Loaded s(SmallScene());
+    Loaded s(SmallObjScene());
     // Object 3's copy of vertex 3 moves, but object 1 names vertex 3 first and keeps it still.
     const ObjImportPlan plan =
         interchange::PlanObjImport(s.doc, Replace(FOREIGN_OBJ, "v 0 1.0000001 0\n", "v 0 5 0\n"));
@@ -196,7 +179,7 @@ TEST(ObjImport, EveryMismatchRefusesTheWholeImport)
          "OBJ line 6: a vertex position is too large for the scene. Nothing was imported."},
     };
     for (const auto& c : cases) {
-        Loaded s(SmallScene());
+        Loaded s(SmallObjScene());
         const ObjImportPlan plan = interchange::PlanObjImport(s.doc, c.text, c.object);
         EXPECT_FALSE(plan.ok);
         EXPECT_EQ(plan.message, c.message);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "ObjTestScene.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -280,25 +282,6 @@ TEST(ObjImportTexturing, EditedFileComesBackAsAnIndependentModelSaysAndUndoes)
 
 namespace {
 
-// Three objects, the middle one empty; two textures, texture vertices 0 to 2 shared by every
-// polygon of both other objects.
-std::vector<std::uint8_t> SmallScene()
-{
-    SceneBuilder b;
-    b.vertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {2, 2, 2}, {3, 3, 3}};
-    b.unlit = {{0, 0}, {1, 0}, {1, 1}};
-    b.textures = {"brick.tex", "stone map.tex"};
-    b.objects = {
-        {{{0, 1, 2}, {0, 1, 2}, 0, 1},
-         {{0, 2, 3}, {0, 1, 2}, 0, 0},
-         {{1, 2, 4}, {0, 1, 2}, 0, 1},
-         {{3, 4, 0}, {0, 1, 2}, 0, 0}},
-        {},
-        {{{4, 5, 6}, {0, 1, 2}, 0xF000, 0}, {{5, 6, 3}, {0, 1, 2}, 0, 0}},
-    };
-    return b.Bytes();
-}
-
 std::string ExportObj(const scene::CQM4EditDoc& doc)
 {
     interchange::ExportCounts counts;
@@ -316,7 +299,7 @@ std::string Replace(std::string text, const std::string& from, const std::string
 
 TEST(ObjImportTexturing, MaterialsMapThroughTheirImagesOrAreRefused)
 {
-    Loaded s(SmallScene());
+    Loaded s(SmallObjScene());
     // The first object's faces of texture 1 (polygons 0 and 2) get another material.
     std::string obj = ExportObj(s.doc);
     for (int run = 0; run < 2; ++run)
@@ -376,7 +359,7 @@ TEST(ObjImportTexturing, MaterialsMapThroughTheirImagesOrAreRefused)
 
 TEST(ObjImportTexturing, CornersSharingATextureVertexMustAgree)
 {
-    Loaded s(SmallScene());
+    Loaded s(SmallObjScene());
     const std::string obj = ExportObj(s.doc);
     // Each object has its own vt lines for texture vertices 0 to 2; move vertex 1 in the last
     // object only.
